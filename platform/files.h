@@ -1,0 +1,68 @@
+// The file operations the program needs, with the semantics of the Windows
+// kernel. On Windows they call kernel32; natively they are emulated so that
+// the portable core can be built and tested on Linux.
+//
+// Paths are Shift-JIS text with backslash separators, as Windows takes them.
+// The native emulation turns each backslash that is a separator (not the
+// second byte of a double-byte character) into a slash and otherwise uses the
+// bytes as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+// Access asked for when opening, and what other openers may still do.
+enum Access : unsigned { kNoAccess = 0, kRead = 1, kWrite = 2 };
+enum Share : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
+
+enum class Disposition {
+  OpenExisting,  // fails when the file is missing
+  OpenAlways,    // creates it when missing, keeps existing content
+  CreateAlways,  // creates it, or truncates an existing file
+  CreateNew,     // fails when the file exists
+};
+
+struct File;  // an open file; nullptr means the open failed
+
+// Opens with Windows sharing rules: the open fails when another handle of the
+// process (or, on Windows, of any process) holds the file in a way that the
+// requested access and share mode do not allow.
+File* open_file(const char* path, unsigned access, unsigned share, Disposition disposition);
+void close_file(File* file);
+
+// Reads or writes at an absolute offset. The result is the number of bytes
+// transferred (a read stops short at the end of the file), or -1 on error.
+int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count);
+int64_t write_at(File* file, uint64_t offset, const void* buffer, size_t count);
+int64_t file_length(File* file);  // -1 on error
+bool flush_file(File* file);      // to the disk, before a file is put in place
+
+// Copies src to dst. With fail_if_exists an existing dst is left as it is
+// and the copy fails; otherwise it is replaced.
+bool copy_file(const char* src, const char* dst, bool fail_if_exists);
+// Moves or renames; never replaces an existing dst.
+bool move_file(const char* src, const char* dst);
+// Puts src in place of dst in one step, replacing dst when it exists. Used
+// to finish a whole-file rewrite: dst is either the old or the new file.
+bool replace_file(const char* src, const char* dst);
+bool delete_file(const char* path);
+bool create_directory(const char* path);
+
+// True when the file can be opened with no access, sharing read and write.
+bool file_exists(const char* path);
+// Size of a file that can be opened for reading (sharing read), or -1.
+int64_t file_size(const char* path);
+
+// Whole-file helpers. read_file shares reading; write_file creates or
+// truncates the file, holds it exclusively and writes all bytes.
+bool read_file(const char* path, std::string* contents);
+bool write_file(const char* path, const void* data, size_t size);
+
+// Test hook: after `bytes` more bytes have been written by write_at, every
+// write fails as on a full disk. A negative value turns the hook off.
+void fail_writes_after(int64_t bytes);
+
+}  // namespace plat
