@@ -1,0 +1,32 @@
+# Quick start on a fresh Debian 12 machine (as root):
+#   make demo   runs the program under Wine over a sample program folder
+#   make test   builds everything and runs every test (native, then Wine)
+
+JOBS ?= 2
+.PHONY: deps native native-asan windows test demo clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+native: deps
+	cmake --preset native >/dev/null
+	cmake --build build/native -j$(JOBS)
+
+native-asan: deps
+	cmake --preset native-asan >/dev/null
+	cmake --build build/native-asan -j$(JOBS)
+
+windows: deps
+	cmake --preset windows >/dev/null
+	cmake --build build/windows -j$(JOBS)
+
+test: native native-asan windows
+	ctest --test-dir build/native --output-on-failure -j$(JOBS)
+	ctest --test-dir build/native-asan --output-on-failure -j$(JOBS)
+	ctest --test-dir build/windows --output-on-failure
+
+demo: native windows
+	bash scripts/demo.sh
+
+clean:
+	rm -rf build
