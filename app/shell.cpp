@@ -1,0 +1,60 @@
+#include "app/shell.h"
+
+#include <cstring>
+
+namespace app {
+
+namespace {
+
+// Code page 932 lead bytes; the byte after one is never a separator even
+// when it is 0x5C.
+bool is_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+bool program_directory_from_module_path(const char* module_path, char* directory,
+                                        size_t directory_size) {
+  if (directory_size > 0) directory[0] = '\0';
+  size_t length = std::strlen(module_path);
+  size_t cut = length;  // no separator: the text stays whole
+  for (size_t i = 0; i < length; ++i) {
+    unsigned char c = static_cast<unsigned char>(module_path[i]);
+    if (is_lead_byte(c) && i + 1 < length) {
+      ++i;
+      continue;
+    }
+    if (c == '\\' || c == ':') cut = i + 1;
+  }
+  // Cutting a longer path short would root every data path somewhere else;
+  // refusing to start is the only safe answer.
+  if (cut > kProgramDirectoryMax || cut + 1 > directory_size) return false;
+  std::memcpy(directory, module_path, cut);
+  directory[cut] = '\0';
+  return true;
+}
+
+void strip_argument_quotes(const char* text, char* destination) {
+  size_t length = std::strlen(text);
+  const char* start = text;
+  if (length >= 2 && text[0] == '"' && text[length - 1] == '"') {
+    start = text + 1;
+    length -= 2;
+  }
+  if (length > kArgumentBuffer - 1) length = kArgumentBuffer - 1;
+  std::memcpy(destination, start, length);
+  destination[length] = '\0';
+}
+
+void join_data_path(const char* program_directory, const char* subdirectory,
+                    const char* file_name, char* destination) {
+  size_t d = std::strlen(program_directory);
+  size_t s = std::strlen(subdirectory);
+  size_t f = std::strlen(file_name);
+  // The destination may be the very buffer that holds the directory.
+  std::memmove(destination, program_directory, d);
+  std::memcpy(destination + d, subdirectory, s);
+  std::memcpy(destination + d + s, file_name, f);
+  destination[d + s + f] = '\0';
+}
+
+}  // namespace app
