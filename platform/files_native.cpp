@@ -159,7 +159,9 @@ bool flush_file(File* file) {
 
 bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
   // The source is opened first, so a missing source leaves dst untouched.
-  File* in = open_file(src, kRead, kShareRead, Disposition::OpenExisting);
+  // Wine shares writing of the source too: a writer that shares reading does
+  // not stop a copy.
+  File* in = open_file(src, kRead, kShareRead | kShareWrite, Disposition::OpenExisting);
   if (!in) return false;
   File* out = open_file(dst, kWrite, kShareNone,
                         fail_if_exists ? Disposition::CreateNew : Disposition::CreateAlways);

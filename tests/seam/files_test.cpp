@@ -336,3 +336,35 @@ TEST(shift_jis_names_with_backslash_trail_bytes) {
   ok(contents_of(folder + "\\表示.INI") == "x=1", "moved file content\n");
   ok(delete_file((folder + "\\表示.INI").c_str()), "delete 表示.INI failed\n");
 }
+
+TEST(no_access_handles_block_nothing) {
+  std::string dir = scratch_folder("noaccess");
+  std::string a = dir + "a.dat", b = dir + "b.dat";
+  put_file(a, "abc");
+  // Without data access the share mode is not checked either way.
+  File* probe = open_file(a.c_str(), kNoAccess, kShareNone, Disposition::OpenExisting);
+  ok(probe != nullptr, "open with no access failed\n");
+  File* writer = open_file(a.c_str(), kRead | kWrite, kShareNone, Disposition::OpenExisting);
+  ok(writer != nullptr, "exclusive open refused because of a no-access handle\n");
+  close_file(writer);
+  ok(move_file(a.c_str(), b.c_str()), "move refused because of a no-access handle\n");
+  close_file(probe);
+  ok(contents_of(b) == "abc", "moved file: %s\n", contents_of(b).c_str());
+}
+
+TEST(copy_of_a_source_being_written_depends_on_its_sharing) {
+  std::string dir = scratch_folder("copywriting");
+  std::string a = dir + "a.dat", b = dir + "b.dat";
+  put_file(a, "abc");
+  File* writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
+  ok(!copy_file(a.c_str(), b.c_str(), false), "copy of a file held exclusively succeeded\n");
+  close_file(writer);
+  ok(!file_exists(b.c_str()), "refused copy created its target\n");
+  // Wine's CopyFile shares writing of its source, so a writer that shares
+  // reading does not stop it. The emulation follows Wine, where the tests
+  // run; the program never copies a file it is writing.
+  writer = open_file(a.c_str(), kWrite, kShareRead, Disposition::OpenExisting);
+  ok(copy_file(a.c_str(), b.c_str(), false), "copy of a file being written with shared reading failed\n");
+  close_file(writer);
+  ok(contents_of(b) == "abc", "copy: %s\n", contents_of(b).c_str());
+}

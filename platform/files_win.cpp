@@ -1,0 +1,152 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+namespace plat {
+
+struct File {
+  HANDLE handle;
+};
+
+namespace {
+
+int64_t writes_left = -1;  // the full-disk test hook; -1 when off
+
+DWORD creation_of(Disposition disposition) {
+  switch (disposition) {
+    case Disposition::OpenExisting: return OPEN_EXISTING;
+    case Disposition::OpenAlways: return OPEN_ALWAYS;
+    case Disposition::CreateAlways: return CREATE_ALWAYS;
+    case Disposition::CreateNew: return CREATE_NEW;
+  }
+  return OPEN_EXISTING;
+}
+
+// Positions with SetFilePointer rather than OVERLAPPED offsets so that the
+// same code works on handles opened without overlapped I/O everywhere.
+bool seek(HANDLE handle, uint64_t offset) {
+  LONG high = (LONG)(offset >> 32);
+  DWORD low = SetFilePointer(handle, (LONG)(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
+  return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+}  // namespace
+
+File* open_file(const char* path, unsigned access, unsigned share, Disposition disposition) {
+  DWORD desired = 0;
+  if (access & kRead) desired |= GENERIC_READ;
+  if (access & kWrite) desired |= GENERIC_WRITE;
+  DWORD sharing = 0;
+  if (share & kShareRead) sharing |= FILE_SHARE_READ;
+  if (share & kShareWrite) sharing |= FILE_SHARE_WRITE;
+  HANDLE handle = CreateFileA(path, desired, sharing, nullptr, creation_of(disposition),
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return new File{handle};
+}
+
+void close_file(File* file) {
+  if (!file) return;
+  CloseHandle(file->handle);
+  delete file;
+}
+
+int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count) {
+  if (!file || !seek(file->handle, offset)) return -1;
+  size_t done = 0;
+  while (done < count) {
+    DWORD chunk = count - done > 0x10000000 ? 0x10000000 : (DWORD)(count - done);
+    DWORD got = 0;
+    if (!ReadFile(file->handle, (char*)buffer + done, chunk, &got, nullptr)) return -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return (int64_t)done;
+}
+
+int64_t write_at(File* file, uint64_t offset, const void* buffer, size_t count) {
+  if (!file || !seek(file->handle, offset)) return -1;
+  size_t allowed = count;
+  if (writes_left >= 0 && (uint64_t)writes_left < count) allowed = (size_t)writes_left;
+  size_t done = 0;
+  while (done < allowed) {
+    DWORD chunk = allowed - done > 0x10000000 ? 0x10000000 : (DWORD)(allowed - done);
+    DWORD put = 0;
+    if (!WriteFile(file->handle, (const char*)buffer + done, chunk, &put, nullptr) || put == 0)
+      return -1;
+    done += put;
+  }
+  if (writes_left >= 0) writes_left -= (int64_t)done;
+  if (allowed < count) {
+    SetLastError(ERROR_DISK_FULL);
+    return -1;
+  }
+  return (int64_t)done;
+}
+
+int64_t file_length(File* file) {
+  if (!file) return -1;
+  DWORD high = 0;
+  DWORD low = GetFileSize(file->handle, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return -1;
+  return ((int64_t)high << 32) | low;
+}
+
+bool flush_file(File* file) { return file && FlushFileBuffers(file->handle); }
+
+bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
+  return CopyFileA(src, dst, fail_if_exists) != 0;
+}
+
+bool move_file(const char* src, const char* dst) { return MoveFileA(src, dst) != 0; }
+
+bool replace_file(const char* src, const char* dst) {
+  return MoveFileExA(src, dst, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool delete_file(const char* path) { return DeleteFileA(path) != 0; }
+
+bool create_directory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+bool file_exists(const char* path) {
+  File* f = open_file(path, kNoAccess, kShareRead | kShareWrite, Disposition::OpenExisting);
+  close_file(f);
+  return f != nullptr;
+}
+
+int64_t file_size(const char* path) {
+  File* f = open_file(path, kRead, kShareRead, Disposition::OpenExisting);
+  if (!f) return -1;
+  int64_t size = file_length(f);
+  close_file(f);
+  return size;
+}
+
+bool read_file(const char* path, std::string* contents) {
+  File* f = open_file(path, kRead, kShareRead, Disposition::OpenExisting);
+  if (!f) return false;
+  contents->clear();
+  bool whole = true;
+  char chunk[65536];
+  for (uint64_t at = 0;;) {
+    int64_t got = read_at(f, at, chunk, sizeof chunk);
+    if (got < 0) whole = false;
+    if (got <= 0) break;
+    contents->append(chunk, (size_t)got);
+    at += (uint64_t)got;
+  }
+  close_file(f);
+  return whole;
+}
+
+bool write_file(const char* path, const void* data, size_t size) {
+  File* f = open_file(path, kWrite, kShareNone, Disposition::CreateAlways);
+  if (!f) return false;
+  bool whole = write_at(f, 0, data, size) == (int64_t)size;
+  close_file(f);
+  return whole;
+}
+
+void fail_writes_after(int64_t bytes) { writes_left = bytes < 0 ? -1 : bytes; }
+
+}  // namespace plat
