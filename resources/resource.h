@@ -27,10 +27,10 @@
 #define IDC_DELETE           902
 #define IDC_INITIALISE       903
 #define IDC_LIST_SELECT      904
-#define IDC_HELP             905
+#define IDC_HELP_PAGE             905
 #define IDC_PREVIEW          906
 #define IDC_TEXT_IMPORT      907
-#define IDC_ARROW            1001
+#define IDC_ARROW_PICTURE    1001
 #define IDC_ADOPT_LIST       1001 // command sent by initialisation, not a control
 
 // The arrow bitmap and the icon are named resources: "YAZIRUSI", "ZKI".

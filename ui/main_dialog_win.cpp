@@ -58,7 +58,7 @@ void initialise_dialog(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_DEST_3DCAD, "3DCAD");
   SetDlgItemTextA(dialog, IDC_DEST_2DCAD, "2DCAD");
   g_state.arrow = LoadBitmapA(static_cast<HINSTANCE>(app::g_context.instance), "YAZIRUSI");
-  attach_arrow(GetDlgItem(dialog, IDC_ARROW), g_state.arrow);
+  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), g_state.arrow);
   SetDlgItemTextA(dialog, IDC_STATUS, kStatusDownloadingLists);
   g_state.downloaded_list_count = 0;
 
@@ -77,7 +77,7 @@ void initialise_dialog(HWND dialog) {
 }
 
 void close_keeping_changes(HWND dialog) {
-  attach_arrow(GetDlgItem(dialog, IDC_ARROW), nullptr);
+  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
   if (g_state.arrow) DeleteObject(g_state.arrow);
   g_state.arrow = nullptr;
   delete_backups(app::program_directory());
@@ -147,7 +147,7 @@ INT_PTR on_command(HWND dialog, WPARAM wparam) {
       restore_opening_state();
       fill_all_category_lists(dialog);
       break;
-    case IDC_HELP:
+    case IDC_HELP_PAGE:
       ShellExecuteA(dialog, "open", kHelpPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
       break;
   }
