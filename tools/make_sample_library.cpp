@@ -1,0 +1,200 @@
+// Makes a small parts library under a program folder for demonstrations and
+// end-to-end runs: HDINI\, HDTMP\ and HDPARTS\, the five classification files
+// filled with a few items and figures per destination, and an empty parts
+// index. Existing files of those names are overwritten.
+//
+//   make_sample_library PROGRAM_FOLDER
+//
+// The sample part numbers start at 50001, far from the numbers the list files
+// of the tests use, so adding parts never meets a sample entry by chance.
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "store/classification.h"
+
+namespace {
+
+constexpr uint32_t kPartsIndexSize = 6783440;
+constexpr int kFirstPartNumber = 50001;
+
+// One line of a destination's outline: 1 a major item, 2 a classification
+// item of the last major item, 3 a figure of the last classification item.
+struct Line {
+  int level;
+  const char* name;
+};
+
+const Line k3dcad[] = {
+    {1, "建具"},
+    {2, "玄関ドア"}, {3, "片開きドア W800"}, {3, "片開きドア W900"}, {3, "親子ドア W1200"},
+    {2, "室内ドア"}, {3, "片開きドア W750"}, {3, "片開きドア W800"},
+    {2, "引戸"}, {3, "片引戸 W1600"}, {3, "引違い戸 W1690"},
+    {2, "窓"}, {3, "引違い窓 W1690"}, {3, "上げ下げ窓 W740"}, {3, "FIX窓 W600"},
+    {1, "住設機器"},
+    {2, "キッチン"}, {3, "I型キッチン L2550"}, {3, "L型キッチン L2400"},
+    {2, "浴室"}, {3, "ユニットバス 1616"}, {3, "ユニットバス 1620"},
+    {2, "洗面"}, {3, "洗面化粧台 W750"},
+    {2, "トイレ"}, {3, "洋風便器"}, {3, "手洗器"},
+    {1, "家具"},
+    {2, "収納"}, {3, "下駄箱 W900"}, {3, "食器棚 W1200"},
+    {2, "テーブル"}, {3, "ダイニングテーブル"}, {3, "座卓 W1200"},
+    {1, "外構"},
+    {2, "門扉"}, {3, "両開き門扉 W1200"},
+    {2, "フェンス"}, {3, "メッシュフェンス H800"},
+    {2, "カーポート"}, {3, "カーポート 1台用"}, {3, "カーポート 2台用"},
+};
+
+const Line kRoof[] = {
+    {1, "屋根材"},
+    {2, "瓦"}, {3, "和瓦 J形"}, {3, "平板瓦"},
+    {2, "スレート"}, {3, "化粧スレート"},
+    {2, "金属屋根"}, {3, "ガルバリウム 横葺"},
+    {1, "雨樋"},
+    {2, "軒樋"}, {3, "半丸軒樋 105"}, {3, "角軒樋 120"},
+    {2, "竪樋"}, {3, "丸竪樋 60"},
+    {1, "天窓"},
+    {2, "天窓"}, {3, "天窓 780x980"},
+};
+
+const Line k2dcad[] = {
+    {1, "建具記号"},
+    {2, "ドア"}, {3, "片開き 800"}, {3, "両開き 1600"},
+    {2, "窓"}, {3, "引違い 1690"}, {3, "FIX 600"},
+    {1, "設備記号"},
+    {2, "衛生"}, {3, "便器"}, {3, "洗面器"},
+    {2, "電気"}, {3, "コンセント"}, {3, "スイッチ"},
+    {1, "家具記号"},
+    {2, "家具"}, {3, "ベッド S"}, {3, "ソファ 3P"},
+};
+
+const Line kSpec[] = {
+    {1, "外部仕上"},
+    {2, "屋根"}, {3, "瓦葺き"}, {3, "金属板葺き"},
+    {2, "外壁"}, {3, "サイディング 14mm"}, {3, "モルタル 吹付"},
+    {1, "内部仕上"},
+    {2, "床"}, {3, "フローリング 12mm"},
+    {2, "壁"}, {3, "ビニルクロス"},
+    {1, "設備仕様"},
+    {2, "給湯"}, {3, "ガス給湯器 24号"},
+};
+
+const Line kOther[] = {
+    {1, "植栽"},
+    {2, "高木"}, {3, "シマトネリコ H3000"}, {3, "ヤマボウシ H2500"},
+    {2, "低木"}, {3, "ツツジ"},
+    {1, "点景"},
+    {2, "人物"}, {3, "人物 立ち姿"},
+    {2, "車"}, {3, "乗用車 セダン"},
+};
+
+struct Destination {
+  const char* file;
+  const Line* lines;
+  size_t count;
+};
+
+template <size_t N>
+Destination destination(const char* file, const Line (&lines)[N]) {
+  return {file, lines, N};
+}
+
+void put_u16(std::vector<uint8_t>& bytes, uint32_t offset, unsigned value) {
+  bytes[offset] = static_cast<uint8_t>(value & 0xFF);
+  bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// A name field keeps at least one NUL, as the program reads names up to the
+// first NUL and the suite expects them terminated.
+bool put_name(std::vector<uint8_t>& bytes, uint32_t offset, const char* name) {
+  size_t length = std::strlen(name);
+  if (length >= static_cast<size_t>(store::kNameBytes)) {
+    std::fprintf(stderr, "make_sample_library: name longer than 23 bytes\n");
+    return false;
+  }
+  std::memcpy(&bytes[offset], name, length);
+  return true;
+}
+
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) {
+    std::fprintf(stderr, "make_sample_library: cannot write %s\n", path.c_str());
+    return false;
+  }
+  bool whole = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  whole = std::fclose(file) == 0 && whole;
+  if (!whole) std::fprintf(stderr, "make_sample_library: cannot write %s\n", path.c_str());
+  return whole;
+}
+
+bool make_classification_file(const std::string& path, const Destination& d, int* next_part) {
+  std::vector<uint8_t> bytes(store::kClassFileSize, 0);
+  std::memcpy(&bytes[0], "PVN-VTZ-V02", 11);
+  int m = -1, i = -1, f = -1;
+  for (size_t n = 0; n < d.count; ++n) {
+    const Line& line = d.lines[n];
+    bool ok = true;
+    if (line.level == 1) {
+      ++m, i = -1;
+      ok = m < store::kMajorItems && put_name(bytes, store::major_item_offset(m) + 4, line.name);
+    } else if (line.level == 2) {
+      ++i, f = -1;
+      ok = m >= 0 && i < store::kClassItems &&
+           put_name(bytes, store::class_item_offset(m, i) + 4, line.name);
+    } else {
+      ++f;
+      ok = m >= 0 && i >= 0 && f < store::kFigureSlots;
+      if (ok) {
+        uint32_t entry = store::figure_entry_offset(m, i, f);
+        put_u16(bytes, entry + 2, static_cast<unsigned>((*next_part)++));
+        ok = put_name(bytes, entry + 8, line.name);
+      }
+    }
+    if (!ok) {
+      std::fprintf(stderr, "make_sample_library: outline of %s does not fit\n", d.file);
+      return false;
+    }
+  }
+  return write_file(path, bytes);
+}
+
+bool make_directory(const std::string& path) {
+  if (mkdir(path.c_str(), 0755) == 0) return true;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  std::fprintf(stderr, "make_sample_library: cannot create %s\n", path.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_sample_library PROGRAM_FOLDER\n");
+    return 2;
+  }
+  std::string root = argv[1];
+  if (!root.empty() && root.back() != '/') root += '/';
+  if (!make_directory(root) || !make_directory(root + "HDINI") || !make_directory(root + "HDTMP") ||
+      !make_directory(root + "HDPARTS"))
+    return 1;
+
+  const Destination destinations[] = {
+      destination("VGZLST0.INI", k3dcad), destination("VGZLST2.INI", kRoof),
+      destination("VGZLST3.INI", k2dcad), destination("VGZLST4.INI", kSpec),
+      destination("GLZSLCT.INI", kOther),
+  };
+  int next_part = kFirstPartNumber;
+  for (const Destination& d : destinations)
+    if (!make_classification_file(root + "HDINI/" + d.file, d, &next_part)) return 1;
+
+  // An empty parts index: every group, subgroup and record slot is free.
+  if (!write_file(root + "HDPARTS/TRBHN.DAT", std::vector<uint8_t>(kPartsIndexSize, 0))) return 1;
+  return 0;
+}
