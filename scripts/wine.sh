@@ -22,20 +22,24 @@ mkdir -p "$state"
 
 display_up() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
+start_xvfb() {
+  local n=$((90 + RANDOM % 400))
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  echo $! > "$state/xvfb.pid"
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do display_up && break; sleep 0.1; done
+  echo ":$n" > "$state/display"
+}
+
+# The bench's own display when `start` made one; else the user's display;
+# else a new Xvfb.
 ensure_display() {
-  if [ -n "${PARTSDL_OWN_DISPLAY:-}" ] || ! display_up; then
-    if [ -f "$state/display" ]; then
-      export DISPLAY=$(cat "$state/display")
-      display_up && return 0
-    fi
-    local n=$((90 + RANDOM % 400))
-    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    echo $! > "$state/xvfb.pid"
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do display_up && break; sleep 0.1; done
-    echo ":$n" > "$state/display"
+  if [ -f "$state/display" ]; then
+    DISPLAY=$(cat "$state/display"); export DISPLAY
+    display_up && return 0
   fi
+  display_up || start_xvfb
 }
 
 reg_add() { wine reg add "$@" /f >/dev/null 2>&1; }
@@ -61,7 +65,8 @@ ensure_prefix() {
 
 case "$cmd" in
   start)
-    ensure_display
+    # Tests get a display of their own, never the user's screen.
+    if [ -f "$state/display" ]; then ensure_display; else start_xvfb; fi
     ensure_prefix
     wineserver -p >/dev/null 2>&1 || true
     ;;
