@@ -39,7 +39,8 @@ void put_u16(uint8_t* p, uint16_t v) {
 }
 
 bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
-  return count >= static_cast<int64_t>(kMagicLength) && std::memcmp(bytes, magic, kMagicLength) == 0;
+  return count >= static_cast<int64_t>(kMagicLength) &&
+         std::memcmp(bytes, magic, kMagicLength) == 0;
 }
 
 void tell_cannot_open(const char* path) {
