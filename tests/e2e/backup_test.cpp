@@ -85,8 +85,8 @@ TEST(cancel_restores) {
        difference(copy, file.at_opening).c_str());
   }
   change_everything(folder);
-  end_with(&program, IDCANCEL, "中止");
-  check_back_at_opening(folder, suite, "中止");
+  end_with(&program, IDCANCEL, "cancel");
+  check_back_at_opening(folder, suite, "cancel");
 }
 
 TEST(initialise_then_ok) {
@@ -99,9 +99,9 @@ TEST(initialise_then_ok) {
   change_everything(folder);
   click(program.dialog, 903);
   // 初期化 refills the lists from the restored file.
-  rows_are(program.dialog, 401, expected_rows(current_file("三"), 1, 0, 0), "初期化");
-  end_with(&program, IDOK, "初期化 and 了解");
-  check_back_at_opening(folder, suite, "初期化 and 了解");
+  rows_are(program.dialog, 401, expected_rows(current_file("三"), 1, 0, 0), "initialise");
+  end_with(&program, IDOK, "initialise then OK");
+  check_back_at_opening(folder, suite, "initialise then OK");
 }
 
 TEST(stale_copies_not_restored) {
@@ -118,8 +118,8 @@ TEST(stale_copies_not_restored) {
   Program program;
   if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
 
-  end_with(&program, IDCANCEL, "中止");
+  end_with(&program, IDCANCEL, "cancel");
   ok(!file_equals(folder.file("HDINI\\VGZLST4.INI"), stale), "stale VGZLST4.INI copied back\n");
   ok(!file_equals(folder.file("HDPARTS\\TRBHN.DAT"), stale_index), "stale TRBHN.DAT copied back\n");
-  check_back_at_opening(folder, suite, "中止 after an earlier run");
+  check_back_at_opening(folder, suite, "cancel after an earlier run");
 }

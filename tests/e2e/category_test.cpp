@@ -16,7 +16,7 @@ bool open_dialog(Program* program, const Folder& folder) {
 void cancel_and_wait(Program* program) {
   click(program->dialog, IDCANCEL);
   DWORD code = 99;
-  ok(wait_exit(program, kWaitMs, &code) && code == 0, "中止 did not end the program with 0\n");
+  ok(wait_exit(program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
 }
 
 // The error icon is the red one.
@@ -75,7 +75,7 @@ TEST(old_layout_converted) {
 
   click(program.dialog, IDOK);
   DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "了解 did not end the program with 0\n");
+  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "OK did not end the program with 0\n");
   ok(file_equals(path, image), "converted file: %s\n", difference(path, image).c_str());
 }
 
@@ -119,10 +119,10 @@ TEST(roof_destination_lists) {
   if (!open_dialog(&program, folder)) return;
 
   click(program.dialog, 182);
-  ok(checked(program.dialog, 182) && !checked(program.dialog, 181), "屋根図 not chosen\n");
-  rows_are(program.dialog, 401, expected_rows(roof, 1, 0, 0), "屋根図");
-  rows_are(program.dialog, 402, expected_rows(roof, 2, 0, 0), "屋根図");
-  rows_are(program.dialog, 403, expected_rows(roof, 3, 0, 0), "屋根図");
+  ok(checked(program.dialog, 182) && !checked(program.dialog, 181), "roof plan not chosen\n");
+  rows_are(program.dialog, 401, expected_rows(roof, 1, 0, 0), "roof plan");
+  rows_are(program.dialog, 402, expected_rows(roof, 2, 0, 0), "roof plan");
+  rows_are(program.dialog, 403, expected_rows(roof, 3, 0, 0), "roof plan");
   ok(list_selection(program.dialog, 401) == 0, "401 selects %d\n", list_selection(program.dialog, 401));
   ok(list_selection(program.dialog, 402) == 0, "402 selects %d\n", list_selection(program.dialog, 402));
 
@@ -166,7 +166,8 @@ TEST(uncreatable_file_reported) {
     });
     if (!box) break;
     ++boxes;
-    ok(message_box_text(box) == expected, "box %d says %s\n", boxes, message_box_text(box).c_str());
+    ok(message_box_text(box) == expected, "box %d says %s\n", boxes,
+       readable(message_box_text(box)).c_str());
     if (boxes == 1) {
       bring_to_front_and_paint(box);
       int red = 0;

@@ -14,7 +14,7 @@ bool rows_are(HWND dialog, int id, const std::vector<std::string>& expected, con
     return false;
   for (size_t row = 0; row < rows.size(); ++row)
     if (!ok(rows[row] == expected[row], "%s: list %d row %d is \"%s\", expected \"%s\"\n", what,
-            id, static_cast<int>(row), rows[row].c_str(), expected[row].c_str()))
+            id, static_cast<int>(row), readable(rows[row]).c_str(), readable(expected[row]).c_str()))
       return false;
   return true;
 }

@@ -272,4 +272,15 @@ std::wstring from_cp932(const std::string& text) {
   return wide;
 }
 
+std::string readable(const std::string& cp932) {
+  std::wstring wide = from_cp932(cp932);
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string utf8(size, '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], size,
+                        nullptr, nullptr);
+  return utf8;
+}
+
 }  // namespace e2e

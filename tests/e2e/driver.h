@@ -155,5 +155,7 @@ bool poll(DWORD timeout_ms, Done done) {
 // Conversions between the wide texts of window messages and cp932 bytes.
 std::string to_cp932(const wchar_t* text, int length = -1);
 std::wstring from_cp932(const std::string& text);
+// cp932 bytes as UTF-8, for failure messages.
+std::string readable(const std::string& cp932);
 
 }  // namespace e2e

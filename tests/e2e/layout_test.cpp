@@ -2,10 +2,11 @@
 // place, in tab order. Dialog units are mapped in a hidden copy of the same
 // template made in this process (MapDialogRect cannot reach into another
 // process's dialog under Wine); the same font gives the same base units.
+#include "tests/e2e/dialog_template.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/ok.h"
 
-#include <cstring>
+#include <cstdlib>
 
 using namespace e2e;
 
@@ -103,9 +104,41 @@ std::vector<HWND> children(HWND dialog) {
   return found;
 }
 
-// `dialog` is the running program's or the hidden template copy; `units`
-// the hidden copy whose dialog units are those of both.
-void check_controls(HWND dialog, HWND units, const Control* table, size_t count, const char* which) {
+// The template as stored: every style bit, exact dialog units.
+void check_template_items(const DialogTemplate& dialog, const Control* table, size_t count,
+                          const char* which) {
+  ok(dialog.items.size() == count, "%s: %d controls, expected %d\n", which,
+     static_cast<int>(dialog.items.size()), static_cast<int>(count));
+  for (size_t k = 0; k < count && k < dialog.items.size(); ++k) {
+    const Control& want = table[k];
+    const TemplateItem& got = dialog.items[k];
+    if (!ok(got.id == want.id, "%s: control %d has id %d, expected %d\n", which,
+            static_cast<int>(k), got.id, want.id))
+      continue;
+    ok(lstrcmpiA(got.class_name.c_str(), want.class_name) == 0, "%s: %d is a %s\n", which,
+       want.id, got.class_name.c_str());
+    DWORD type = got.style & want.type_mask;
+    ok(type == want.type || type == want.other_type, "%s: %d has style %08lx\n", which, want.id,
+       got.style);
+    ok((got.style & want.required) == want.required, "%s: %d has style %08lx, lacks %08lx\n",
+       which, want.id, got.style, want.required & ~got.style);
+    ok((got.style & want.forbidden) == 0, "%s: %d has style %08lx, with %08lx\n", which, want.id,
+       got.style, got.style & want.forbidden);
+    if (want.text)
+      ok(got.text == want.text, "%s: %d reads \"%s\", expected \"%s\"\n", which, want.id,
+         readable(got.text).c_str(), readable(want.text).c_str());
+    ok(got.x == want.x && got.y == want.y && got.width == want.width && got.height == want.height,
+       "%s: %d at %d,%d,%d,%d\n", which, want.id, got.x, got.y, got.width, got.height);
+  }
+}
+
+// A dialog made from the template, running or hidden: the same controls in
+// the same order with their texts, in place to a pixel. `units` is the hidden
+// copy whose dialog units are those of both. Created controls trade WS_BORDER
+// for a client edge, and list boxes show WS_VSCROLL only while they scroll.
+void check_window_items(HWND dialog, HWND units, const Control* table, size_t count,
+                        const char* which) {
+  const DWORD changed_by_creation = WS_BORDER | WS_VSCROLL;
   std::vector<HWND> found = children(dialog);
   ok(found.size() == count, "%s: %d controls, expected %d\n", which,
      static_cast<int>(found.size()), static_cast<int>(count));
@@ -122,47 +155,55 @@ void check_controls(HWND dialog, HWND units, const Control* table, size_t count,
     DWORD type = style & want.type_mask;
     ok(type == want.type || type == want.other_type, "%s: %d has style %08lx\n", which, want.id,
        style);
-    ok((style & want.required) == want.required, "%s: %d has style %08lx, lacks %08lx\n", which,
-       want.id, style, want.required & ~style);
+    DWORD required = want.required & ~changed_by_creation;
+    ok((style & required) == required, "%s: %d has style %08lx, lacks %08lx\n", which, want.id,
+       style, required & ~style);
     ok((style & want.forbidden) == 0, "%s: %d has style %08lx, with %08lx\n", which, want.id,
        style, style & want.forbidden);
+    if (want.required & WS_BORDER)
+      ok(GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, "%s: %d has no border\n",
+         which, want.id);
     if (want.text)
       ok(text(control) == want.text, "%s: %d reads \"%s\", expected \"%s\"\n", which, want.id,
-         text(control).c_str(), want.text);
+         readable(text(control)).c_str(), readable(want.text).c_str());
     RECT expected = dialog_units(units, want.x, want.y, want.width, want.height);
     RECT seen = item_rect(dialog, control);
-    ok(within_a_pixel(seen, expected), "%s: %d at (%ld,%ld)-(%ld,%ld), expected (%ld,%ld)-(%ld,%ld)\n",
-       which, want.id, seen.left, seen.top, seen.right, seen.bottom, expected.left, expected.top,
-       expected.right, expected.bottom);
+    ok(within_a_pixel(seen, expected),
+       "%s: %d at (%ld,%ld)-(%ld,%ld), expected (%ld,%ld)-(%ld,%ld)\n", which, want.id,
+       seen.left, seen.top, seen.right, seen.bottom, expected.left, expected.top, expected.right,
+       expected.bottom);
   }
 }
 
-// Title, size, frame and font of a dialog.
-void check_frame(HWND dialog, HWND units, const char* title, int width, int height,
-                 const char* which) {
-  ok(text(dialog) == title, "%s: title \"%s\"\n", which, text(dialog).c_str());
+// The dialog's own frame as stored: caption without system menu, centred,
+// size, title and font.
+void check_template_frame(const DialogTemplate& dialog, const char* title, int width, int height,
+                          const char* which) {
+  ok(dialog.title == title, "%s: title \"%s\"\n", which, readable(dialog.title).c_str());
+  ok(dialog.width == width && dialog.height == height, "%s: %d x %d dialog units\n", which,
+     dialog.width, dialog.height);
+  ok((dialog.style & WS_CAPTION) == WS_CAPTION, "%s: no caption (style %08lx)\n", which,
+     dialog.style);
+  ok(!(dialog.style & WS_SYSMENU), "%s: system menu (style %08lx)\n", which, dialog.style);
+  ok(dialog.style & DS_CENTER, "%s: not centred (style %08lx)\n", which, dialog.style);
+  ok(dialog.font == L"ＭＳ ゴシック", "%s: font %s\n", which, readable(to_cp932(dialog.font.c_str())).c_str());
+  ok(dialog.point_size == 10, "%s: font of %d points\n", which, dialog.point_size);
+}
+
+// The running dialog's frame: title, client size, caption, centred in the
+// work area as far as it fits.
+void check_window_frame(HWND dialog, HWND units, const char* title, int width, int height,
+                        const char* which) {
+  ok(text(dialog) == title, "%s: title \"%s\"\n", which, readable(text(dialog)).c_str());
   RECT client = {};
   GetClientRect(dialog, &client);
   RECT expected = dialog_units(units, 0, 0, width, height);
-  ok(within_a_pixel(client, expected), "%s: client %ldx%ld, expected %ldx%ld\n", which, client.right,
-     client.bottom, expected.right, expected.bottom);
+  ok(within_a_pixel(client, expected), "%s: client %ldx%ld, expected %ldx%ld\n", which,
+     client.right, client.bottom, expected.right, expected.bottom);
   DWORD style = GetWindowLongW(dialog, GWL_STYLE);
   ok((style & WS_CAPTION) == WS_CAPTION, "%s: no caption (style %08lx)\n", which, style);
-  ok(!(style & WS_SYSMENU), "%s: has a system menu (style %08lx)\n", which, style);
+  ok(!(style & WS_SYSMENU), "%s: system menu (style %08lx)\n", which, style);
 
-  LOGFONTW font = {};
-  HFONT handle = reinterpret_cast<HFONT>(SendMessageW(units, WM_GETFONT, 0, 0));
-  ok(handle && GetObjectW(handle, sizeof font, &font), "%s: no font\n", which);
-  ok(std::wcscmp(font.lfFaceName, L"ＭＳ ゴシック") == 0, "%s: font %s\n", which,
-     to_cp932(font.lfFaceName).c_str());
-  HDC screen = GetDC(nullptr);
-  int pixels = -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  ok(font.lfHeight == pixels, "%s: font height %ld, expected %d\n", which, font.lfHeight, pixels);
-}
-
-// Centred in the work area, as far as the dialog fits into it.
-void check_centred(HWND dialog, const char* which) {
   RECT work = {}, window = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   GetWindowRect(dialog, &window);
@@ -180,19 +221,23 @@ TEST(main_dialog_layout) {
   Program program;
   if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
   HMODULE exe = LoadLibraryExA(folder.file("partsdl.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HWND units = exe ? template_dialog(exe, "ZKLST") : nullptr;
+  DialogTemplate stored;
+  if (!ok(exe && read_dialog_template(exe, "ZKLST", &stored), "no template ZKLST\n")) return;
+  HWND units = template_dialog(exe, "ZKLST");
   if (!ok(units != nullptr, "no dialog from template ZKLST\n")) return;
 
   size_t count = sizeof kMainDialog / sizeof kMainDialog[0];
-  check_controls(units, units, kMainDialog, count, "template");
-  check_controls(program.dialog, units, kMainDialog, count, "running");
-  check_frame(program.dialog, units, "部品テーブルダウンロード", 362, 408, "running");
-  ok(GetWindowLongW(program.dialog, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, "no client edge\n");
-  check_centred(program.dialog, "running");
-  ok(GetWindowLongW(units, GWL_STYLE) & DS_CENTER, "template not centred\n");
+  check_template_frame(stored, "部品テーブルダウンロード", 362, 408, "ZKLST");
+  ok(stored.ex_style & WS_EX_CLIENTEDGE, "ZKLST: no client edge\n");
+  check_template_items(stored, kMainDialog, count, "ZKLST");
+  check_window_items(program.dialog, units, kMainDialog, count, "running");
+  check_window_frame(program.dialog, units, "部品テーブルダウンロード", 362, 408, "running");
+  ok(GetWindowLongW(program.dialog, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, "running: no client edge\n");
 
-  ok(item_text(program.dialog, 181) == "3DCAD", "181 reads %s\n", item_text(program.dialog, 181).c_str());
-  ok(item_text(program.dialog, 183) == "2DCAD", "183 reads %s\n", item_text(program.dialog, 183).c_str());
+  ok(item_text(program.dialog, 181) == "3DCAD", "181 reads %s\n",
+     readable(item_text(program.dialog, 181)).c_str());
+  ok(item_text(program.dialog, 183) == "2DCAD", "183 reads %s\n",
+     readable(item_text(program.dialog, 183)).c_str());
   ok(!IsWindowVisible(item(program.dialog, 907)), "907 is shown\n");
   ok(IsWindowVisible(item(program.dialog, 904)), "904 is hidden\n");
 
@@ -200,18 +245,26 @@ TEST(main_dialog_layout) {
   FreeLibrary(exe);
   click(program.dialog, IDCANCEL);
   DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "中止 did not end the program with 0\n");
+  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
 }
 
 TEST(progress_dialog_template) {
   Folder folder("progress");
   HMODULE exe = LoadLibraryExA(folder.file("partsdl.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HWND dialog = exe ? template_dialog(exe, "DOWNLOAD") : nullptr;
+  DialogTemplate stored;
+  if (!ok(exe && read_dialog_template(exe, "DOWNLOAD", &stored), "no template DOWNLOAD\n")) return;
+  HWND dialog = template_dialog(exe, "DOWNLOAD");
   if (!ok(dialog != nullptr, "no dialog from template DOWNLOAD\n")) return;
 
-  check_controls(dialog, dialog, kProgressDialog, 1, "DOWNLOAD");
-  check_frame(dialog, dialog, "部品ダウンロード", 297, 21, "DOWNLOAD");
-  ok(GetWindowLongW(dialog, GWL_STYLE) & DS_CENTER, "DOWNLOAD not centred\n");
+  check_template_frame(stored, "部品ダウンロード", 297, 21, "DOWNLOAD");
+  check_template_items(stored, kProgressDialog, 1, "DOWNLOAD");
+  check_window_items(dialog, dialog, kProgressDialog, 1, "DOWNLOAD made");
+  ok(text(dialog) == "部品ダウンロード", "DOWNLOAD made: title %s\n",
+     readable(text(dialog)).c_str());
+  RECT client = {};
+  GetClientRect(dialog, &client);
+  ok(within_a_pixel(client, dialog_units(dialog, 0, 0, 297, 21)), "DOWNLOAD made: %ldx%ld\n",
+     client.right, client.bottom);
   DestroyWindow(dialog);
   FreeLibrary(exe);
 }

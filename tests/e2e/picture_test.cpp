@@ -63,7 +63,7 @@ TEST(arrow_picture) {
 
   click(program.dialog, IDCANCEL);
   DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "中止 did not end the program with 0\n");
+  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
 }
 
 TEST(status_line_text) {
@@ -72,9 +72,9 @@ TEST(status_line_text) {
   if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
 
   std::string status = item_text(program.dialog, 209);
-  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n", status.c_str());
+  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n", readable(status).c_str());
 
   click(program.dialog, IDCANCEL);
   DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "中止 did not end the program with 0\n");
+  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
 }

@@ -53,6 +53,7 @@ TEST(second_start) {
   if (!ok(start(&first, folder) && wait_windows(&first), "first copy did not open its dialog\n"))
     return;
   HWND own = put_own_window_in_front();
+  ok(GetForegroundWindow() == own, "the test's window is not in front\n");
 
   DWORD started = GetTickCount();
   ok(start(&second, folder), "second copy did not start\n");
@@ -88,10 +89,10 @@ TEST(long_program_folder) {
 
   HWND box = wait_message_box(program.process.dwProcessId);
   if (ok(box != nullptr, "no message box\n")) {
-    ok(text(box) == "図形登録", "caption %s\n", text(box).c_str());
+    ok(text(box) == "図形登録", "caption %s\n", readable(text(box)).c_str());
     std::string expected =
         "プログラムのフォルダのパスが長すぎます。\n127文字以内のフォルダに置いて起動して下さい。";
-    ok(message_box_text(box) == expected, "text %s\n", message_box_text(box).c_str());
+    ok(message_box_text(box) == expected, "text %s\n", readable(message_box_text(box)).c_str());
     std::vector<HWND> dialogs = process_windows(program.process.dwProcessId, "#32770");
     for (HWND dialog : dialogs) ok(!GetDlgItem(dialog, 401), "main dialog opened\n");
     answer_ok(box);
@@ -117,7 +118,7 @@ TEST(ok_keeps_changes) {
 
   click(program.dialog, IDOK);
   DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code), "了解 did not end the program\n");
+  ok(wait_exit(&program, kWaitMs, &code), "OK did not end the program\n");
   ok(code == 0, "exit code %lu\n", code);
   for (const char* backup : kBackups) ok(!file_exists(folder.file(backup)), "%s stays\n", backup);
   ok(file_equals(folder.file("HDINI\\VGZLST3.INI"), changed), "change to VGZLST3.INI undone\n");
