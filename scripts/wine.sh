@@ -42,6 +42,23 @@ ensure_display() {
   display_up || start_xvfb
 }
 
+desktop_up() { xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop'; }
+
+# The virtual desktop is started on its own, with its output going nowhere:
+# left to the first program that opens a window, it would inherit that
+# program's output pipe and keep it open, and CTest would wait on the pipe
+# until the test's time-out.
+ensure_desktop() {
+  desktop_up && return 0
+  wine explorer.exe /desktop=Default,1200x1000 </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 150); do
+    desktop_up && return 0
+    sleep 0.1
+  done
+  echo "wine.sh: the Wine desktop did not appear on $DISPLAY" >&2
+  return 1
+}
+
 reg_add() { wine reg add "$@" /f >/dev/null 2>&1; }
 
 ensure_prefix() {
@@ -69,6 +86,7 @@ case "$cmd" in
     if [ -f "$state/display" ]; then ensure_display; else start_xvfb; fi
     ensure_prefix
     wineserver -p >/dev/null 2>&1 || true
+    ensure_desktop
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
@@ -80,6 +98,7 @@ case "$cmd" in
   run)
     ensure_display
     ensure_prefix
+    ensure_desktop
     prog=${1:?program}; shift
     exec wine "$prog" "$@"
     ;;

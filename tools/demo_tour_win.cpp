@@ -1,6 +1,7 @@
 // The headless part of `make demo`: starts the program over the sample
 // program folder and walks through its main screens, saving a screenshot of
-// each. Usage: demo_tour PROGRAM_FOLDER\ SHOT_FOLDER\ 
+// each. Usage: demo_tour PROGRAM_FOLDER SHOT_FOLDER (Windows paths ending
+// with a backslash).
 #include <windows.h>
 
 #include <cstdio>
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
   }
   const std::string program_folder = argv[1], shots = argv[2];
   e2e::Program program;
-  if (!e2e::start(&program, program_folder) || !e2e::wait_windows(&program)) {
+  if (!e2e::start_in(&program, program_folder) || !e2e::wait_windows(&program)) {
     std::fprintf(stderr, "the program did not open its main dialog\n");
     return 1;
   }

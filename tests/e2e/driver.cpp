@@ -78,8 +78,12 @@ Program::~Program() {
 }
 
 bool start(Program* program, const Folder& folder, const char* argument) {
-  if (folder.path.empty()) return false;
-  std::string exe = folder.file("partsdl.exe");
+  return start_in(program, folder.path, argument);
+}
+
+bool start_in(Program* program, const std::string& folder, const char* argument) {
+  if (folder.empty()) return false;
+  std::string exe = folder + "partsdl.exe";
   std::string command = "\"" + exe + "\"";
   if (argument) command += std::string(" ") + argument;
   STARTUPINFOA startup = {};
@@ -87,7 +91,7 @@ bool start(Program* program, const Folder& folder, const char* argument) {
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
   return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.path.c_str(), &startup, &program->process) != 0;
+                        folder.c_str(), &startup, &program->process) != 0;
 }
 
 bool wait_windows(Program* program, DWORD timeout_ms) {

@@ -66,6 +66,9 @@ struct Program {
 // Starts folder\partsdl.exe with the folder as current directory and an
 // optional argument (passed as written).
 bool start(Program* program, const Folder& folder, const char* argument = nullptr);
+// The same in a program folder made elsewhere (the demo's), ending with a
+// backslash.
+bool start_in(Program* program, const std::string& folder, const char* argument = nullptr);
 // Waits until the application window and the main dialog of the process
 // exist and the dialog is visible; fills program->app and program->dialog.
 bool wait_windows(Program* program, DWORD timeout_ms = kWaitMs);
