@@ -10,7 +10,7 @@ namespace {
 Case* first_case = nullptr;
 Case** last_link = &first_case;
 const char* running = "";
-int failed_checks = 0;
+int failed_checks_count = 0;
 int checks = 0;
 
 bool named(const char* name, int argc, char** argv) {
@@ -31,7 +31,7 @@ int add(Case* test_case) {
 bool check(bool passed, const char* file, int line, const char* format, ...) {
   ++checks;
   if (passed) return true;
-  ++failed_checks;
+  ++failed_checks_count;
   std::fprintf(stdout, "%s:%d: %s: Test failed: ", file, line, running);
   va_list args;
   va_start(args, format);
@@ -40,6 +40,8 @@ bool check(bool passed, const char* file, int line, const char* format, ...) {
   std::fflush(stdout);
   return false;
 }
+
+int failed_checks() { return failed_checks_count; }
 
 void skip(const char* file, int line, const char* reason) {
   std::fprintf(stdout, "%s:%d: %s: skipped: %s\n", file, line, running, reason);
@@ -54,9 +56,9 @@ int main(int argc, char** argv) {
     if (!named(c->name, argc, argv)) continue;
     ++known;
     running = c->name;
-    int before = failed_checks;
+    int before = failed_checks_count;
     c->run();
-    if (failed_checks == before) {
+    if (failed_checks_count == before) {
       ++passed;
     } else {
       ++failed;

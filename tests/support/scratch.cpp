@@ -1,8 +1,12 @@
 #include "tests/support/scratch.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
+
+#include "tests/support/ok.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,6 +20,11 @@
 namespace oktest {
 namespace {
 
+std::vector<std::string>& made_folders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
 std::string local(const std::string& path) {
 #ifdef _WIN32
   return path;
@@ -24,21 +33,62 @@ std::string local(const std::string& path) {
 #endif
 }
 
+#ifdef _WIN32
+void remove_tree(const std::string& folder) {  // folder ends with a backslash
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        remove_tree(folder + name + "\\");
+      else
+        DeleteFileA((folder + name).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+#else
+int remove_entry(const char* path, const struct stat*, int, struct FTW*) {
+  return ::remove(path);
+}
+void remove_tree(const std::string& folder) {
+  nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+}
+#endif
+
+// Folders are kept when something failed, to look at.
+void remove_made_folders() {
+  if (failed_checks() != 0) return;
+  for (const std::string& folder : made_folders()) remove_tree(folder);
+}
+
 }  // namespace
 
 std::string scratch_folder(const char* test_name) {
   static int serial = 0;
-  char name[160];
+  if (serial == 0) {
+    made_folders();  // built before the handler is registered, so it outlives it
+    std::atexit(remove_made_folders);
+  }
+  // Wine may hand out the same process id run after run, so the clock keeps
+  // the names of separate runs apart.
+  const unsigned stamp = static_cast<unsigned>(std::time(nullptr)) % 100000u;
+  char name[200];
 #ifdef _WIN32
   char base[MAX_PATH];
   GetTempPathA(sizeof base, base);
-  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%d\\", base, test_name,
-                GetCurrentProcessId(), ++serial);
+  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", base, test_name,
+                GetCurrentProcessId(), stamp, ++serial);
   CreateDirectoryA(name, nullptr);
 #else
-  std::snprintf(name, sizeof name, "/tmp/pdl-%s-%d-%d\\", test_name, (int)getpid(), ++serial);
+  std::snprintf(name, sizeof name, "/tmp/pdl-%s-%d-%u-%d\\", test_name, (int)getpid(), stamp,
+                ++serial);
   mkdir(local(name).c_str(), 0755);
 #endif
+  made_folders().push_back(name);
   return name;
 }
 

@@ -1,4 +1,5 @@
-// The safety copies of the main dialog: what 中止 and 初期化 bring back.
+// The safety copies of the main dialog. What 中止 and 初期化 bring back is
+// checked end to end (tests/e2e/backup_test.cpp); these are the corners.
 #include <string>
 
 #include "platform/files.h"
@@ -41,52 +42,6 @@ TEST(destination_codes_follow_the_radio_buttons) {
   ok(ui::destination_code_for_index(-1, 4) == 4, "index -1 keeps the current code\n");
   ok(ui::destination_index(1) == 0 && ui::destination_index(100) == 0,
      "unknown codes give index 0\n");
-}
-
-TEST(cancel_brings_back_the_files_as_they_were_at_opening) {
-  std::string dir = program_folder("restore");
-  for (const char* name : kClassNames) put_file(dir + "HDINI\\" + name, std::string("old ") + name);
-  put_file(dir + "HDPARTS\\TRBHN.DAT", "old index");
-
-  ui::take_backups(dir.c_str());
-  for (const char* name : kClassNames) {
-    ok(content(dir + "HDTMP\\" + name) == std::string("old ") + name, "copy of %s\n", name);
-    put_file(dir + "HDINI\\" + name, "changed during the run");
-  }
-  ok(content(dir + "HDTMP\\TRBHNBAK.DAT") == "old index", "copy of the parts index\n");
-  put_file(dir + "HDPARTS\\TRBHN.DAT", "changed index");
-
-  ui::restore_classification_files(dir.c_str());
-  store::restore_parts_index(dir.c_str());
-  for (const char* name : kClassNames)
-    ok(content(dir + "HDINI\\" + name) == std::string("old ") + name, "%s restored\n", name);
-  ok(content(dir + "HDPARTS\\TRBHN.DAT") == "old index", "parts index restored\n");
-
-  // Initialise keeps the copies, so it can be repeated.
-  put_file(dir + "HDINI\\VGZLST3.INI", "changed again");
-  ui::restore_classification_files(dir.c_str());
-  ok(content(dir + "HDINI\\VGZLST3.INI") == "old VGZLST3.INI", "second restore\n");
-}
-
-TEST(copies_from_an_earlier_run_never_come_back) {
-  std::string dir = program_folder("stale");
-  // An earlier run died with its copies in HDTMP\; this run starts without
-  // VGZLST4.INI and without a parts index.
-  put_file(dir + "HDTMP\\VGZLST4.INI", "stale copy");
-  put_file(dir + "HDTMP\\TRBHNBAK.DAT", "stale index");
-  put_file(dir + "HDINI\\VGZLST0.INI", "current");
-
-  ui::take_backups(dir.c_str());
-  ok(content(dir + "HDTMP\\VGZLST4.INI") == "<missing>", "stale copy removed at opening\n");
-  ok(content(dir + "HDTMP\\TRBHNBAK.DAT") == "<missing>", "stale index copy removed\n");
-
-  put_file(dir + "HDINI\\VGZLST4.INI", "created during the run");
-  ui::restore_classification_files(dir.c_str());
-  store::restore_parts_index(dir.c_str());
-  ok(content(dir + "HDINI\\VGZLST4.INI") == "created during the run",
-     "a file without a copy of this run is left alone\n");
-  ok(content(dir + "HDPARTS\\TRBHN.DAT") == "<missing>", "no stale parts index restored\n");
-  ok(content(dir + "HDINI\\VGZLST0.INI") == "current", "files with copies are restored\n");
 }
 
 TEST(missing_work_folder_is_created_for_the_copies) {
