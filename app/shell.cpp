@@ -2,15 +2,9 @@
 
 #include <cstring>
 
+#include "platform/shift_jis.h"
+
 namespace app {
-
-namespace {
-
-// Code page 932 lead bytes; the byte after one is never a separator even
-// when it is 0x5C.
-bool is_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-}  // namespace
 
 bool program_directory_from_module_path(const char* module_path, char* directory,
                                         size_t directory_size) {
@@ -19,7 +13,7 @@ bool program_directory_from_module_path(const char* module_path, char* directory
   size_t cut = length;  // no separator: the text stays whole
   for (size_t i = 0; i < length; ++i) {
     unsigned char c = static_cast<unsigned char>(module_path[i]);
-    if (is_lead_byte(c) && i + 1 < length) {
+    if (plat::is_lead_byte(c) && i + 1 < length) {
       ++i;
       continue;
     }

@@ -1,14 +1,10 @@
 #include "platform/native_path.h"
 
+#include "platform/shift_jis.h"
+
 namespace plat {
 
 namespace {
-
-// Shift-JIS lead bytes: the byte after one of these belongs to the same
-// character, even when it is 0x5C.
-bool is_lead_byte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 bool is_ascii_letter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

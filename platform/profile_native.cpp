@@ -14,14 +14,11 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/shift_jis.h"
 
 namespace plat {
 
 namespace {
-
-bool is_lead_byte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 

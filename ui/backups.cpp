@@ -11,16 +11,11 @@ namespace {
 // The order in which the copies are taken, restored and deleted.
 const int kBackupOrder[] = {10, 0, 2, 3, 4};
 
-void path_in(const char* program_directory, const char* subdirectory, const char* name,
-             char* out) {
-  app::join_data_path(program_directory, subdirectory, name, out);
-}
-
 }  // namespace
 
 void take_backups(const char* program_directory) {
   char folder[512];
-  path_in(program_directory, "HDTMP\\", "", folder);
+  app::join_data_path(program_directory, "HDTMP\\", "", folder);
   plat::create_directory(folder);  // without HDTMP\ there would be no way back
 
   for (int code : kBackupOrder) {
@@ -30,8 +25,8 @@ void take_backups(const char* program_directory) {
     plat::copy_file(original.c_str(), copy.c_str(), false);
   }
   char index[512], copy[512];
-  path_in(program_directory, "HDPARTS\\", store::kPartsIndexName, index);
-  path_in(program_directory, "HDTMP\\", store::kPartsIndexBackupName, copy);
+  app::join_data_path(program_directory, "HDPARTS\\", store::kPartsIndexName, index);
+  app::join_data_path(program_directory, "HDTMP\\", store::kPartsIndexBackupName, copy);
   plat::delete_file(copy);
   plat::copy_file(index, copy, false);
 }
@@ -52,7 +47,7 @@ void delete_backups(const char* program_directory) {
   const char* work_files[] = {store::kPartsIndexName, store::kPartsIndexBackupName, "TRBHN.LZH"};
   for (const char* name : work_files) {
     char path[512];
-    path_in(program_directory, "HDTMP\\", name, path);
+    app::join_data_path(program_directory, "HDTMP\\", name, path);
     plat::delete_file(path);
   }
 }
