@@ -3,7 +3,7 @@
 #   make test   builds everything and runs every test (native, then Wine)
 
 JOBS ?= 2
-.PHONY: deps native native-asan windows test demo clean
+.PHONY: deps native native-asan windows test demo bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,6 +27,16 @@ test: native native-asan windows
 
 demo: native windows
 	bash scripts/demo.sh
+
+# Benchmarks and fuzzing are run by hand; their figures go into the README.
+bench: native windows
+	bash scripts/bench.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build build/fuzz -j$(JOBS)
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
