@@ -56,6 +56,11 @@ bool file_exists(const char* path);
 // Size of a file that can be opened for reading (sharing read), or -1.
 int64_t file_size(const char* path);
 
+// Last-write time as Windows keeps it: 100-nanosecond intervals since
+// 1601-01-01 UTC. Both fail (false) when the file cannot be opened.
+bool file_write_time(const char* path, uint64_t* filetime);
+bool set_file_write_time(const char* path, uint64_t filetime);
+
 // Whole-file helpers. read_file shares reading; write_file creates or
 // truncates the file, holds it exclusively and writes all bytes.
 bool read_file(const char* path, std::string* contents);

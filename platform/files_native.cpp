@@ -227,6 +227,30 @@ bool create_directory(const char* path) {
   return mkdir(native_path(path).c_str(), 0777) == 0;
 }
 
+namespace {
+// Seconds from 1601-01-01 to 1970-01-01.
+const uint64_t kUnixEpochAsFiletime = 11644473600ull * 10000000ull;
+}  // namespace
+
+bool file_write_time(const char* path, uint64_t* filetime) {
+  struct stat st;
+  if (stat(native_path(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  *filetime = kUnixEpochAsFiletime + (uint64_t)st.st_mtim.tv_sec * 10000000ull +
+              (uint64_t)st.st_mtim.tv_nsec / 100;
+  return true;
+}
+
+bool set_file_write_time(const char* path, uint64_t filetime) {
+  if (filetime < kUnixEpochAsFiletime) return false;
+  uint64_t since_epoch = filetime - kUnixEpochAsFiletime;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // access time stays
+  times[1].tv_sec = (time_t)(since_epoch / 10000000ull);
+  times[1].tv_nsec = (long)(since_epoch % 10000000ull) * 100;
+  return utimensat(AT_FDCWD, native_path(path).c_str(), times, 0) == 0;
+}
+
 void fail_writes_after(int64_t bytes) { writes_left = bytes < 0 ? -1 : bytes; }
 
 }  // namespace plat

@@ -108,6 +108,29 @@ bool delete_file(const char* path) { return DeleteFileA(path) != 0; }
 
 bool create_directory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
+bool file_write_time(const char* path, uint64_t* filetime) {
+  HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FILETIME written;
+  bool ok = GetFileTime(handle, nullptr, nullptr, &written) != 0;
+  CloseHandle(handle);
+  if (ok) *filetime = ((uint64_t)written.dwHighDateTime << 32) | written.dwLowDateTime;
+  return ok;
+}
+
+bool set_file_write_time(const char* path, uint64_t filetime) {
+  HANDLE handle = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FILETIME written;
+  written.dwLowDateTime = (DWORD)(filetime & 0xFFFFFFFFu);
+  written.dwHighDateTime = (DWORD)(filetime >> 32);
+  bool ok = SetFileTime(handle, nullptr, nullptr, &written) != 0;
+  CloseHandle(handle);
+  return ok;
+}
+
 void fail_writes_after(int64_t bytes) { writes_left = bytes < 0 ? -1 : bytes; }
 
 }  // namespace plat

@@ -354,3 +354,16 @@ TEST(copy_of_an_open_source_depends_on_its_sharing) {
   close_file(writer);
   ok(contents_of(b) == "abc", "copy: %s\n", contents_of(b).c_str());
 }
+
+TEST(write_time_round_trips_at_filetime_resolution) {
+  std::string dir = scratch_folder("times");
+  std::string a = dir + "a.dat";
+  ok(put_file(a, "x"), "cannot create %s\n", a.c_str());
+  // 2026-12-06 12:00:00 UTC, as the server's Last-Modified would give it.
+  const uint64_t noon = 134410320000000000ull;
+  ok(set_file_write_time(a.c_str(), noon), "set_file_write_time failed\n");
+  uint64_t back = 0;
+  ok(file_write_time(a.c_str(), &back) && back == noon, "read back %llu\n", (unsigned long long)back);
+  ok(!file_write_time((dir + "none").c_str(), &back), "time of a missing file\n");
+  ok(!set_file_write_time((dir + "none").c_str(), noon), "time set on a missing file\n");
+}
