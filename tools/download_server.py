@@ -276,6 +276,8 @@ class Connection:
         """Request line and headers, or None at end of connection."""
         while True:
             end = self.buffer.find(b"\r\n\r\n")
+            if end > MAX_HEAD:
+                raise RequestError(431)
             if end >= 0:
                 head, self.buffer = self.buffer[:end], self.buffer[end + 4:]
                 return head
@@ -362,8 +364,8 @@ class Connection:
         path = request_path(target)
         entry.update(method=method, target=target, path=path,
                      user_agent=headers.get("user-agent"), accept=headers.get("accept"))
-        connection = headers.get("connection", "").lower()
-        keep = "close" not in connection if version == "HTTP/1.1" else "keep-alive" in connection
+        connection = (headers.get("connection", "") + "," + headers.get("proxy-connection", "")).lower()
+        keep = "close" not in connection if version != "HTTP/1.0" else "keep-alive" in connection
         try:
             length = int(headers.get("content-length", "0"))
         except ValueError:
@@ -375,15 +377,20 @@ class Connection:
             return False
         self.skip_body(length)
         try:
-            return self.answer(method, path, keep, entry)
+            return self.answer(method, path, keep, entry, version)
         finally:
             self.server.log(entry)
 
-    def answer(self, method, path, keep, entry):
-        close = [] if keep else [("Connection", "close")]
+    def answer(self, method, path, keep, entry, version):
+        if not keep:
+            conn_headers = [("Connection", "close")]
+        elif version == "HTTP/1.0":
+            conn_headers = [("Connection", "keep-alive")]
+        else:
+            conn_headers = []
         if method not in ("GET", "HEAD"):
             entry["status"] = 405
-            self.send_head(405, [("Allow", "GET, HEAD"), ("Content-Length", "0")] + close)
+            self.send_head(405, [("Allow", "GET, HEAD"), ("Content-Length", "0")] + conn_headers)
             return keep
         rule, failing = self.server.rules.for_request(path)
         entry["rule"] = rule_name(rule, failing)
@@ -407,7 +414,7 @@ class Connection:
             if body is not None:
                 headers += [("Content-Type", kind), ("Content-Length", str(len(body)))]
             entry["status"] = status
-            self.send_head(status, headers + close, b"" if head_only or body is None else body)
+            self.send_head(status, headers + conn_headers, b"" if head_only or body is None else body)
             entry["bytes_sent"] = 0 if head_only or body is None else len(body)
             return keep
 
@@ -437,10 +444,10 @@ class Connection:
             entry["status"] = 200
             if rule.get("empty_body") or head_only:
                 headers.append(("Content-Length", "0" if rule.get("empty_body") else str(size)))
-                self.send_head(200, headers + close)
+                self.send_head(200, headers + conn_headers)
                 return keep
             headers.append(("Content-Length", str(size)))
-            return self.send_file(fd, size, headers + close, rule, entry) and keep
+            return self.send_file(fd, size, headers + conn_headers, rule, entry) and keep
         finally:
             os.close(fd)
 
