@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "catalogue/list_display.h"
+#include "catalogue/text_import.h"
 #include "download/maker_host.h"
 #include "resources/resource.h"
 #include "store/parts_index.h"
@@ -142,6 +144,12 @@ INT_PTR on_command(HWND dialog, WPARAM wparam) {
         class_item_selected(dialog);
         return 1;
       }
+      break;
+    case IDC_MAKERS:
+      if (notification == LBN_SELCHANGE) catalogue::show_selected_maker(dialog);
+      break;
+    case IDC_TEXT_IMPORT:
+      if (catalogue::text_import(dialog) == 1) catalogue::refresh_list_display(dialog);
       break;
     case IDC_INITIALISE:
       restore_opening_state();

@@ -1,0 +1,46 @@
+// One entry of a maker section of a list file, and the two pieces of text it
+// is made from: the key "%d,%d" (part number, entry flag) and the value
+// "figure name,kind code,...". Both come from the network, so every byte
+// sequence must give some entry without reading past the text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace catalogue {
+
+// A maker section shows at most this many entries; keys beyond are not seen.
+constexpr int kMaxEntries = 2000;
+// Stored names are 24-byte fields: 23 bytes and a NUL.
+constexpr int kFigureNameSize = 24;
+
+enum EntryFlag : int16_t { kAdded = 0, kDeleted = 1, kDeletedWithData = 2 };
+
+struct ListEntry {
+  int32_t part_number;
+  int16_t flag;  // 0 added; any other value is a deletion
+  char figure_name[kFigureNameSize];
+  uint8_t kind;
+};
+
+// Walks a key list (each key ended by a NUL) up to `length` bytes and stores
+// each key's part number and entry flag, in key order, at most kMaxEntries.
+// The part number is the decimal number at the key's start (0 when there is
+// none), the flag the value of the key's last character when it is a digit.
+// Gives the number of keys stored.
+int split_list_keys(const char* keys, size_t length, int32_t* part_numbers, int16_t* flags);
+
+// Fills the figure name and kind code of *entry from a value text (ended by
+// its first NUL or carriage return). The other fields are left alone.
+void parse_list_value(const char* value, ListEntry* entry);
+
+// Copies at most 23 bytes of text[0..length) into a NUL-padded 24-byte
+// field, ending before a double-byte character that would not fit whole, so
+// no stray lead byte can join whatever is shown or stored after the name.
+void cut_figure_name(const char* text, size_t length, char field[kFigureNameSize]);
+
+// Length of text[0..length) after dropping a last lead byte whose second
+// byte is missing (a Shift-JIS text cut at a byte count).
+size_t whole_characters(const char* text, size_t length);
+
+}  // namespace catalogue

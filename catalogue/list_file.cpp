@@ -1,0 +1,83 @@
+#include "catalogue/list_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "catalogue/list_entry.h"
+#include "platform/profile.h"
+
+namespace catalogue {
+namespace {
+
+const char kInfoSection[] = "INFO";
+const char kCaptionFormat[] = "部品テーブルダウンロード [%s]";
+
+// A name list filled to its last two bytes may have been cut inside its
+// last name; that half name is dropped rather than shown or looked up.
+size_t whole_names_length(const char* list, uint32_t length, uint32_t size) {
+  if (length + 2 < size) return length;
+  while (length > 0 && list[length - 1] != '\0') --length;
+  return length;
+}
+
+}  // namespace
+
+void read_maker_names(const char* list_file, std::vector<std::string>* makers) {
+  makers->clear();
+  std::vector<char> names(kSectionNamesSize);
+  uint32_t length =
+      plat::profile_read(nullptr, nullptr, "", names.data(), kSectionNamesSize, list_file);
+  size_t usable = whole_names_length(names.data(), length, kSectionNamesSize);
+  for (size_t at = 0; at < usable;) {
+    const char* name = names.data() + at;
+    size_t name_length = strnlen(name, usable - at);
+    if (std::strcmp(name, kInfoSection) != 0) makers->push_back(std::string(name, name_length));
+    at += name_length + 1;
+  }
+}
+
+std::string numbered_row(int part_number, const char* figure_name) {
+  char row[16 + kFigureNameSize];
+  std::snprintf(row, sizeof row, "%6d  %s", part_number, figure_name);
+  return row;
+}
+
+void read_part_rows(const char* list_file, const char* maker, bool with_numbers, PartRows* rows) {
+  rows->added.clear();
+  rows->deleted.clear();
+  std::vector<char> keys(kKeyListSize);
+  uint32_t length = plat::profile_read(maker, nullptr, "", keys.data(), kKeyListSize, list_file);
+  std::vector<int32_t> numbers(kMaxEntries);
+  std::vector<int16_t> flags(kMaxEntries);
+  int count = split_list_keys(keys.data(), whole_names_length(keys.data(), length, kKeyListSize),
+                              numbers.data(), flags.data());
+
+  char key[32];
+  char value[kValueSize];
+  for (int i = 0; i < count; ++i) {
+    ListEntry entry = {};
+    entry.part_number = numbers[i];
+    entry.flag = flags[i];
+    // The key is formed anew, so a key written otherwise (leading zeros,
+    // blanks) finds no value and shows an empty name.
+    std::snprintf(key, sizeof key, "%d,%d", entry.part_number, entry.flag);
+    plat::profile_read(maker, key, "", value, kValueSize, list_file);
+    parse_list_value(value, &entry);
+    std::string row = with_numbers ? numbered_row(entry.part_number, entry.figure_name)
+                                   : std::string(entry.figure_name);
+    (entry.flag == kAdded ? rows->added : rows->deleted).push_back(row);
+  }
+}
+
+std::string list_caption(const char* list_file) {
+  char title[kTitleSize];
+  uint32_t length = plat::profile_read(kInfoSection, "TITLE", "", title, kTitleSize, list_file);
+  // A title cut at its byte limit must not leave a lead byte to swallow the
+  // closing bracket.
+  title[whole_characters(title, length < kTitleSize ? length : kTitleSize - 1)] = '\0';
+  char caption[sizeof kCaptionFormat + kTitleSize];
+  std::snprintf(caption, sizeof caption, kCaptionFormat, title);
+  return caption;
+}
+
+}  // namespace catalogue
