@@ -1,0 +1,34 @@
+// The download worker: one background thread that fetches files from the
+// maker's download server, one request at a time in queue order, and posts
+// the outcome of each to the report window.
+//
+// Reports: WM_DL_DONE or WM_DL_FAILED with (tag, value) as queued, each
+// followed by WM_DL_PENDING with the number of requests still queued.
+#pragma once
+
+#include <cstdint>
+
+struct HWND__;  // a window handle, as <windows.h> declares it
+
+enum : unsigned {
+  WM_DL_DONE = 0x0C61,
+  WM_DL_FAILED = 0x0C63,
+  WM_DL_PENDING = 0x0C64,
+};
+
+enum : int32_t {
+  DL_TAG_PART = 0,     // "BH%07d.DAT", value: part number
+  DL_TAG_LIST = 1,     // "pvnbhn_lst%02d%02d%02d.dat", value: yymmdd
+  DL_TAG_ARCHIVE = 2,  // "TRBHN.LZH", value: 0
+  DL_TAG_VIEW = 3,     // "VIEW%07d.DAT", value: part number
+};
+
+// Queues `remote` (a path under the base URL, or a complete "http://" or
+// "https://" URL) to be written to `local`. Backslashes in the caller's
+// `remote` are turned into slashes in place. Returns 1 when queued, and also
+// when the same remote path is already queued or finished recently (then
+// nothing more is fetched or reported); 0 when the queue has no room or a
+// path is longer than the worker's 255-character buffers.
+int DownloadRequest(char* remote, const char* local, int32_t tag, int32_t value);
+// The window that receives the reports; set before the first request.
+void DownloadSetWindow(HWND__* window);

@@ -1,0 +1,60 @@
+#include "download/received_file.h"
+
+#include "platform/files.h"
+
+namespace download {
+
+bool begin_file(ReceivedFile* received, const char* target) {
+  drop_file(received);
+  received->target = target;
+  received->fresh = received->target + ".new";
+  received->length = 0;
+  received->failed = false;
+  plat::delete_file(received->fresh.c_str());
+  received->file = plat::open_file(received->fresh.c_str(), plat::kWrite, plat::kShareNone,
+                                   plat::Disposition::CreateNew);
+  received->failed = received->file == nullptr;
+  return !received->failed;
+}
+
+bool append_file(ReceivedFile* received, const void* data, size_t size) {
+  if (received->failed) return false;
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    int64_t put = plat::write_at(received->file, received->length, bytes, size);
+    if (put <= 0) {
+      received->failed = true;
+      return false;
+    }
+    received->length += (uint64_t)put;
+    bytes += put;
+    size -= (size_t)put;
+  }
+  return true;
+}
+
+bool finish_file(ReceivedFile* received, const uint64_t* filetime) {
+  if (received->failed || !received->file) {
+    drop_file(received);
+    return false;
+  }
+  bool whole = plat::flush_file(received->file);
+  plat::close_file(received->file);
+  received->file = nullptr;
+  // The time is a courtesy to the reader; a file without it is still whole.
+  if (whole && filetime) plat::set_file_write_time(received->fresh.c_str(), *filetime);
+  if (!whole || !plat::replace_file(received->fresh.c_str(), received->target.c_str())) {
+    plat::delete_file(received->fresh.c_str());
+    return false;
+  }
+  return true;
+}
+
+void drop_file(ReceivedFile* received) {
+  if (received->file) plat::close_file(received->file);
+  received->file = nullptr;
+  if (!received->fresh.empty()) plat::delete_file(received->fresh.c_str());
+  received->fresh.clear();
+}
+
+}  // namespace download

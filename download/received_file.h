@@ -1,0 +1,34 @@
+// A downloaded file is written beside its target ("<target>.new") as it
+// arrives and put in place only when complete, so a broken transfer or a
+// full disk leaves the previous file (or none) where the callers look.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace plat {
+struct File;
+}
+
+namespace download {
+
+struct ReceivedFile {
+  std::string target;
+  std::string fresh;
+  plat::File* file = nullptr;
+  uint64_t length = 0;
+  bool failed = false;
+};
+
+// Creates the fresh file, dropping one left by an earlier run.
+bool begin_file(ReceivedFile* received, const char* target);
+bool append_file(ReceivedFile* received, const void* data, size_t size);
+// Flushes, gives the file its time when `filetime` is set, and puts it in
+// place of the target. On failure the fresh file is deleted and the target
+// left as it was.
+bool finish_file(ReceivedFile* received, const uint64_t* filetime);
+// Abandons the transfer: the fresh file goes, the target stays.
+void drop_file(ReceivedFile* received);
+
+}  // namespace download

@@ -1,0 +1,278 @@
+// The worker thread: takes the head of the request queue, fetches it over
+// WinINet straight into a file beside the target, and posts the outcome.
+// The queue and the recent list are touched only under the lock and only
+// for in-memory steps; the network and the disk are used outside it.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "download/dos_time.h"
+#include "download/download.h"
+#include "download/maker_host.h"
+#include "download/received_file.h"
+#include "download/request_queue.h"
+#include "download/worker.h"
+
+using namespace download;
+
+const DownloadTiming kDownloadTiming = {{1000, 2000, 4000}, 12000};
+
+struct DownloadWorker {
+  HANDLE lock;     // "DWN:%08x" with the worker's address
+  HANDLE thread;   // nonzero once started
+  uint8_t* queue;  // kQueueSize bytes
+  HWND window;
+  HANDLE pending;  // manual reset: set while requests wait, and at shutdown
+  char base_url[256];
+  char recent[kRecentSize];
+  volatile LONG stop;
+  // Set at shutdown alone, so that pauses between retries end at once.
+  HANDLE stopping;
+  bool shut;
+  DownloadTiming timing;
+};
+
+namespace {
+
+const char kAgent[] = "TarvelBhBhB";
+const char kAcceptHeader[] = "Accept: */*\r\n\r\n";
+// Large reads: WinINet under Wine costs about the same per call whatever
+// the size, so small reads make a large file crawl.
+const DWORD kReadSize = 65536;
+
+enum class Outcome { Done, Failed, Broken };
+
+struct Job {
+  char url[kMaxPath + 1];
+  char local[kMaxPath + 1];
+  int32_t tag, value;
+  bool url_ok;
+};
+
+void set_timeouts(HINTERNET handle, DWORD ms) {
+  InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
+  InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+  InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
+}
+
+bool last_modified(HINTERNET request, uint64_t* filetime) {
+  SYSTEMTIME st;
+  DWORD size = sizeof st;
+  if (!HttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &size,
+                      nullptr))
+    return false;
+  UtcTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  uint32_t dos;
+  if (!dos_date_time(t, &dos)) return false;
+  *filetime = filetime_from_dos(dos);
+  return true;
+}
+
+// One attempt at a transfer. Broken: the body did not arrive whole (a read
+// failed, timed out, or the connection closed short of Content-Length).
+Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
+  HINTERNET request = InternetOpenUrlA(root, job.url, kAcceptHeader, sizeof kAcceptHeader - 1,
+                                       INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  if (!request) return Outcome::Failed;
+
+  DWORD status = 0, size = sizeof status;
+  if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                     nullptr) &&
+      status != 200) {
+    InternetCloseHandle(request);
+    return Outcome::Failed;
+  }
+  uint64_t filetime = 0;
+  bool has_time = last_modified(request, &filetime);
+  DWORD announced = 0;
+  size = sizeof announced;
+  bool has_length = HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                                   &announced, &size, nullptr) != 0;
+
+  ReceivedFile file;
+  bool writing = begin_file(&file, job.local);
+  BOOL read_ok;
+  DWORD got = 0;
+  uint64_t received = 0;
+  while ((read_ok = InternetReadFile(request, buffer, kReadSize, &got)) && got > 0) {
+    received += got;
+    if (writing && !append_file(&file, buffer, got)) writing = false;
+    if (!writing) break;  // the file cannot be whole; stop fetching it
+  }
+  InternetCloseHandle(request);
+
+  if (!writing) {
+    drop_file(&file);
+    return Outcome::Failed;
+  }
+  if (!read_ok || (has_length && received < announced)) {
+    drop_file(&file);
+    return Outcome::Broken;
+  }
+  return finish_file(&file, has_time ? &filetime : nullptr) ? Outcome::Done : Outcome::Failed;
+}
+
+// Next URL: copies the head request, or tells the thread to wait or end.
+enum class Next { Job, Empty, Stop };
+
+Next next_job(DownloadWorker* worker, Job* job) {
+  WaitForSingleObject(worker->lock, INFINITE);
+  Next next = Next::Job;
+  Request head;
+  if (worker->stop) {
+    next = Next::Stop;
+  } else if (!read_request(worker->queue, 0, &head)) {
+    ResetEvent(worker->pending);
+    next = Next::Empty;
+  } else {
+    job->url_ok = full_url(worker->base_url, head.remote, job->url, sizeof job->url);
+    std::strcpy(job->local, head.local);
+    job->tag = head.tag;
+    job->value = head.value;
+  }
+  ReleaseMutex(worker->lock);
+  return next;
+}
+
+void finish(DownloadWorker* worker, const Job& job, bool done) {
+  WaitForSingleObject(worker->lock, INFINITE);
+  Request head;
+  if (read_request(worker->queue, 0, &head)) remember(worker->recent, head.remote);
+  int left = remove_head(worker->queue);
+  if (left == 0) ResetEvent(worker->pending);
+  ReleaseMutex(worker->lock);
+  PostMessageA(worker->window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)job.tag,
+               (LPARAM)job.value);
+  PostMessageA(worker->window, WM_DL_PENDING, (WPARAM)left, 0);
+}
+
+// Waits out a pause between retries; false when shutdown cut it short.
+bool pause(DownloadWorker* worker, unsigned ms) {
+  return WaitForSingleObject(worker->stopping, ms) == WAIT_TIMEOUT && !worker->stop;
+}
+
+DWORD WINAPI worker_main(void* argument) {
+  DownloadWorker* worker = static_cast<DownloadWorker*>(argument);
+  char* buffer = static_cast<char*>(std::malloc(kReadSize));
+  // One root handle for the thread's life: its connections are kept alive
+  // from one request to the next.
+  HINTERNET root = nullptr;
+  for (;;) {
+    WaitForSingleObject(worker->pending, INFINITE);
+    Job job;
+    Next next = next_job(worker, &job);
+    if (next == Next::Stop) break;
+    if (next == Next::Empty) continue;
+
+    if (!root) {
+      root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+      if (root) set_timeouts(root, worker->timing.timeout_ms);
+    }
+    Outcome outcome = Outcome::Failed;
+    if (root && buffer && job.url_ok) {
+      for (int attempt = 0;; ++attempt) {
+        outcome = transfer(root, job, buffer);
+        if (outcome != Outcome::Broken) break;
+        if (attempt == 3 || !pause(worker, worker->timing.retry_pause_ms[attempt])) {
+          outcome = Outcome::Failed;
+          break;
+        }
+      }
+    }
+    finish(worker, job, outcome == Outcome::Done);
+  }
+  if (root) InternetCloseHandle(root);
+  std::free(buffer);
+  return 0;
+}
+
+bool start(DownloadWorker* worker) {
+  if (worker->thread) return true;
+  char name[32];
+  std::snprintf(name, sizeof name, "DWN:%08x", (unsigned)(uintptr_t)worker);
+  // Each object is made once, so a start that failed part way can be tried
+  // again by the next request without leaking.
+  if (!worker->lock) worker->lock = CreateMutexA(nullptr, FALSE, name);
+  if (!worker->pending) worker->pending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!worker->stopping) worker->stopping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!worker->queue) worker->queue = static_cast<uint8_t*>(std::calloc(1, kQueueSize));
+  if (!worker->lock || !worker->pending || !worker->stopping || !worker->queue) return false;
+  worker->thread = CreateThread(nullptr, 0, worker_main, worker, 0, nullptr);
+  return worker->thread != nullptr;
+}
+
+}  // namespace
+
+DownloadWorker* download_worker_create(const char* base_url) {
+  DownloadWorker* worker = static_cast<DownloadWorker*>(std::calloc(1, sizeof(DownloadWorker)));
+  if (!worker) return nullptr;
+  std::snprintf(worker->base_url, sizeof worker->base_url, "%s", base_url);
+  worker->timing = kDownloadTiming;
+  return worker;
+}
+
+void download_worker_shutdown(DownloadWorker* worker) {
+  if (worker->shut) return;
+  worker->shut = true;
+  InterlockedExchange(&worker->stop, 1);
+  if (worker->stopping) SetEvent(worker->stopping);
+  if (worker->thread) {
+    SetEvent(worker->pending);
+    WaitForSingleObject(worker->thread, INFINITE);
+    CloseHandle(worker->thread);
+    worker->thread = nullptr;
+  }
+  if (worker->lock) {
+    WaitForSingleObject(worker->lock, INFINITE);
+    CloseHandle(worker->lock);
+    worker->lock = nullptr;
+  }
+  if (worker->pending) CloseHandle(worker->pending);
+  if (worker->stopping) CloseHandle(worker->stopping);
+  worker->pending = worker->stopping = nullptr;
+  std::free(worker->queue);
+  worker->queue = nullptr;
+}
+
+void download_worker_destroy(DownloadWorker* worker) {
+  if (!worker) return;
+  download_worker_shutdown(worker);
+  std::free(worker);
+}
+
+int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
+                            int32_t tag, int32_t value) {
+  forward_slashes(remote);
+  if (worker->shut || !start(worker)) return 0;
+  WaitForSingleObject(worker->lock, INFINITE);
+  Queued queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
+  ReleaseMutex(worker->lock);
+  if (queued == Queued::Added) SetEvent(worker->pending);
+  return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
+}
+
+void download_worker_set_window(DownloadWorker* worker, HWND window) { worker->window = window; }
+
+void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing) {
+  worker->timing = timing;
+}
+
+namespace {
+
+// The program's one worker: set up before the entry runs, shut down as the
+// process ends.
+struct ProgramWorker {
+  DownloadWorker* worker = download_worker_create("http://" PARTSDL_MAKER_HOST "/newdownload");
+  ~ProgramWorker() { download_worker_destroy(worker); }
+} program_worker;
+
+}  // namespace
+
+int DownloadRequest(char* remote, const char* local, int32_t tag, int32_t value) {
+  return download_worker_request(program_worker.worker, remote, local, tag, value);
+}
+
+void DownloadSetWindow(HWND window) { download_worker_set_window(program_worker.worker, window); }
