@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "catalogue/list_entry.h"
+#include "catalogue/section_values.h"
 #include "platform/profile.h"
 
 namespace catalogue {
@@ -52,6 +53,10 @@ void read_part_rows(const char* list_file, const char* maker, bool with_numbers,
   int count = split_list_keys(keys.data(), whole_names_length(keys.data(), length, kKeyListSize),
                               numbers.data(), flags.data());
 
+  // One pass over the file gives every value the reader would give key by
+  // key; a section of 2000 entries would otherwise cost 2000 reads of it.
+  SectionValues section;
+  read_section_values(list_file, maker, &section);
   char key[32];
   char value[kValueSize];
   for (int i = 0; i < count; ++i) {
@@ -61,7 +66,7 @@ void read_part_rows(const char* list_file, const char* maker, bool with_numbers,
     // The key is formed anew, so a key written otherwise (leading zeros,
     // blanks) finds no value and shows an empty name.
     std::snprintf(key, sizeof key, "%d,%d", entry.part_number, entry.flag);
-    plat::profile_read(maker, key, "", value, kValueSize, list_file);
+    section_value(section, key, value, kValueSize);
     parse_list_value(value, &entry);
     std::string row = with_numbers ? numbered_row(entry.part_number, entry.figure_name)
                                    : std::string(entry.figure_name);

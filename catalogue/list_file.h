@@ -1,7 +1,8 @@
 // What the main dialog and the preview show of a list file: its title, its
 // makers (the sections other than "INFO", in file order) and, per maker, the
-// rows of the added and the deleted parts. Every call reads the file anew
-// through the keyed reader; a missing file, section or key reads as empty.
+// rows of the added and the deleted parts. Every call reads the file anew,
+// nothing is kept between calls; a missing file, section or key reads as
+// empty.
 #pragma once
 
 #include <string>

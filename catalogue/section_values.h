@@ -1,0 +1,28 @@
+// One section of a list file read in a single pass, so that a maker's 2000
+// values cost one read of the file rather than one each. Lookups answer as
+// the keyed reader (plat::profile_read with a section and a key) does:
+// names match without regard to ASCII case, blanks around a value go, a
+// pair of enclosing quotes goes, the first matching key wins, only the
+// first section of a name counts, and keys before any section header make
+// up a section without a name.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+namespace catalogue {
+
+struct SectionValues {
+  std::string text;  // the whole file; values point into it
+  std::unordered_map<std::string, std::pair<size_t, size_t>> values;  // folded key: offset, length
+};
+
+// Reads the file and indexes the keys of every section named `section`.
+// A missing file gives no values.
+void read_section_values(const char* list_file, const char* section, SectionValues* out);
+
+// The value of `key`, cut to size - 1 bytes, or "" when there is none.
+// Gives the number of bytes placed before the NUL.
+unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size);
+
+}  // namespace catalogue

@@ -1,0 +1,85 @@
+// The one-pass section read must answer every lookup exactly as the keyed
+// reader does (natively the emulation, under Wine the platform's own), on
+// a file that uses the liberties of the layout. Two corners follow the
+// platform alone: a second section of the same name and keys before any
+// section header.
+#include <cstring>
+#include <string>
+
+#include "catalogue/section_values.h"
+#include "platform/profile.h"
+#include "tests/support/ok.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+const char kAwkwardFile[] =
+    "; comment=not a key\r\n"
+    "[INFO]\r\nTITLE=t\r\n"
+    "  [ A社 ]  \r\n"
+    "1001,0=ドア,8,5\r\n"
+    "  1002,1\t=\t 窓 , 3 \t\r\n"
+    "1003,2=\"quoted, kept\"\r\n"
+    "1004,0='single'\r\n"
+    "1005,0=\"unbalanced\r\n"
+    "1006,0=\r\n"
+    "1007,0=a=b=c\r\n"
+    "1001,0=second of the same key\r"
+    "1008,0=after a lone CR\n"
+    "KeyOnly\r\n"
+    ";1009,0=commented out\r\n"
+    "ABC=upper\r\n"
+    "[B社]\r\n"
+    "1001,0=B's door\r\n"
+    "[表ソ]\r\n"
+    "1011,1=表\r\n";
+
+const char* kSections[] = {"A社", "a社", " A社 ", "B社", "表ソ", "INFO", "C社", ""};
+const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0", "1007,0",
+                       "1008,0", "1009,0", "1010,0", "1011,1", "abc", "KeyOnly", "orphan",
+                       "TITLE", " 1001,0 ", "1001,1"};
+
+}  // namespace
+
+TEST(lookups_agree_with_the_keyed_reader) {
+  std::string path = oktest::scratch_folder("awkward") + "pvnbhn_lst240401.dat";
+  oktest::put_file(path, kAwkwardFile);
+  for (const char* section : kSections) {
+    catalogue::SectionValues values;
+    catalogue::read_section_values(path.c_str(), section, &values);
+    for (const char* key : kKeys) {
+      for (unsigned size : {400u, 4u}) {
+        char mine[400], reader[400];
+        unsigned got = catalogue::section_value(values, key, mine, size);
+        unsigned want = plat::profile_read(section, key, "", reader, size, path.c_str());
+        ok(got == want && std::strcmp(mine, reader) == 0, "[%s] %s (%u): [%s] but the reader [%s]\n",
+           section, key, size, mine, reader);
+      }
+    }
+  }
+}
+
+TEST(only_the_first_section_of_a_name_counts) {
+  std::string path = oktest::scratch_folder("twice") + "pvnbhn_lst240401.dat";
+  oktest::put_file(path, "orphan=before any section\r\n[A社]\r\n1001,0=first\r\n[B社]\r\n"
+                         "[a社]\r\n1001,0=second\r\n1002,0=only here\r\n");
+  char value[32];
+  catalogue::SectionValues values;
+  catalogue::read_section_values(path.c_str(), "A社", &values);
+  catalogue::section_value(values, "1001,0", value, sizeof value);
+  ok(std::strcmp(value, "first") == 0, "1001,0 [%s]\n", value);
+  catalogue::section_value(values, "1002,0", value, sizeof value);
+  ok(!value[0], "1002,0 of the second section [%s]\n", value);
+  catalogue::read_section_values(path.c_str(), "", &values);
+  catalogue::section_value(values, "orphan", value, sizeof value);
+  ok(std::strcmp(value, "before any section") == 0, "orphan [%s]\n", value);
+}
+
+TEST(a_missing_file_has_no_values) {
+  std::string path = oktest::scratch_folder("missing") + "none.dat";
+  catalogue::SectionValues values;
+  catalogue::read_section_values(path.c_str(), "A社", &values);
+  char value[8] = "x";
+  ok(catalogue::section_value(values, "1001,0", value, sizeof value) == 0 && !value[0],
+     "value [%s]\n", value);
+}
