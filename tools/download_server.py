@@ -43,7 +43,9 @@ force and is reported on stderr. Rule fields, combinable where sensible:
     "empty_body": true    200 with Content-Length 0
     "html_error": true    200 with an HTML error page instead of the file
     "cut_after": N        announce the full length, send N body bytes, close
-    "reset": true         abort the connection with a TCP reset, no answer
+    "reset": true         abort the connection with a TCP reset, no answer;
+                          with "cut_after": reset after the N bytes instead
+                          of closing
     "chunk_size": N       send the body in chunks of N bytes (default 65536
     "pause_ms": N         when only a pause is given), N ms apart
     "stall": true         send the headers and "stall_after" body bytes
@@ -102,7 +104,7 @@ def warn(message):
 
 def request_path(target):
     """Path of a request target, or None when it is not a usable target."""
-    if "://" in target[:10]:
+    if not target.startswith("/") and "://" in target:
         scheme, rest = target.split("://", 1)
         if scheme.lower() not in ("http", "https"):
             return None
@@ -124,7 +126,7 @@ def file_for(root, path):
     if not parts or any(p in ("", ".", "..") for p in parts):
         return None
     full = os.path.realpath(os.path.join(root, *[p.encode("latin-1") for p in parts]))
-    if not full.startswith(root + b"/"):
+    if not full.startswith(os.path.join(root, b"")):
         return None
     return full
 
@@ -269,6 +271,7 @@ class Connection:
         self.sock = sock
         self.serial = serial
         self.buffer = b""
+        self.entry = None           # log line of the request being answered
 
     # Reading -----------------------------------------------------------
 
@@ -312,14 +315,35 @@ class Connection:
 
     # Writing -----------------------------------------------------------
 
-    def send_head(self, status, headers, body=b""):
-        lines = ["HTTP/1.1 %d %s" % (status, reason(status))]
-        lines += ["%s: %s" % item for item in headers]
-        self.sock.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body)
+    def log(self):
+        if self.entry is not None:
+            self.server.log(self.entry)
+            self.entry = None
 
-    def reset(self):
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        self.sock.close()
+    def count(self, body_bytes):
+        if self.entry is not None:
+            self.entry["bytes_sent"] = body_bytes
+
+    def send_last(self, data, body_bytes):
+        """Sends the end of a response. Its log line goes out before the
+        final byte, so a client holding a whole answer finds the line."""
+        self.sock.sendall(data[:-1])
+        self.count(body_bytes)
+        self.log()
+        self.sock.sendall(data[-1:])
+
+    def end_early(self, how):
+        """Ends a response that will not be completed: "reset", "stall" or
+        "cut" (the client sees fewer bytes, then end of file)."""
+        self.log()
+        if how == "reset":
+            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.sock.close()
+        elif how == "stall":
+            self.wait_for_close()
+        else:
+            self.sock.shutdown(socket.SHUT_WR)
+        return False
 
     # Serving -----------------------------------------------------------
 
@@ -329,7 +353,8 @@ class Connection:
                 try:
                     head = self.read_head()
                 except RequestError as e:
-                    self.send_head(e.status, [("Content-Length", "0"), ("Connection", "close")])
+                    self.sock.sendall(response_head(e.status, [("Content-Length", "0"),
+                                                               ("Connection", "close")]))
                     return
                 if head is None:
                     return
@@ -348,55 +373,55 @@ class Connection:
         """Answers one request; False when the connection must end."""
         lines = head.decode("latin-1").split("\r\n")
         words = lines[0].split(" ")
-        entry = {"method": None, "target": None, "path": None, "user_agent": None,
-                 "accept": None, "status": None, "bytes_sent": 0, "rule": None,
-                 "conn": self.serial}
+        self.entry = {"method": None, "target": None, "path": None, "user_agent": None,
+                      "accept": None, "status": None, "bytes_sent": 0, "rule": None,
+                      "conn": self.serial}
+        try:
+            return self.answer(words, lines[1:])
+        finally:
+            self.log()
+
+    def refuse(self, status, headers=()):
+        self.entry["status"] = status
+        self.send_last(response_head(status, [("Content-Length", "0"), ("Connection", "close")]
+                                     + list(headers)), 0)
+        return False
+
+    def answer(self, words, header_lines):
+        entry = self.entry
         if len(words) != 3 or not words[2].startswith("HTTP/1."):
-            entry["status"] = 400
-            self.send_head(400, [("Content-Length", "0"), ("Connection", "close")])
-            self.server.log(entry)
-            return False
+            return self.refuse(400)
         method, target, version = words
         headers = {}
-        for line in lines[1:]:
+        for line in header_lines:
             name, _, value = line.partition(":")
             headers[name.strip().lower()] = value.strip()
         path = request_path(target)
         entry.update(method=method, target=target, path=path,
                      user_agent=headers.get("user-agent"), accept=headers.get("accept"))
-        connection = (headers.get("connection", "") + "," + headers.get("proxy-connection", "")).lower()
-        keep = "close" not in connection if version != "HTTP/1.0" else "keep-alive" in connection
         try:
             length = int(headers.get("content-length", "0"))
         except ValueError:
             length = -1
         if length < 0 or length > MAX_HEAD or "transfer-encoding" in headers:
-            entry["status"] = 400
-            self.send_head(400, [("Content-Length", "0"), ("Connection", "close")])
-            self.server.log(entry)
-            return False
+            return self.refuse(400)
         self.skip_body(length)
-        try:
-            return self.answer(method, path, keep, entry, version)
-        finally:
-            self.server.log(entry)
+        if method not in ("GET", "HEAD"):
+            return self.refuse(405, [("Allow", "GET, HEAD")])
 
-    def answer(self, method, path, keep, entry, version):
+        connection = (headers.get("connection", "") + "," + headers.get("proxy-connection", "")).lower()
+        keep = "close" not in connection if version != "HTTP/1.0" else "keep-alive" in connection
         if not keep:
             conn_headers = [("Connection", "close")]
         elif version == "HTTP/1.0":
             conn_headers = [("Connection", "keep-alive")]
         else:
             conn_headers = []
-        if method not in ("GET", "HEAD"):
-            entry["status"] = 405
-            self.send_head(405, [("Allow", "GET, HEAD"), ("Content-Length", "0")] + conn_headers)
-            return keep
+
         rule, failing = self.server.rules.for_request(path)
         entry["rule"] = rule_name(rule, failing)
-        if rule.get("reset"):
-            self.reset()
-            return False
+        if rule.get("reset") and "cut_after" not in rule:
+            return self.end_early("reset")
         head_only = method == "HEAD"
 
         def last_modified(mtime):
@@ -413,9 +438,10 @@ class Connection:
             headers = last_modified(None)
             if body is not None:
                 headers += [("Content-Type", kind), ("Content-Length", str(len(body)))]
+            if head_only or body is None:
+                body = b""
             entry["status"] = status
-            self.send_head(status, headers + conn_headers, b"" if head_only or body is None else body)
-            entry["bytes_sent"] = 0 if head_only or body is None else len(body)
+            self.send_last(response_head(status, headers + conn_headers) + body, len(body))
             return keep
 
         status = rule.get("status", 200)
@@ -439,63 +465,78 @@ class Connection:
             st = os.fstat(fd)
             if not stat.S_ISREG(st.st_mode):
                 return canned(404, status_body(404))
-            size = st.st_size
+            size = 0 if rule.get("empty_body") else st.st_size
             headers = [("Content-Type", "application/octet-stream")] + last_modified(st.st_mtime)
-            entry["status"] = 200
-            if rule.get("empty_body") or head_only:
-                headers.append(("Content-Length", "0" if rule.get("empty_body") else str(size)))
-                self.send_head(200, headers + conn_headers)
-                return keep
             headers.append(("Content-Length", str(size)))
-            return self.send_file(fd, size, headers + conn_headers, rule, entry) and keep
+            entry["status"] = 200
+            head = response_head(200, headers + conn_headers)
+            if head_only:
+                self.send_last(head, 0)
+                return keep
+            return self.send_file(fd, size, head, rule) and keep
         finally:
             os.close(fd)
 
-    def send_file(self, fd, size, headers, rule, entry):
-        """Sends the body as the rule says; False when the connection must end."""
+    def send_file(self, fd, size, head, rule):
+        """Sends the head and the body as the rule says; False when the
+        connection must end."""
         limit = size
         if "cut_after" in rule:
             limit = min(limit, rule["cut_after"])
-        stall = bool(rule.get("stall"))
-        if stall:
+        if rule.get("stall"):
             limit = min(limit, rule.get("stall_after", 0))
         pause = rule.get("pause_ms", 0) / 1000.0
         chunk = rule.get("chunk_size", DEFAULT_CHUNK if pause else 0)
-        if not chunk and limit == size and size > SMALL_FILE:
-            self.send_head(200, headers)
-            sent = 0
-            while sent < size:
-                n = os.sendfile(self.sock.fileno(), fd, sent, size - sent)
+        whole = limit == size
+        sent = 0
+        if limit == 0 or (not chunk and limit <= SMALL_FILE):
+            data = os.pread(fd, limit, 0)
+            sent = len(data)
+            if whole and sent == size:
+                self.send_last(head + data, sent)
+            else:
+                self.sock.sendall(head + data)
+        elif not chunk:
+            self.sock.sendall(head)
+            # The last byte is held back so that the log line precedes it.
+            end = limit - 1 if whole else limit
+            while sent < end:
+                n = os.sendfile(self.sock.fileno(), fd, sent, end - sent)
                 if n == 0:
                     break       # the file shrank under us
                 sent += n
-                entry["bytes_sent"] = sent
-            return sent == size
-        if not chunk and limit <= SMALL_FILE:
-            body = os.pread(fd, limit, 0)
-            self.send_head(200, headers, body)
-            entry["bytes_sent"] = len(body)
+                self.count(sent)
+            if whole and sent == end:
+                data = os.pread(fd, 1, sent)
+                if data:
+                    self.send_last(data, sent + 1)
+                    sent += 1
         else:
-            self.send_head(200, headers)
-            step = chunk or DEFAULT_CHUNK
-            sent = 0
+            self.sock.sendall(head)
             while sent < limit:
                 if sent and pause and self.server.stopping.wait(pause):
                     return False
-                data = os.pread(fd, min(step, limit - sent), sent)
+                data = os.pread(fd, min(chunk, limit - sent), sent)
                 if not data:
                     break
-                self.sock.sendall(data)
+                if whole and sent + len(data) == size:
+                    self.send_last(data, size)
+                else:
+                    self.sock.sendall(data)
                 sent += len(data)
-                entry["bytes_sent"] = sent
-        if stall:
-            self.wait_for_close()
-            return False
-        if entry["bytes_sent"] < size:
-            # A cut transfer: the client sees fewer bytes, then end of file.
-            self.sock.shutdown(socket.SHUT_WR)
-            return False
+                self.count(sent)
+        self.count(sent)
+        if rule.get("stall"):
+            return self.end_early("stall")
+        if sent < size:
+            return self.end_early("reset" if rule.get("reset") else "cut")
         return True
+
+
+def response_head(status, headers):
+    lines = ["HTTP/1.1 %d %s" % (status, reason(status))]
+    lines += ["%s: %s" % item for item in headers]
+    return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
 
 
 class RequestError(Exception):

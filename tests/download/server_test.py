@@ -255,6 +255,7 @@ class Escapes(ServerCase):
         self.assertEqual(server.request_path("http://h:1/a/b?c"), "/a/b")
         self.assertEqual(server.request_path("HTTP://h"), "/")
         self.assertIsNone(server.request_path("a/b"))
+        self.assertEqual(server.request_path("/a/http://b"), "/a/http://b")
         # Shift-JIS names survive percent-decoding byte for byte.
         self.assertEqual(server.request_path("/%95%5C").encode("latin-1"), b"/\x95\x5c")
         self.assertEqual(server.file_for(root, PART), os.path.join(root, PART[1:].encode()))
@@ -307,12 +308,23 @@ class Faults(ServerCase):
                          [(1000, "cut_after"), (5, "cut_after+chunk_size")])
 
     def test_reset_aborts_the_connection(self):
-        self.set_rules({LIST: {"reset": True}})
+        self.set_rules({LIST: {"reset": True}, ARCHIVE: {"reset": True, "cut_after": 2000}})
         with connect(self.port) as sock:
             sock.sendall(b"GET %s HTTP/1.1\r\n\r\n" % LIST.encode())
             with self.assertRaises(ConnectionResetError):
                 sock.recv(100)
-        self.assertEqual(self.new_log()[0]["status"], None)
+        # With a cut, the reset comes after the bytes.
+        with connect(self.port) as sock:
+            sock.sendall(b"GET %s HTTP/1.1\r\n\r\n" % ARCHIVE.encode())
+            data = b""
+            with self.assertRaises(ConnectionResetError):
+                while True:
+                    more = sock.recv(65536)
+                    self.assertTrue(more, "end of file instead of a reset")
+                    data += more
+        self.assertTrue(data.endswith(b"\r\n\r\n" + ARCHIVE_BYTES[:2000]))
+        self.assertEqual([(e["status"], e["bytes_sent"], e["rule"]) for e in self.new_log(2)],
+                         [(None, 0, "reset"), (200, 2000, "reset+cut_after")])
 
     def test_stall_sends_headers_and_then_nothing(self):
         self.set_rules({ARCHIVE: {"stall": True, "stall_after": 100}, LIST: {"stall": True}})
@@ -414,6 +426,22 @@ class Log(ServerCase):
         self.assertEqual((entries[1]["status"], entries[1]["user_agent"]), (404, "other"))
         self.assertEqual((entries[2]["status"], entries[2]["bytes_sent"], entries[2]["rule"]),
                          (200, 4, "cut_after"))
+
+
+    def test_the_line_is_there_once_the_client_has_its_answer(self):
+        # Tests read the log right after a download ends, with no waiting.
+        cut = PART.replace("k-val", "K-VAL")
+        self.set_rules({PART: {"chunk_size": 4}, cut: {"cut_after": 3},
+                        "/newdownload/reset": {"reset": True}})
+        targets = [LIST, ARCHIVE, PART, "/newdownload/none", cut, "/newdownload/reset"] * 5
+        for n, target in enumerate(targets):
+            try:
+                self.get(target + "?%d" % n)
+            except (http.client.HTTPException, ConnectionResetError):
+                pass
+            with open(self.server.log, "rb") as f:
+                last = json.loads(f.read().splitlines()[-1])
+            self.assertEqual(last["target"], target + "?%d" % n)
 
 
 class Lifecycle(unittest.TestCase):
