@@ -60,11 +60,14 @@ force and is reported on stderr. Rule fields, combinable where sensible:
 "status", "empty_body" and "html_error" answer without the file; the other
 faults need it (a missing file is still 404).
 
-Log (--log FILE). One JSON object per request, appended and flushed when the
-response has ended: method, target (as received), path, user_agent, accept,
-status (null when no status line was sent), bytes_sent (body bytes), rule (the
-kinds applied, joined by "+", or null), conn (the connection's serial number,
-so that requests sharing a connection can be told).
+Log (--log FILE). One JSON object per request, appended and flushed as the
+response ends: method, target (as received), path, user_agent, accept, status
+(null when no status line was sent), bytes_sent (body bytes), rule (the kinds
+applied, joined by "+", or null), conn (the connection's serial number, so
+that requests sharing a connection can be told). The line is written just
+before the last byte of the response leaves, or before the close, reset or
+stall that ends it early, so a client that has its whole answer (or its end of
+file, or reset) always finds the line there.
 """
 
 import argparse
@@ -194,7 +197,7 @@ class Rules:
         exact, patterns = {}, []
         if data is not None:
             try:
-                table = json.loads(data.decode("utf-8"))
+                table = json.loads(data.decode("utf-8-sig"))
                 if not isinstance(table, dict):
                     raise ValueError("not a JSON object")
             except ValueError as e:
@@ -604,7 +607,7 @@ def write_port_file(path, port):
 
 def main(argv=None):
     parser = argparse.ArgumentParser(
-        description="Stand-in for the maker's download server (see the module docstring).",
+        description="Stand-in for the maker's download server (details below).",
         formatter_class=argparse.RawDescriptionHelpFormatter, epilog=__doc__)
     parser.add_argument("--root", required=True, help="catalogue folder to serve")
     parser.add_argument("--port", type=int, default=0, help="port on 127.0.0.1 (0: a free one)")

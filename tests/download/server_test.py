@@ -398,6 +398,10 @@ class Faults(ServerCase):
         self.set_rules({LIST: {"status": 503}, PART: {"status": "x"}})
         self.assertEqual(self.get(LIST)[0], 503)
         self.assertEqual(self.get(PART)[0], 200)
+        # As a Windows editor may save it: byte order mark, CRLF, in place.
+        with open(self.server.rules, "wb") as f:
+            f.write(b'\xef\xbb\xbf{\r\n"%s": {"status": 504}\r\n}\r\n' % LIST.encode())
+        self.assertEqual(self.get(LIST)[0], 504)
 
     def test_patterns_and_exact_paths(self):
         self.set_rules({"/newdownload/k-val/HDPARTS/*.BHN": {"status": 404},
