@@ -122,6 +122,21 @@ void answer_ok(HWND box);
 // Waits until the box is gone.
 bool wait_gone(HWND window, DWORD timeout_ms = kWaitMs);
 
+// ---- The open-file dialog ------------------------------------------------
+
+// An open-file dialog of the process: a dialog other than the main dialog
+// with a file name box. Null when none appears within timeout_ms.
+HWND wait_file_dialog(DWORD pid, DWORD timeout_ms = kWaitMs);
+// The edit control the user types the file name into (the edit of the
+// Explorer-style name combo 0x47C, or the old-style edit 0x480).
+HWND file_name_box(HWND file_dialog);
+// Types a text into an edit control character by character, as keys would.
+void type_text(HWND edit, const std::string& cp932);
+// The names the dialog's file view lists (read from the other process).
+std::vector<std::string> listed_files(HWND file_dialog);
+// The text of a combo box's current selection (such as the filter 0x470).
+std::string combo_text(HWND dialog, int id);
+
 // ---- Screen ----------------------------------------------------------------
 
 struct Pixels {

@@ -220,3 +220,46 @@ TEST(common_dialog_errors_have_messages) {
   ok(text && std::strstr(text, "失敗しました。\n\rメモリ") != nullptr, "line break of code 2\n");
   ok(catalogue::common_dialog_error_text(0xFFFF) != nullptr, "CDERR_DIALOGFAILURE\n");
 }
+
+// List files come from the network: whatever they hold is read within the
+// reader buffers and the 2000-entry limit.
+TEST(hostile_list_files_stay_within_limits) {
+  std::string text;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const char pick[] = "[]=,\r\n\0\x83\x5c" "a1 ";
+    text += (seed >> 24) % 3 ? pick[(seed >> 16) % (sizeof pick - 1)] : (char)(seed >> 8);
+  }
+  std::string path = list_file("garbage", text);
+  std::vector<std::string> makers;
+  catalogue::read_maker_names(path.c_str(), &makers);
+  PartRows rows;
+  for (size_t i = 0; i < makers.size() && i < 20; ++i)
+    catalogue::read_part_rows(path.c_str(), makers[i].c_str(), true, &rows);
+  ok(rows.added.size() + rows.deleted.size() <= 2000, "garbage gave too many rows\n");
+
+  text.clear();
+  for (int i = 0; i < 10000; ++i) text += "[MAKER" + std::to_string(i) + "]\r\n1001,0=A\r\n";
+  path = list_file("sections", text);
+  catalogue::read_maker_names(path.c_str(), &makers);
+  size_t bytes = 0;
+  for (const std::string& maker : makers) bytes += maker.size() + 1;
+  ok(bytes <= 10000 && makers.size() > 800, "%d makers in %d bytes\n", (int)makers.size(),
+     (int)bytes);
+  ok(!makers.empty() && makers.back() == "MAKER" + std::to_string(makers.size() - 1),
+     "last maker name is whole: %s\n", makers.empty() ? "" : makers.back().c_str());
+
+  text = "[A社]\r\n";
+  for (int i = 0; i < 50000; ++i) text += std::to_string(1001 + i % 9000) + ",0=X\r\n";
+  text += "1001,1=" + std::string(100000, 'V') + "\r\n";
+  path = list_file("manykeys", text);
+  catalogue::read_part_rows(path.c_str(), "A社", false, &rows);
+  ok(rows.added.size() == 2000 && rows.deleted.empty(), "50000 keys: %d rows\n",
+     (int)rows.added.size());
+
+  path = list_file("bigvalue", "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n");
+  catalogue::read_part_rows(path.c_str(), "A社", false, &rows);
+  ok(rows.added.size() == 2 && rows.added[0] == std::string(23, 'N') && rows.added[1].empty(),
+     "100 KB value and a key that is no number: %s\n", joined(rows.added).c_str());
+}
