@@ -1,7 +1,8 @@
 // Makes a small parts library under a program folder for demonstrations and
 // end-to-end runs: HDINI\, HDTMP\ and HDPARTS\, the five classification files
-// filled with a few items and figures per destination, and an empty parts
-// index. Existing files of those names are overwritten.
+// filled with a few items and figures per destination, an empty parts index,
+// and a list file of several makers in HDPARTS\LST\ (kSampleListName) for
+// テキスト読込. Existing files of those names are overwritten.
 //
 //   make_sample_library PROGRAM_FOLDER
 //
@@ -164,6 +165,39 @@ bool make_classification_file(const std::string& path, const Destination& d, int
   return write_file(path, bytes);
 }
 
+// A list file as the maker's server publishes one: the title, then per
+// maker the parts the list adds (flag 0) and deletes (1, or 2 with the
+// part data). Shift-JIS, as every literal of this program.
+const char kSampleListName[] = "pvnbhn_lst240401.dat";
+const char kSampleList[] =
+    "[INFO]\r\n"
+    "TITLE=2024年4月版 部品リスト\r\n"
+    "[日本建材]\r\n"
+    "1001,0=片開きドア W800,8,5\r\n"
+    "1002,0=片開きドア W900,8,5\r\n"
+    "1003,0=親子ドア W1200,8,5\r\n"
+    "1004,0=引違い戸 W1690,8\r\n"
+    "1005,0=片引戸 W1600,8\r\n"
+    "1010,1=片開きドア W780,8\r\n"
+    "1011,2=旧型玄関ドア,8\r\n"
+    "[東洋サッシ]\r\n"
+    "2001,0=引違い窓 W1690,9\r\n"
+    "2002,0=上げ下げ窓 W740,9\r\n"
+    "2003,0=FIX窓 W600,9\r\n"
+    "2004,0=すべり出し窓 W640,9\r\n"
+    "2010,2=旧型引違い窓 W1650,9\r\n"
+    "[みらい住設]\r\n"
+    "3001,0=I型キッチン L2550,3\r\n"
+    "3002,0=洗面化粧台 W750,3\r\n"
+    "3003,0=ユニットバス 1616,3\r\n"
+    "3004,0=洋式便器,3\r\n"
+    "3011,1=I型キッチン L2400,3\r\n"
+    "3012,1=洗面化粧台 W600,3\r\n"
+    "[さくら照明]\r\n"
+    "4001,0=ダウンライト φ100,5\r\n"
+    "4002,0=シーリングライト,5\r\n"
+    "4003,0=ブラケット,5\r\n";
+
 bool make_directory(const std::string& path) {
   if (mkdir(path.c_str(), 0755) == 0) return true;
   struct stat st;
@@ -196,5 +230,9 @@ int main(int argc, char** argv) {
 
   // An empty parts index: every group, subgroup and record slot is free.
   if (!write_file(root + "HDPARTS/TRBHN.DAT", std::vector<uint8_t>(kPartsIndexSize, 0))) return 1;
+
+  if (!make_directory(root + "HDPARTS/LST")) return 1;
+  const std::vector<uint8_t> list(kSampleList, kSampleList + sizeof kSampleList - 1);
+  if (!write_file(root + "HDPARTS/LST/" + kSampleListName, list)) return 1;
   return 0;
 }
