@@ -1,0 +1,243 @@
+#include "archive/extract.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "archive/crc16.h"
+#include "archive/decode.h"
+#include "archive/header.h"
+#include "archive/names.h"
+#include "archive/unlha32.h"
+#include "platform/files.h"
+#include "platform/shift_jis.h"
+
+namespace lzh {
+namespace {
+
+int64_t read_archive(void* context, uint64_t offset, void* buffer, size_t count) {
+  return plat::read_at(static_cast<plat::File*>(context), offset, buffer, count);
+}
+
+// The packed data of one member, read in order and never past its end.
+struct PackedData {
+  plat::File* file;
+  uint64_t offset, left;
+};
+
+size_t read_packed(void* context, uint8_t* buffer, size_t count) {
+  auto* data = static_cast<PackedData*>(context);
+  if (count > data->left) count = static_cast<size_t>(data->left);
+  if (count == 0) return 0;
+  int64_t got = plat::read_at(data->file, data->offset, buffer, count);
+  if (got <= 0) return 0;
+  data->offset += static_cast<uint64_t>(got);
+  data->left -= static_cast<uint64_t>(got);
+  return static_cast<size_t>(got);
+}
+
+// The new file a member is decoded into, with its running size and CRC.
+struct Unpacked {
+  plat::File* file;
+  uint64_t size;
+  uint16_t crc;
+};
+
+bool write_unpacked(void* context, const uint8_t* data, size_t count) {
+  auto* out = static_cast<Unpacked*>(context);
+  if (plat::write_at(out->file, out->size, data, count) != static_cast<int64_t>(count)) return false;
+  out->size += count;
+  out->crc = crc16_update(out->crc, data, count);
+  return true;
+}
+
+bool same_name(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// A fresh file in the folder that is not the member's own name.
+plat::File* create_work_file(const std::string& folder, const std::string& name, std::string* path) {
+  for (unsigned n = 0; n < 1000; ++n) {
+    char work[32];
+    std::snprintf(work, sizeof work, "~unlha%u.tmp", n);
+    if (same_name(work, name)) continue;
+    *path = folder + work;
+    plat::File* file = plat::open_file(path->c_str(), plat::kRead | plat::kWrite, plat::kShareNone,
+                                       plat::Disposition::CreateNew);
+    if (file) return file;
+  }
+  return nullptr;
+}
+
+// Names in the report: control characters (a terminal escape in a hostile
+// name) are shown as '?'.
+std::string printable(const std::string& name) {
+  std::string shown = name;
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return shown;
+}
+
+void report_line(std::string* report, const std::string& name, const char* what) {
+  *report += printable(name);
+  *report += ": ";
+  *report += what;
+  *report += "\r\n";
+}
+
+std::string method_text(const Header& header) {
+  std::string id(reinterpret_cast<const char*>(header.method_id), 5);
+  return printable(id);
+}
+
+// Extracts one member; kUnlhaDone or the member's refusal code.
+int extract_member(plat::File* archive, const Header& header, const std::string& folder, const std::string& name,
+                   std::string* report) {
+  if (header.method == Method::Unknown) {
+    report_line(report, name, ("refused, method " + method_text(header) + " not supported").c_str());
+    return kUnlhaUnknownMethod;
+  }
+  if (header.original_size > 0xFFFFFFFFull) {
+    report_line(report, name, "refused, 4 GiB or larger");
+    return kUnlhaTooLarge;
+  }
+  std::string work;
+  plat::File* file = create_work_file(folder, name, &work);
+  if (!file) {
+    report_line(report, name, "refused, cannot create a file in the folder");
+    return kUnlhaWriteFailed;
+  }
+  PackedData packed = {archive, header.data_offset, header.packed_size};
+  Unpacked unpacked = {file, 0, 0};
+  int decoded = decode(header.method, Input{read_packed, &packed}, header.original_size,
+                       Output{write_unpacked, &unpacked});
+  bool flushed = decoded == kDecoded && plat::flush_file(file);
+  plat::close_file(file);
+
+  int result = kUnlhaDone;
+  if (decoded == kCorrupt) {
+    report_line(report, name, "refused, data truncated or corrupt");
+    result = kUnlhaCorrupt;
+  } else if (decoded != kDecoded || !flushed) {
+    report_line(report, name, "refused, cannot write its file");
+    result = kUnlhaWriteFailed;
+  } else if (unpacked.size != header.original_size || (header.has_crc && unpacked.crc != header.crc)) {
+    report_line(report, name, "refused, CRC mismatch");
+    result = kUnlhaCrcMismatch;
+  } else if (!plat::replace_file(work.c_str(), (folder + name).c_str())) {
+    report_line(report, name, "refused, cannot put its file in place");
+    result = kUnlhaWriteFailed;
+  } else {
+    report_line(report, name, "extracted");
+    return kUnlhaDone;
+  }
+  plat::delete_file(work.c_str());
+  return result;
+}
+
+struct OpenArchive {
+  plat::File* file = nullptr;
+  Source source{};
+  ~OpenArchive() {
+    if (file) plat::close_file(file);
+  }
+  bool open(const char* path) {
+    file = plat::open_file(path, plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
+    if (!file) return false;
+    int64_t length = plat::file_length(file);
+    if (length < 0) return false;
+    source = Source{read_archive, file, static_cast<uint64_t>(length)};
+    return true;
+  }
+};
+
+// Calls visit(header) for each member; returns the archive's structural code.
+template <typename Visit>
+int walk(const Source& source, Visit visit) {
+  Header header;
+  uint64_t offset = 0;
+  for (int members = 0;; ++members) {
+    int read = read_header(source, offset, &header);
+    if (read == kEnd) return kUnlhaDone;
+    if (read != kHeader) return members == 0 ? kUnlhaNotArchive : kUnlhaBrokenArchive;
+    visit(header);
+    offset = header.next_offset;
+  }
+}
+
+}  // namespace
+
+int extract_archive(const char* archive_path, const char* folder_path, std::string* report) {
+  std::string folder = folder_path;
+  if (folder.empty()) folder = ".";
+  // A last backslash may be the second byte of a character (表\ ends "\x95\x5C").
+  bool ends_with_separator = folder.back() == '/';
+  for (size_t i = 0; i < folder.size(); ++i) {
+    if (plat::is_lead_byte(static_cast<unsigned char>(folder[i])) && i + 1 < folder.size()) {
+      ++i;
+      continue;
+    }
+    if (folder[i] == '\\') ends_with_separator = i + 1 == folder.size();
+  }
+  if (!ends_with_separator) folder += '\\';
+
+  OpenArchive archive;
+  if (!archive.open(archive_path)) {
+    *report += "cannot open the archive\r\n";
+    return kUnlhaCannotOpen;
+  }
+  int first_refusal = kUnlhaDone;
+  unsigned extracted = 0, refused = 0;
+  int structure = walk(archive.source, [&](const Header& header) {
+    std::string name = last_path_element(header.name);
+    if (is_directory_or_link(header)) {
+      report_line(report, name.empty() ? last_path_element(header.directory) : name, "not a file, skipped");
+      return;
+    }
+    int result;
+    if (const char* reason = unsafe_name_reason(name)) {
+      report_line(report, header.name, (std::string("refused, ") + reason).c_str());
+      result = kUnlhaUnsafeName;
+    } else {
+      result = extract_member(archive.file, header, folder, name, report);
+    }
+    if (result == kUnlhaDone) {
+      ++extracted;
+    } else {
+      ++refused;
+      if (first_refusal == kUnlhaDone) first_refusal = result;
+    }
+  });
+  if (structure == kUnlhaNotArchive) *report += "not an LZH archive\r\n";
+  if (structure == kUnlhaBrokenArchive) *report += "archive ends with a broken header\r\n";
+  char counts[64];
+  std::snprintf(counts, sizeof counts, "%u extracted, %u refused\r\n", extracted, refused);
+  *report += counts;
+  return first_refusal != kUnlhaDone ? first_refusal : structure;
+}
+
+int list_archive(const char* archive_path, std::string* listing) {
+  OpenArchive archive;
+  if (!archive.open(archive_path)) return kUnlhaCannotOpen;
+  return walk(archive.source, [&](const Header& header) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%s %d %10llu %10llu %04X ", method_text(header).c_str(), header.level,
+                  static_cast<unsigned long long>(header.packed_size),
+                  static_cast<unsigned long long>(header.original_size), header.crc);
+    *listing += line;
+    std::string dir = header.directory;
+    for (char& c : dir)
+      if (static_cast<unsigned char>(c) == 0xFF) c = '\\';
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    *listing += printable(dir + header.name);
+    *listing += "\n";
+  });
+}
+
+}  // namespace lzh
