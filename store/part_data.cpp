@@ -93,15 +93,37 @@ int read_element_stream(const char* path, std::vector<uint8_t>* stream) {
   // Taken bytes never pass the buffer and no element is longer than a
   // block, so no element can reach past this window unless the file ends
   // first; reading more could not change the result.
-  std::vector<uint8_t> window(kElementBufferSize + kElementBlockSize);
+  int64_t after_header = plat::file_length(file) - kElementStreamOffset;
+  if (after_header <= 0) {
+    plat::close_file(file);
+    return 0;
+  }
+  size_t window_size = kElementBufferSize + kElementBlockSize;
+  if (after_header < static_cast<int64_t>(window_size)) window_size = static_cast<size_t>(after_header);
+  std::vector<uint8_t> window(window_size);
   int64_t got = plat::read_at(file, kElementStreamOffset, window.data(), window.size());
   plat::close_file(file);
   if (got <= 0) return 0;
-  stream->resize(kElementBufferSize);
+  stream->resize(static_cast<size_t>(got) < kElementBufferSize ? static_cast<size_t>(got)
+                                                                : kElementBufferSize);
   size_t taken = take_elements(window.data(), static_cast<size_t>(got), stream_length,
                                stream->data());
   stream->resize(taken);
   return 0;
+}
+
+void stream_part_references(const uint8_t* stream, size_t size, std::vector<int32_t>* parts) {
+  parts->clear();
+  size_t at = 0;
+  while (size - at >= kElementMinimumHead) {
+    size_t length = get_u16(stream + at + kElementLengthOffset);
+    if (length < 1) break;
+    if (size - at >= kReferencedPartOffset + 2 &&
+        get_u16(stream + at + kElementTypeOffset) == kPartReferenceElement)
+      parts->push_back(get_u16(stream + at + kReferencedPartOffset));
+    if (length > size - at) break;
+    at += length;
+  }
 }
 
 bool lay_out_sections(const uint8_t table[kSectionTableSize], int64_t table_offset,

@@ -47,7 +47,8 @@ bool sections_readable(const PartDataHeader& header);
 int read_part_data_header(const char* path, uint8_t header[kPartHeaderSize]);
 
 // Takes elements from stream_bytes (the file's bytes from offset 2168 on)
-// into buffer, which holds kElementBufferSize bytes; gives the bytes taken.
+// into buffer, which holds kElementBufferSize bytes or stream_size if that
+// is less (no more can be taken); gives the bytes taken.
 // Stops when L is reached, at an element of length 0, when fewer than 5
 // bytes remain, at an element longer than a block or reaching past the
 // bytes, and at one that would not fit into the buffer.
@@ -57,6 +58,12 @@ size_t take_elements(const uint8_t* stream_bytes, size_t stream_size, int32_t st
 // 0 and the stream (stream->size() bytes, at most kElementBufferSize; none
 // when L is 0 or less), or -1 as for the header.
 int read_element_stream(const char* path, std::vector<uint8_t>* stream);
+
+// The part numbers named by the part reference elements of a stream, in
+// order. The walk goes from element to element by their lengths and stops at
+// one of length 0 or at the stream's end; a field that would lie past the
+// end is not read (an element may be shorter than its own fields).
+void stream_part_references(const uint8_t* stream, size_t size, std::vector<int32_t>* parts);
 
 constexpr int kSectionCount = 8;
 constexpr int kPartReferenceSection = 7;

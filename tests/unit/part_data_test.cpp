@@ -214,3 +214,33 @@ TEST(sections_left_unread_or_absent) {
   put_file(path, "V4-1" + std::string(2200, '\0'));
   ok(store::read_part_sections(path.c_str(), &sec) == -1, "not a part data file\n");
 }
+
+TEST(part_reference_elements) {
+  auto reference = [](size_t length, uint16_t part) {
+    std::string bytes = element(length, 'r');
+    bytes[5] = 71;
+    bytes[6] = 0;
+    if (length >= 49) {
+      bytes[47] = (char)(part & 0xFF);
+      bytes[48] = (char)(part >> 8);
+    }
+    return bytes;
+  };
+  std::string other = element(49, 'o');
+  other[5] = 72;
+  other[6] = 0;
+  other[47] = 1;
+  std::string stream = reference(60, 1234) + other + reference(49, 60000) + reference(30, 0);
+  std::vector<int32_t> parts;
+  store::stream_part_references((const uint8_t*)stream.data(), stream.size(), &parts);
+  ok(parts.size() == 2 && parts[0] == 1234 && parts[1] == 60000, "%u references\n",
+     (unsigned)parts.size());
+  // A zero length stops the walk; a one-byte last element has no fields.
+  std::string stopped = reference(60, 1001) + element(5, 'z').replace(3, 2, 2, '\0') +
+                        reference(60, 1002);
+  store::stream_part_references((const uint8_t*)stopped.data(), stopped.size(), &parts);
+  ok(parts.size() == 1 && parts[0] == 1001, "walk past a zero length\n");
+  std::string tail = reference(60, 1003) + "\x01";
+  store::stream_part_references((const uint8_t*)tail.data(), tail.size(), &parts);
+  ok(parts.size() == 1 && parts[0] == 1003, "one-byte tail\n");
+}
