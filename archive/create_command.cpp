@@ -37,13 +37,13 @@ uint32_t unix_time_of(const char* path) {
   return seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
 }
 
-struct Output {
+struct ArchiveWriter {
   plat::File* file;
   uint64_t offset;
 };
 
 bool write_out(void* context, const uint8_t* data, size_t size) {
-  Output* out = static_cast<Output*>(context);
+  ArchiveWriter* out = static_cast<ArchiveWriter*>(context);
   if (plat::write_at(out->file, out->offset, data, size) != static_cast<int64_t>(size)) return false;
   out->offset += size;
   return true;
@@ -80,10 +80,11 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
   }
 
   const uint64_t data_offset = *offset + bytes.size();
-  Output out = {file, data_offset};
+  ArchiveWriter out = {file, data_offset};
   uint64_t packed = 0;
   int done = 0;
-  if (!contents.empty()) done = lzh::compress(method, data, contents.size(), contents.size() - 1, write_out, &out, &packed);
+  if (!contents.empty())
+    done = lzh::compress(method, data, contents.size(), contents.size() - 1, lzh::Output{write_out, &out}, &packed);
   if (done < 0) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     return false;

@@ -46,9 +46,9 @@ struct BitWriter {
   }
 };
 
-// Code lengths of a Huffman code over freq[0..n), none longer than
-// kMaxCodeLength; unused symbols get 0. Needs at least two used symbols.
-void make_lengths(const uint32_t* freq, int n, uint8_t* length) {
+}  // namespace
+
+void limited_code_lengths(const uint32_t* freq, int n, uint8_t* length) {
   std::vector<int> leaves;
   for (int i = 0; i < n; ++i) {
     length[i] = 0;
@@ -100,6 +100,8 @@ void make_lengths(const uint32_t* freq, int n, uint8_t* length) {
   for (int bits = std::min(deepest, kMaxCodeLength); bits >= 1; --bits)
     for (int k = 0; k < count[bits]; ++k) length[leaves[leaf++]] = static_cast<uint8_t>(bits);
 }
+
+namespace {
 
 // Canonical codes: shorter codes first, equal lengths in symbol order.
 void make_codes(const uint8_t* length, int n, uint16_t* code) {
@@ -224,8 +226,7 @@ struct Encoder {
 
   uint64_t limit;
   uint64_t written = 0;
-  WriteFn write;
-  void* context;
+  Output output;
   int result = 1;  // 1 going, 0 past the limit, -1 write failed
 };
 
@@ -278,7 +279,7 @@ void drain(Encoder* e) {
     e->result = 0;
     return;
   }
-  if (!e->write(e->context, reinterpret_cast<const uint8_t*>(e->bits.out.data()), e->bits.out.size())) {
+  if (!e->output.write(e->output.context, reinterpret_cast<const uint8_t*>(e->bits.out.data()), e->bits.out.size())) {
     e->result = -1;
     return;
   }
@@ -307,7 +308,7 @@ void write_block(Encoder* e) {
     bits.put(0, kCBits);
     bits.put(static_cast<uint32_t>(c_single), kCBits);
   } else {
-    make_lengths(c_freq, kNC, c_len);
+    limited_code_lengths(c_freq, kNC, c_len);
     make_codes(c_len, kNC, c_code);
     int c_used = kNC;
     while (c_len[c_used - 1] == 0) --c_used;
@@ -322,7 +323,7 @@ void write_block(Encoder* e) {
       bits.put(0, kTBits);
       bits.put(static_cast<uint32_t>(t_single), kTBits);
     } else {
-      make_lengths(t_freq, kNT, t_len);
+      limited_code_lengths(t_freq, kNT, t_len);
       make_codes(t_len, kNT, t_code);
       put_lengths(&bits, t_len, kNT, kTBits, true);
     }
@@ -340,7 +341,7 @@ void write_block(Encoder* e) {
     bits.put(0, e->p_bits);
     bits.put(static_cast<uint32_t>(p_single < 0 ? 0 : p_single), e->p_bits);
   } else {
-    make_lengths(p_freq, e->np, p_len);
+    limited_code_lengths(p_freq, e->np, p_len);
     make_codes(p_len, e->np, p_code);
     put_lengths(&bits, p_len, e->np, e->p_bits, false);
   }
@@ -407,22 +408,20 @@ const char* method_id(Method method) {
     case Method::Lh5: return "-lh5-";
     case Method::Lh6: return "-lh6-";
     case Method::Lh7: return "-lh7-";
+    default: return nullptr;
   }
-  return "-lh0-";
 }
 
 int dictionary_bits(Method method) {
   switch (method) {
-    case Method::Stored: return 0;
     case Method::Lh5: return 13;
     case Method::Lh6: return 15;
     case Method::Lh7: return 16;
+    default: return 0;
   }
-  return 0;
 }
 
-int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, WriteFn write, void* context,
-             uint64_t* packed_size) {
+int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output, uint64_t* packed_size) {
   const int dict_bits = dictionary_bits(method);
   if (dict_bits == 0 || size >= 0xFFFFFFFFu) return -1;
   Encoder e;
@@ -439,8 +438,7 @@ int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Wr
   e.prev.assign(size_t(1) << dict_bits, 0);
   e.tokens.reserve(kMaxBlockCodes);
   e.limit = limit;
-  e.write = write;
-  e.context = context;
+  e.output = output;
 
   parse(&e);
   if (e.result == 1 && !e.tokens.empty()) write_block(&e);
@@ -460,7 +458,7 @@ std::string level2_header(const MemberHeader& h) {
   // A header whose length has a zero low byte would read as the end of the
   // archive to tools that test the first byte; they pad such headers by one.
   if ((total & 0xFF) == 0) ++total;
-  if (h.name.empty() || total > 0xFFFF) return std::string();
+  if (h.name.empty() || total > 0xFFFF || !method_id(h.method)) return std::string();
 
   std::string s(total, '\0');
   put16(&s, 0, static_cast<uint16_t>(total));
@@ -471,7 +469,9 @@ std::string level2_header(const MemberHeader& h) {
   s[19] = 0x20;  // archive attribute byte of the older levels, fixed here
   s[20] = 2;     // header level
   put16(&s, 21, h.data_crc);
-  s[23] = 'M';   // made for MS-DOS/Windows file names
+  // Made on Windows: readers keep the name's case, where an MS-DOS one
+  // would have them lower an all-capital name such as TRBHN.DAT.
+  s[23] = 'w';
   put16(&s, 24, static_cast<uint16_t>(kCommon));
 
   s[26] = 0x00;  // common extension: header CRC at 27, filled last

@@ -8,25 +8,28 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/decode.h"
+#include "archive/stream.h"
+
 namespace lzh {
 
-// The three methods differ only in their dictionary: 8, 32 or 64 KB.
-enum class Method { Stored, Lh5, Lh6, Lh7 };
+// The methods written: Stored, Lh5, Lh6 and Lh7, which differ only in their
+// dictionary (8, 32 or 64 KB). "-lh0-", "-lh5-", ...; nullptr for others.
+const char* method_id(Method method);
+int dictionary_bits(Method method);  // 13, 15, 16; 0 for the others
 
-const char* method_id(Method method);  // "-lh0-", "-lh5-", ...
-int dictionary_bits(Method method);    // 13, 15, 16; 0 for Stored
+// Compresses `size` bytes with Lh5, Lh6 or Lh7, handing the stream to
+// `output` as each block is finished, so it is never held whole. At most
+// `limit` bytes are ever handed over: when the stream would grow beyond it
+// the encoder gives up, which is how a caller falls back to storing.
+// Returns 1 when done (*packed_size set), 0 when the stream would exceed
+// `limit`, -1 when the output failed or the method is not one of the three.
+int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output, uint64_t* packed_size);
 
-// Receives the compressed stream piece by piece; false stops the encoder.
-typedef bool (*WriteFn)(void* context, const uint8_t* data, size_t size);
-
-// Compresses `size` bytes with a compressing method, handing the stream to
-// `write` as each block is finished, so the output is never held whole.
-// At most `limit` bytes are ever handed over: when the stream would grow
-// beyond it the encoder gives up, which is how a caller falls back to
-// storing. Returns 1 when done (*packed_size set), 0 when the stream would
-// exceed `limit`, -1 when `write` failed or the method does not compress.
-int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, WriteFn write, void* context,
-             uint64_t* packed_size);
+// Lengths of a Huffman code for freq[0..count), none longer than the 16
+// bits a block can describe, 0 for unused symbols; needs two used symbols.
+// The code stays complete, which strict decoders insist on.
+void limited_code_lengths(const uint32_t* freq, int count, uint8_t* length);
 
 // What a level 2 header says about one member.
 struct MemberHeader {

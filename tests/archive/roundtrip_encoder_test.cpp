@@ -1,0 +1,205 @@
+// The encoder's own promises: header bytes, code lengths a block can carry,
+// the size limit that makes storing possible, and a failing output.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "archive/crc16.h"
+#include "archive/lzh_encoder.h"
+#include "tests/archive/roundtrip_data.h"
+#include "tests/support/ok.h"
+
+namespace {
+
+unsigned get16(const std::string& s, size_t at) {
+  return static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8);
+}
+
+uint32_t get32(const std::string& s, size_t at) {
+  return get16(s, at) | (static_cast<uint32_t>(get16(s, at + 2)) << 16);
+}
+
+uint16_t header_crc_with_field_zeroed(std::string s) {
+  s[27] = s[28] = 0;
+  return lzh::crc16_update(0, reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+struct Collected {
+  std::string bytes;
+  size_t pieces = 0;
+  size_t fail_after = static_cast<size_t>(-1);  // pieces accepted before failing
+};
+
+bool collect(void* context, const uint8_t* data, size_t size) {
+  Collected* c = static_cast<Collected*>(context);
+  if (c->pieces == c->fail_after) return false;
+  ++c->pieces;
+  c->bytes.append(reinterpret_cast<const char*>(data), size);
+  return true;
+}
+
+int compress(lzh::Method method, const std::string& data, uint64_t limit, Collected* out, uint64_t* packed) {
+  return lzh::compress(method, reinterpret_cast<const uint8_t*>(data.data()), data.size(), limit,
+                       lzh::Output{collect, out}, packed);
+}
+
+}  // namespace
+
+TEST(level2_header_fields) {
+  lzh::MemberHeader h;
+  h.name = "TRBHN.DAT";
+  h.method = lzh::Method::Lh7;
+  h.packed_size = 0x01020304;
+  h.original_size = 6783440;
+  h.unix_time = 0x5F5E1000;
+  h.data_crc = 0xBEEF;
+  std::string s = lzh::level2_header(h);
+  const size_t n = std::strlen("TRBHN.DAT");
+  ok(s.size() == 34 + n, "header is %u bytes\n", (unsigned)s.size());
+  if (s.size() != 34 + n) return;
+  ok(get16(s, 0) == s.size(), "size field %u\n", get16(s, 0));
+  ok(s.compare(2, 5, "-lh7-") == 0, "method %.5s\n", s.c_str() + 2);
+  ok(get32(s, 7) == 0x01020304, "packed size %08x\n", get32(s, 7));
+  ok(get32(s, 11) == 6783440, "original size %u\n", get32(s, 11));
+  ok(get32(s, 15) == 0x5F5E1000, "time %08x\n", get32(s, 15));
+  ok(s[19] == 0x20 && s[20] == 2, "attribute %02x, level %d\n", s[19], s[20]);
+  ok(get16(s, 21) == 0xBEEF, "data crc %04x\n", get16(s, 21));
+  ok(s[23] == 'w', "os id %c\n", s[23]);
+  ok(get16(s, 24) == 5 && s[26] == 0x00, "common extension: size %u, type %d\n", get16(s, 24), s[26]);
+  ok(get16(s, 27) == header_crc_with_field_zeroed(s), "header crc %04x\n", get16(s, 27));
+  ok(get16(s, 29) == 3 + n && s[31] == 0x01, "name extension: size %u, type %d\n", get16(s, 29), s[31]);
+  ok(s.compare(32, n, "TRBHN.DAT") == 0, "name %.*s\n", (int)n, s.c_str() + 32);
+  ok(get16(s, 32 + n) == 0, "no extension after the name\n");
+
+  // Header length is a function of the name alone, whatever the sizes.
+  h.packed_size = 0;
+  h.method = lzh::Method::Stored;
+  std::string placeholder = lzh::level2_header(h);
+  ok(placeholder.size() == s.size() && placeholder.compare(2, 5, "-lh0-") == 0, "stored placeholder fits the slot\n");
+}
+
+TEST(level2_header_edges) {
+  lzh::MemberHeader h;
+  // 34 + 222 = 256: a zero first byte would read as the end of the archive.
+  h.name.assign(222, 'a');
+  std::string s = lzh::level2_header(h);
+  ok(s.size() == 257 && get16(s, 0) == 257, "256-byte header padded to %u (field %u)\n", (unsigned)s.size(),
+     s.empty() ? 0 : get16(s, 0));
+  ok(!s.empty() && s[256] == 0 && get16(s, 254) == 0, "padding after the closing size\n");
+  ok(!s.empty() && get16(s, 27) == header_crc_with_field_zeroed(s), "crc covers the padding\n");
+  h.name.assign(221, 'a');
+  ok(lzh::level2_header(h).size() == 255, "255-byte header not padded\n");
+
+  // A Shift-JIS name with a 0x5C second byte is stored byte for byte.
+  h.name = "\x95\x5C\x8E\xA6.txt";
+  s = lzh::level2_header(h);
+  ok(s.size() == 34 + 8 && s.compare(32, 8, h.name) == 0, "Shift-JIS name kept\n");
+
+  h.name.clear();
+  ok(lzh::level2_header(h).empty(), "empty name refused\n");
+  h.name.assign(65535 - 34, 'a');
+  ok(lzh::level2_header(h).size() == 65535, "longest name fits\n");
+  h.name.push_back('a');
+  ok(lzh::level2_header(h).empty(), "name too long for a header refused\n");
+  h.name = "x";
+  h.method = lzh::Method::Lh1;
+  ok(lzh::level2_header(h).empty(), "method the encoder does not write refused\n");
+}
+
+TEST(code_lengths_fit_a_block) {
+  // Fibonacci weights make the deepest possible tree: 29 levels unbounded.
+  uint32_t freq[30];
+  freq[0] = freq[1] = 1;
+  for (int i = 2; i < 30; ++i) freq[i] = freq[i - 1] + freq[i - 2];
+  uint8_t len[30];
+  lzh::limited_code_lengths(freq, 30, len);
+  uint64_t kraft = 0;  // in units of 2^-16: exactly 65536 for a complete code
+  int longest = 0;
+  bool ordered = true;
+  for (int i = 0; i < 30; ++i) {
+    kraft += uint64_t(1) << (16 - (len[i] > 16 ? 16 : len[i]));
+    if (len[i] > longest) longest = len[i];
+    if (i > 0 && len[i] > len[i - 1]) ordered = false;  // a more frequent symbol got a longer code
+  }
+  ok(longest == 16, "longest code %d bits\n", longest);
+  ok(kraft == 65536, "code not complete: kraft %llu/65536\n", (unsigned long long)kraft);
+  ok(ordered, "lengths follow the frequencies\n");
+
+  // Unused symbols get no code; two symbols get a bit each.
+  uint32_t sparse[6] = {0, 9, 0, 0, 1, 0};
+  lzh::limited_code_lengths(sparse, 6, len);
+  ok(len[0] == 0 && len[1] == 1 && len[2] == 0 && len[3] == 0 && len[4] == 1 && len[5] == 0,
+     "two symbols: %d %d %d %d %d %d\n", len[0], len[1], len[2], len[3], len[4], len[5]);
+}
+
+TEST(compress_limit_and_output) {
+  const std::string noise = roundtrip::random_bytes(100000, 3);
+  uint64_t packed = 0;
+  Collected out;
+  int r = compress(lzh::Method::Lh5, noise, noise.size() - 1, &out, &packed);
+  ok(r == 0, "noise does not fit its own size: %d\n", r);
+  ok(out.bytes.size() <= noise.size() - 1, "%u bytes handed over past the limit\n", (unsigned)out.bytes.size());
+
+  // The limit is inclusive: a stream of exactly `limit` bytes is accepted.
+  const std::string text = roundtrip::catalogue_text(50000);
+  Collected whole;
+  r = compress(lzh::Method::Lh5, text, text.size(), &whole, &packed);
+  ok(r == 1 && packed == whole.bytes.size(), "text: %d, packed %llu of %u\n", r, (unsigned long long)packed,
+     (unsigned)whole.bytes.size());
+  Collected exact;
+  r = compress(lzh::Method::Lh5, text, packed, &exact, &packed);
+  ok(r == 1 && exact.bytes == whole.bytes, "limit equal to the stream: %d\n", r);
+  Collected short_by_one;
+  r = compress(lzh::Method::Lh5, text, whole.bytes.size() - 1, &short_by_one, &packed);
+  ok(r == 0, "limit one short of the stream: %d\n", r);
+
+  // The stream leaves in pieces as blocks finish, not in one piece at the end.
+  const std::string mix = roundtrip::mixed(1 << 20);
+  Collected pieces;
+  r = compress(lzh::Method::Lh7, mix, mix.size(), &pieces, &packed);
+  ok(r == 1 && pieces.pieces > 4, "mixed: %d in %u pieces\n", r, (unsigned)pieces.pieces);
+
+  Collected failing;
+  failing.fail_after = 1;
+  r = compress(lzh::Method::Lh7, mix, mix.size(), &failing, &packed);
+  ok(r == -1 && failing.pieces == 1, "failing output: %d after %u pieces\n", r, (unsigned)failing.pieces);
+
+  Collected none;
+  ok(compress(lzh::Method::Stored, text, text.size(), &none, &packed) == -1 && none.bytes.empty(),
+     "storing is not compressing\n");
+  ok(compress(lzh::Method::Lh5, std::string(), 0, &none, &packed) == 1 && packed == 0, "empty input\n");
+}
+
+TEST(compress_ratios) {
+  // Not a benchmark: a broken match finder or table still decodes, so the
+  // sizes are what show it. Limits are loose (about twice what we get).
+  struct Case {
+    const char* what;
+    std::string data;
+    lzh::Method method;
+    double most;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"parts index", roundtrip::parts_index_shape(), lzh::Method::Lh5, 0.02});
+  cases.push_back({"text", roundtrip::catalogue_text(200000), lzh::Method::Lh5, 0.35});
+  cases.push_back({"zeros lh7", std::string(300000, '\0'), lzh::Method::Lh7, 0.001});
+  // Noise repeated from 30 KB back is in reach of -lh6-, from 60 KB of -lh7-.
+  std::string far = roundtrip::random_bytes(30000, 9);
+  far += far;
+  cases.push_back({"30 KB repeat lh6", far, lzh::Method::Lh6, 0.6});
+  std::string farther = roundtrip::random_bytes(60000, 9);
+  farther += farther;
+  cases.push_back({"60 KB repeat lh7", farther, lzh::Method::Lh7, 0.6});
+  for (const Case& c : cases) {
+    Collected out;
+    uint64_t packed = 0;
+    int r = compress(c.method, c.data, c.data.size(), &out, &packed);
+    double ratio = double(packed) / double(c.data.size());
+    ok(r == 1 && ratio <= c.most, "%s: %d, %llu of %u bytes (%.4f)\n", c.what, r, (unsigned long long)packed,
+       (unsigned)c.data.size(), ratio);
+  }
+  // Out of reach of the 8 KB dictionary: noise stays noise.
+  Collected out;
+  uint64_t packed = 0;
+  ok(compress(lzh::Method::Lh5, far, far.size(), &out, &packed) == 0, "lh5 matched 30 KB back\n");
+}
