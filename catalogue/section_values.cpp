@@ -1,6 +1,7 @@
 #include "catalogue/section_values.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/shift_jis.h"
@@ -35,8 +36,14 @@ bool folded(const char* begin, const char* end, std::string* name) {
 }  // namespace
 
 void read_section_values(const char* list_file, const char* section, SectionValues* out) {
+  std::string text;
+  if (!plat::read_file(list_file, &text)) text.clear();
+  index_section_values(std::move(text), section, out);
+}
+
+void index_section_values(std::string text, const char* section, SectionValues* out) {
   out->values.clear();
-  if (!plat::read_file(list_file, &out->text)) out->text.clear();
+  out->text = std::move(text);
   std::string wanted, name;
   if (!folded(section, section + std::strlen(section), &wanted)) return;
   const char* base = out->text.data();

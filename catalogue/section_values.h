@@ -21,6 +21,9 @@ struct SectionValues {
 // A missing file gives no values.
 void read_section_values(const char* list_file, const char* section, SectionValues* out);
 
+// The same over a file's text, which *out keeps.
+void index_section_values(std::string text, const char* section, SectionValues* out);
+
 // The value of `key`, cut to size - 1 bytes, or "" when there is none.
 // Gives the number of bytes placed before the NUL.
 unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size);
