@@ -1,160 +1,390 @@
 // GetPrivateProfileStringA and WritePrivateProfileStringA over the file
-// bytes, following what Wine does where Windows leaves room to differ: the
-// program runs under Wine in its end-to-end tests, and the portable core must
-// see the same answers natively. Each call reads the file once and scans it
-// once.
+// bytes, answering as the platform does (the program's end-to-end tests run
+// under Wine, and where Windows and Wine part, the shared seam tests say
+// which way this goes).
+//
+// Windows reads an initialization file through code page 932 into Unicode
+// and back, so the text is taken here character by character: a lead byte
+// always takes the next byte with it, and a pair that is no character comes
+// back as ・, as the round trip through Unicode gives it.
+//
+// The list reader asks for every key of a section in turn, so the last file
+// read stays cached (keyed by its path, identity, size and last-write time)
+// together with an index of the keys of the section last asked for: each
+// further key then costs a lookup, not a pass over the file. A file written
+// in the last 2.1 seconds may change without its time changing (file
+// systems keep coarse times), so its bytes are compared before the cache is
+// trusted, as Wine does with its own profile cache.
 //
 // Unlike Wine, which rewrites the whole file from its parsed form, a write
 // here edits only the affected line and leaves the rest of the text as it
 // was, as Windows does.
 #include "platform/profile.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <ctime>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "platform/files.h"
+#include "platform/native_path.h"
+#include "platform/profile_text.h"
 #include "platform/shift_jis.h"
 
 namespace plat {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-struct Span {
-  const char* begin;
-  const char* end;
-  size_t size() const { return (size_t)(end - begin); }
-};
-
-Span trimmed(const char* begin, const char* end) {
-  while (begin < end && is_blank(*begin)) ++begin;
-  while (end > begin && is_blank(end[-1])) --end;
-  return Span{begin, end};
-}
-
-// Names match without regard to ASCII case. The second byte of a
-// double-byte character is compared as it is, never folded.
-bool same_name(Span a, const char* b) {
-  Span other = trimmed(b, b + std::strlen(b));
-  if (a.size() != other.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = (unsigned char)a.begin[i], y = (unsigned char)other.begin[i];
-    if (is_lead_byte(x)) {
-      if (x != y || i + 1 >= a.size() || a.begin[i + 1] != other.begin[i + 1]) return false;
+// The file's bytes as the platform reads them: a UTF-8 byte-order mark goes,
+// and a lead byte with no valid second byte makes one ・ together with
+// whatever byte follows it. Returns false when the bytes need no change.
+bool fix_text(const std::string& raw, std::string* fixed) {
+  size_t from = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  size_t bad = std::string::npos;
+  for (size_t i = from; i < raw.size(); ++i) {
+    if (!is_lead_byte((unsigned char)raw[i])) continue;
+    if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
       ++i;
       continue;
     }
-    if (x >= 'a' && x <= 'z') x = (unsigned char)(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = (unsigned char)(y - 'a' + 'A');
-    if (x != y) return false;
+    bad = i;
+    break;
   }
+  if (from == 0 && bad == std::string::npos) return false;
+  fixed->assign(raw, from, std::string::npos);
+  if (bad == std::string::npos) return true;
+  std::string out(raw, from, bad - from);
+  for (size_t i = bad; i < raw.size(); ++i) {
+    unsigned char c = (unsigned char)raw[i];
+    if (!is_lead_byte(c)) {
+      out += (char)c;
+    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
+      out.append(raw, i, 2);
+      ++i;
+    } else {
+      out += "\x81\x45";
+      ++i;  // the byte that followed is part of the broken pair
+    }
+  }
+  fixed->swap(out);
   return true;
 }
 
-enum class Kind { Blank, Comment, Section, Key, KeyOnly };
+enum class Kind { Blank, Section, Key };
 
-// One line of the file, classified. `next` is where the following line
-// starts, after the line end.
+// One line of the text. Names and values are spans into the text, without
+// the blanks around them and cut at a NUL byte, as the platform's strings
+// end there.
 struct Line {
-  const char* start;
-  const char* end;
-  const char* next;
+  size_t start, end, next;  // line, its end before the line break, the next line
   Kind kind;
-  Span name;   // section or key name
-  Span value;  // keys only, blanks removed
+  size_t name, name_length;
+  size_t raw_name_length;  // before the cut at a NUL
+  bool has_value;
+  size_t value, value_length;
 };
 
-std::vector<Line> split_lines(const std::string& text) {
-  std::vector<Line> lines;
-  const char* p = text.data();
-  const char* stop = p + text.size();
-  while (p < stop) {
-    const char* end = p;
-    while (end < stop && *end != '\r' && *end != '\n') ++end;
-    const char* next = end;
-    if (next < stop && *next == '\r') ++next;
-    if (next < stop && *next == '\n') ++next;
+size_t up_to_nul(const char* text, size_t at, size_t length) {
+  const void* nul = std::memchr(text + at, 0, length);
+  return nul ? (size_t)((const char*)nul - (text + at)) : length;
+}
 
-    Line line{p, end, next, Kind::Blank, {p, p}, {p, p}};
-    Span body = trimmed(p, end);
-    if (body.size() == 0) {
-      line.kind = Kind::Blank;
-    } else if (*body.begin == ';') {
-      line.kind = Kind::Comment;
-    } else if (*body.begin == '[') {
-      const char* close = body.end;
-      while (close > body.begin && close[-1] != ']') --close;
-      const char* name_end = close > body.begin + 1 ? close - 1 : body.end;
+// Reads the line at *pos and moves *pos to the next one. A line ends at CR
+// or LF; the second byte of a character never is either.
+Line read_line(const char* t, size_t n, size_t* pos) {
+  Line line{};
+  size_t p = *pos, e = p;
+  while (e < n && t[e] != '\r' && t[e] != '\n') ++e;
+  size_t next = e;
+  while (next < n && (t[next] == '\r' || t[next] == '\n')) ++next;
+  line.start = p;
+  line.end = e;
+  line.next = next;
+  *pos = next;
+
+  while (p < e && is_profile_blank((unsigned char)t[p])) ++p;
+  while (e > p && is_profile_blank((unsigned char)t[e - 1])) --e;
+  if (p >= e) {
+    line.kind = Kind::Blank;
+    return line;
+  }
+  if (t[p] == '[') {
+    // The name runs to the last ']' that is a character of its own.
+    size_t close = e;
+    for (size_t i = p; i < e; i += is_lead_byte((unsigned char)t[i]) ? 2 : 1)
+      if (t[i] == ']') close = i;
+    if (close < e) {
+      size_t b = p + 1, f = close;
+      while (b < f && is_profile_blank((unsigned char)t[b])) ++b;
+      while (f > b && is_profile_blank((unsigned char)t[f - 1])) --f;
       line.kind = Kind::Section;
-      line.name = trimmed(body.begin + 1, name_end);
-    } else {
-      const char* equals = (const char*)std::memchr(body.begin, '=', body.size());
-      if (equals) {
-        line.kind = Kind::Key;
-        line.name = trimmed(body.begin, equals);
-        line.value = trimmed(equals + 1, body.end);
-      } else {
-        line.kind = Kind::KeyOnly;
-        line.name = body;
-      }
+      line.name = b;
+      line.raw_name_length = f - b;
+      line.name_length = up_to_nul(t, b, f - b);
+      return line;
     }
-    lines.push_back(line);
-    p = next;
+    // A '[' line without ']' is a key line like any other.
   }
-  return lines;
-}
-
-// Names, each with its NUL, then a further NUL. When they do not fit, the
-// text is cut to size - 2 bytes and two NULs end it; the result is then
-// size - 2, even when only the final NUL was missing (as in Wine).
-uint32_t put_list(const std::vector<Span>& names, char* buffer, uint32_t size) {
-  if (size == 0) return 0;
-  if (size == 1) {
-    buffer[0] = 0;
-    return 0;
+  line.kind = Kind::Key;
+  line.name = p;
+  // '=' lies below 0x40: it is never the second byte of a character.
+  const char* equals = (const char*)std::memchr(t + p, '=', e - p);
+  size_t name_end = e;
+  if (equals) {
+    name_end = (size_t)(equals - t);
+    while (name_end > p && is_profile_blank((unsigned char)t[name_end - 1])) --name_end;
+    size_t v = (size_t)(equals - t) + 1;
+    while (v < e && is_profile_blank((unsigned char)t[v])) ++v;
+    line.has_value = true;
+    line.value = v;
+    line.value_length = up_to_nul(t, v, e - v);
   }
-  size_t need = 0;
-  for (const Span& n : names) need += n.size() + 1;
-  size_t room = need <= size - 2 ? need : size - 2;
-  size_t at = 0;
-  for (const Span& n : names) {
-    if (at >= room) break;
-    size_t take = n.size() < room - at ? n.size() : room - at;
-    std::memcpy(buffer + at, n.begin, take);
-    at += take;
-    if (at < room) buffer[at++] = 0;
+  line.raw_name_length = name_end - p;
+  line.name_length = up_to_nul(t, p, name_end - p);
+  return line;
+}
+
+void trim(const char** text, size_t* length) {
+  const char* b = *text;
+  const char* e = b + *length;
+  while (b < e && is_profile_blank((unsigned char)*b)) ++b;
+  while (e > b && is_profile_blank((unsigned char)e[-1])) --e;
+  *text = b;
+  *length = (size_t)(e - b);
+}
+
+// The first section of that name, as [begin, end) of its key lines. The
+// keys before the first header make up a section without a name; a "[]"
+// section after it is never reached.
+bool find_section(const std::string& text, const char* name, size_t name_length, size_t* begin, size_t* end) {
+  const char* t = text.data();
+  size_t n = text.size(), pos = 0;
+  bool found = name_length == 0;
+  *begin = 0;
+  while (pos < n) {
+    size_t start = pos;
+    Line line = read_line(t, n, &pos);
+    if (line.kind != Kind::Section) continue;
+    if (found) {
+      *end = start;
+      return true;
+    }
+    if (same_profile_name(t + line.name, line.name_length, name, name_length)) {
+      found = true;
+      *begin = pos;
+    }
   }
-  buffer[at] = 0;
-  // A result of size - 2 cannot tell a cut list from one that just fits, so
-  // the last byte is a NUL either way and the list always ends.
-  if (at == size - 2) buffer[at + 1] = 0;
-  return (uint32_t)at;
+  *end = n;
+  return found;
 }
 
-uint32_t put_value(Span value, char* buffer, uint32_t size) {
-  if (size == 0) return 0;
-  size_t take = value.size() < size - 1 ? value.size() : size - 1;
-  std::memcpy(buffer, value.begin, take);
-  buffer[take] = 0;
-  return (uint32_t)take;
+// Index of a section's keys by name, the first of each name winning.
+struct NameRef {
+  const char* text;
+  size_t length;
+};
+struct FoldedHash {
+  size_t operator()(const NameRef& name) const {
+    size_t hash = 14695981039346656037ull;
+    const char* end = name.text + name.length;
+    for (const char* p = name.text; p < end;) {
+      size_t step;
+      hash = (hash ^ folded_char(p, end, &step)) * 1099511628211ull;
+      p += step;
+    }
+    return hash;
+  }
+};
+struct FoldedEqual {
+  bool operator()(const NameRef& a, const NameRef& b) const {
+    return same_profile_name(a.text, a.length, b.text, b.length);
+  }
+};
+struct KeyLine {
+  bool has_value;
+  size_t value, value_length;
+};
+using KeyIndex = std::unordered_map<NameRef, KeyLine, FoldedHash, FoldedEqual>;
+
+// Sections beyond this many keys are searched line by line instead, so that
+// a hostile file costs time in proportion to its size, not memory beyond it.
+const size_t kMostIndexedKeys = 1 << 20;
+
+struct Cache {
+  bool valid = false;
+  std::string native;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t write_time = 0;  // nanoseconds since 1970
+  std::string raw, fixed;
+  bool use_fixed = false;
+
+  bool have_section = false;  // the section of the last value lookup
+  std::string section;
+  bool section_found = false;
+  size_t body_begin = 0, body_end = 0;
+  bool indexed = false, too_big = false;
+  KeyIndex index;
+
+  const std::string& text() const { return use_fixed ? fixed : raw; }
+  void forget_section() {
+    have_section = indexed = too_big = false;
+    index.clear();
+  }
+};
+
+Cache& cache() {
+  static Cache c;
+  return c;
 }
 
-// Wine drops a pair of matching quotes, double or single, around a value.
-Span unquoted(Span value) {
-  if (value.size() >= 2 && (*value.begin == '"' || *value.begin == '\'') &&
-      value.end[-1] == *value.begin)
-    return Span{value.begin + 1, value.end - 1};
-  return value;
+int64_t now_ns() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
 }
 
-uint32_t put_default(const char* def, char* buffer, uint32_t size) {
-  if (!def) def = "";
-  const char* end = def + std::strlen(def);
-  // Trailing blanks of the default go, leading ones stay, as in Wine.
-  while (end > def && is_blank(end[-1])) --end;
-  return put_value(Span{def, end}, buffer, size);
+const std::string& no_text() {
+  static const std::string empty;
+  return empty;
+}
+
+// The text of the file, from the cache when the file is unchanged. A file
+// that is missing or cannot be read reads as empty.
+const std::string& load(const char* path) {
+  Cache& c = cache();
+  std::string native = native_path(path);
+  struct stat st;
+  if (stat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    c.valid = false;
+    return no_text();
+  }
+  int64_t written = (int64_t)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec;
+  bool same = c.valid && c.native == native && c.device == st.st_dev && c.inode == st.st_ino &&
+              c.size == st.st_size && c.write_time == written;
+  bool recent = now_ns() - written < 2100000000;
+  if (same && !recent) return c.text();
+
+  std::string raw;
+  if (!read_file(path, &raw)) {
+    c.valid = false;
+    return no_text();
+  }
+  if (same && raw == c.raw) return c.text();
+  c.forget_section();
+  c.valid = true;
+  c.native.swap(native);
+  c.device = st.st_dev;
+  c.inode = st.st_ino;
+  c.size = st.st_size;
+  c.write_time = written;
+  c.raw.swap(raw);
+  c.use_fixed = fix_text(c.raw, &c.fixed);
+  if (!c.use_fixed) std::string().swap(c.fixed);
+  return c.text();
+}
+
+uint32_t read_section_names(const std::string& text, char* buffer, uint32_t size) {
+  std::string names;
+  bool more = false;
+  const char* t = text.data();
+  size_t n = text.size(), pos = 0;
+  while (pos < n && !more) {
+    Line line = read_line(t, n, &pos);
+    if (line.kind != Kind::Section || line.name_length == 0) continue;
+    names.append(t + line.name, line.name_length);
+    names += '\0';
+    more = names.size() >= size;  // enough to cut: no need to read further
+  }
+  return put_profile_list(names.data(), names.size(), more, buffer, size);
+}
+
+uint32_t read_key_names(const std::string& text, const char* section, const char* def, char* buffer,
+                        uint32_t size) {
+  // The platform matches the section of a key list as given, blanks and all.
+  size_t begin, end;
+  if (!find_section(text, section, std::strlen(section), &begin, &end))
+    return put_profile_default(def, false, buffer, size);
+  std::string names;
+  bool more = false, any = false, last_unnamed = false;
+  const char* t = text.data();
+  size_t pos = begin;
+  while (pos < end && !more) {
+    Line line = read_line(t, end, &pos);
+    if (line.kind != Kind::Key) continue;
+    // A line with no name right after another unnamed key is dropped.
+    if (line.raw_name_length == 0 && any && last_unnamed) continue;
+    any = true;
+    last_unnamed = line.name_length == 0;
+    if (!line.has_value || (line.name_length && t[line.name] == ';')) continue;
+    names.append(t + line.name, line.name_length);
+    names += '\0';
+    more = names.size() >= size;
+  }
+  // A list that starts with an empty name looks empty to the platform.
+  if (names.empty() || names[0] == 0) return put_profile_default(def, false, buffer, size);
+  return put_profile_list(names.data(), names.size(), more, buffer, size);
+}
+
+bool find_key(Cache& c, const std::string& text, const char* section, size_t section_length,
+              const char* key, size_t key_length, KeyLine* found) {
+  bool cached = c.valid && &text == &c.text();
+  size_t begin, end;
+  if (cached && c.have_section && c.section.compare(0, std::string::npos, section, section_length) == 0) {
+    if (!c.section_found) return false;
+    begin = c.body_begin;
+    end = c.body_end;
+  } else {
+    bool there = find_section(text, section, section_length, &begin, &end);
+    if (!cached) {
+      if (!there) return false;
+    } else {
+      c.forget_section();
+      c.have_section = true;
+      c.section.assign(section, section_length);
+      c.section_found = there;
+      c.body_begin = begin;
+      c.body_end = end;
+      if (!there) return false;
+    }
+  }
+
+  const char* t = text.data();
+  if (cached && !c.too_big) {
+    if (!c.indexed) {
+      size_t pos = begin;
+      while (pos < end) {
+        Line line = read_line(t, end, &pos);
+        if (line.kind != Kind::Key) continue;
+        c.index.emplace(NameRef{t + line.name, line.name_length},
+                        KeyLine{line.has_value, line.value, line.value_length});
+        if (c.index.size() > kMostIndexedKeys) break;
+      }
+      c.indexed = c.index.size() <= kMostIndexedKeys;
+      c.too_big = !c.indexed;
+      if (c.too_big) KeyIndex().swap(c.index);
+    }
+    if (c.indexed) {
+      auto it = c.index.find(NameRef{key, key_length});
+      if (it == c.index.end()) return false;
+      *found = it->second;
+      return true;
+    }
+  }
+  size_t pos = begin;
+  while (pos < end) {
+    Line line = read_line(t, end, &pos);
+    if (line.kind == Kind::Key && same_profile_name(t + line.name, line.name_length, key, key_length)) {
+      *found = KeyLine{line.has_value, line.value, line.value_length};
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -162,90 +392,95 @@ uint32_t put_default(const char* def, char* buffer, uint32_t size) {
 uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
                       uint32_t size, const char* path) {
   if (!buffer || size == 0) return 0;
-  std::string text;
-  if (!read_file(path, &text)) text.clear();
-  std::vector<Line> lines = split_lines(text);
+  Cache& c = cache();
+  const std::string& text = load(path);
+  if (!section) return read_section_names(text, buffer, size);
+  if (!key) return read_key_names(text, section, def, buffer, size);
 
-  if (!section) {
-    std::vector<Span> names;
-    for (const Line& line : lines)
-      if (line.kind == Kind::Section && line.name.size()) names.push_back(line.name);
-    return put_list(names, buffer, size);
-  }
-
-  bool inside = false;
-  std::vector<Span> keys;
-  for (const Line& line : lines) {
-    if (line.kind == Kind::Section) {
-      inside = same_name(line.name, section);
-      continue;
-    }
-    if (!inside || line.kind != Kind::Key) continue;
-    if (!key) {
-      keys.push_back(line.name);
-    } else if (same_name(line.name, key)) {
-      return put_value(unquoted(line.value), buffer, size);
-    }
-  }
-  // Wine answers with the default also when a key list would be empty,
-  // whether the section is missing or has no keys.
-  if (!key && !keys.empty()) return put_list(keys, buffer, size);
-  return put_default(def, buffer, size);
+  // Blanks around the asked names do not count.
+  size_t section_length = std::strlen(section), key_length = std::strlen(key);
+  trim(&section, &section_length);
+  trim(&key, &key_length);
+  KeyLine line;
+  if (!find_key(c, text, section, section_length, key, key_length, &line) || !line.has_value)
+    return put_profile_default(def, true, buffer, size);
+  const char* value = text.data() + line.value;
+  size_t length = line.value_length;
+  drop_quotes(&value, &length);
+  return put_profile_value(value, length, buffer, size);
 }
 
+// ---------------------------------------------------------------------------
+// Writing
+
 bool profile_write(const char* section, const char* key, const char* value, const char* path) {
+  cache().valid = false;
   if (!section) return false;
   std::string text;
   bool existed = read_file(path, &text);
   if (!existed && file_exists(path)) return false;  // there but not readable
-  std::vector<Line> lines = split_lines(text);
 
-  // The first section of that name, its end (next section or end of file),
-  // the key line in it, and the last line of it that is not blank.
-  size_t header = lines.size(), stop = lines.size(), key_line = lines.size(), last = lines.size();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind == Kind::Section) {
-      if (header != lines.size()) {
-        stop = i;
+  const char* t = text.data();
+  size_t n = text.size();
+  size_t asked_length = std::strlen(section), key_length = key ? std::strlen(key) : 0;
+  const char* asked = section;
+  const char* asked_key = key;
+  trim(&asked, &asked_length);
+  if (key) trim(&asked_key, &key_length);
+
+  // The first section of that name, where it ends (next header or end of
+  // file), the key line in it, and where its last line that is not blank
+  // ends.
+  bool have_header = false, have_key = false;
+  Line header{}, key_line{}, last{};
+  size_t stop = n, pos = 0;
+  while (pos < n) {
+    size_t start = pos;
+    Line line = read_line(t, n, &pos);
+    if (line.kind == Kind::Section) {
+      if (have_header) {
+        stop = start;
         break;
       }
-      if (same_name(lines[i].name, section)) header = last = i;
+      if (asked_length && same_profile_name(t + line.name, line.name_length, asked, asked_length)) {
+        have_header = true;
+        header = last = line;
+      }
       continue;
     }
-    if (header == lines.size()) continue;
-    if (lines[i].kind != Kind::Blank) last = i;
-    if (key && key_line == lines.size() && (lines[i].kind == Kind::Key || lines[i].kind == Kind::KeyOnly) &&
-        same_name(lines[i].name, key))
-      key_line = i;
+    if (!have_header) continue;
+    if (line.kind != Kind::Blank) last = line;
+    if (key && !have_key && line.kind == Kind::Key &&
+        same_profile_name(t + line.name, line.name_length, asked_key, key_length)) {
+      have_key = true;
+      key_line = line;
+    }
   }
 
-  auto offset = [&](const char* p) { return (size_t)(p - text.data()); };
   std::string out;
-  if (header == lines.size()) {
+  if (!have_header) {
     if (!key || !value) return true;  // nothing to delete
     out = text;
     if (!out.empty() && out.back() != '\n') out += "\r\n";
     out += std::string("[") + section + "]\r\n" + key + "=" + value + "\r\n";
   } else if (!key) {
-    size_t from = offset(lines[header].start);
-    size_t to = stop < lines.size() ? offset(lines[stop].start) : text.size();
-    out = text.substr(0, from) + text.substr(to);
-  } else if (key_line != lines.size()) {
-    const Line& line = lines[key_line];
+    out = text.substr(0, header.start) + text.substr(stop);
+  } else if (have_key) {
     if (value) {
-      std::string name(line.name.begin, line.name.end);
-      out = text.substr(0, offset(line.start)) + name + "=" + value + text.substr(offset(line.end));
+      std::string name(t + key_line.name, key_line.raw_name_length);
+      out = text.substr(0, key_line.start) + name + "=" + value + text.substr(key_line.end);
     } else {
-      out = text.substr(0, offset(line.start)) + text.substr(offset(line.next));
+      out = text.substr(0, key_line.start) + text.substr(key_line.next);
     }
   } else {
     if (!value) return true;
-    const Line& after = lines[last];
-    size_t at = offset(after.next);
-    std::string ending = after.next == after.end ? "\r\n" : "";
+    size_t at = last.next;
+    std::string ending = last.next == last.end ? "\r\n" : "";
     out = text.substr(0, at) + ending + key + "=" + value + "\r\n" + text.substr(at);
   }
-  return write_file(path, out.data(), out.size());
+  bool written = write_file(path, out.data(), out.size());
+  cache().valid = false;
+  return written;
 }
 
 }  // namespace plat
