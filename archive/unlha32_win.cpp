@@ -5,7 +5,7 @@
 
 #include "archive/command.h"
 
-extern "C" int WINAPI Unlha(HWND, LPCSTR command, LPSTR output, DWORD size) {
+extern "C" __declspec(dllexport) int WINAPI Unlha(HWND, LPCSTR command, LPSTR output, DWORD size) {
   std::string report;
   int result = lzh::run_command(command, &report);
   lzh::copy_report(report, output, size);
