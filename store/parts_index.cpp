@@ -1,5 +1,6 @@
 #include "store/parts_index.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/shell.h"
@@ -63,6 +64,7 @@ bool load_downloaded(PartsIndexStore* store) {
   if (downloaded_unchanged(*store, path)) return true;
   store->downloaded_loaded = false;
   store->downloaded_records.clear();
+  store->downloaded_records.shrink_to_fit();
   // Size and time are taken before the contents: a file replaced during the
   // read then looks changed at the next look, never the other way round.
   int64_t size = plat::file_size(path.c_str());
@@ -71,9 +73,11 @@ bool load_downloaded(PartsIndexStore* store) {
   if (read_parts_index(store->program_directory.c_str(), IndexCopy::Downloaded,
                        &store->downloaded) != 1)
     return false;
-  store->downloaded_records.reserve(1 << 16);
-  for (int record = 0; record < kIndexRecords; ++record)
-    store->downloaded_records.emplace(record_part(store->downloaded.data(), record), record);
+  for (int record = 0; record < kIndexRecords; ++record) {
+    int32_t part = record_part(store->downloaded.data(), record);
+    if (part != 0) store->downloaded_records.emplace_back(part, record);
+  }
+  std::sort(store->downloaded_records.begin(), store->downloaded_records.end());
   store->downloaded_size = size;
   store->downloaded_time = time;
   store->downloaded_loaded = true;
@@ -220,8 +224,9 @@ int merge_part_record(PartsIndexStore* store, int32_t part) {
     loaded = load_local(store) && load_downloaded(store);
   int changed = 0;
   if (loaded && part != 0) {
-    auto found = store->downloaded_records.find(part);
-    if (found != store->downloaded_records.end())
+    const auto& records = store->downloaded_records;
+    auto found = std::lower_bound(records.begin(), records.end(), std::make_pair(part, 0));
+    if (found != records.end() && found->first == part)
       changed = merge_record_at(store->local.data(), store->downloaded.data(),
                                 position_of(found->second));
   }

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace store {
@@ -94,7 +94,9 @@ struct PartsIndexStore {
   bool downloaded_loaded = false;
   int64_t downloaded_size = -1;
   uint64_t downloaded_time = 0;
-  std::unordered_map<int32_t, int32_t> downloaded_records;  // part -> first record number
+  // (part, record number) of every record, sorted: the first record of a
+  // part is found without a scan.
+  std::vector<std::pair<int32_t, int32_t>> downloaded_records;
 
   std::vector<uint8_t> local;
   bool local_loaded = false;
