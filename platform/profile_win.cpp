@@ -6,8 +6,8 @@
 //   into the caller's bytes: when Shift-JIS text is cut, it leaves bytes of
 //   the buffer unwritten and can answer more than size - 2 for a list; a
 //   quoted value that just fits loses its last character; and a cut list
-//   lacks its second NUL. So the platform is asked with a buffer large
-//   enough for the whole answer, and the cut is made here, in bytes.
+//   lacks its second NUL. So the platform is asked with a buffer two bytes
+//   larger than the caller's, and the cut is made here, in bytes.
 // - Case. Windows compares names in Unicode, so Ａ matches ａ; Wine folds
 //   ASCII letters only. A name with a double-byte letter that has a case is
 //   first looked up in the file's list of names and asked for as the file
@@ -26,29 +26,24 @@ namespace plat {
 
 namespace {
 
-// Far beyond any list file; past it only the start of an answer is kept,
-// which is all a cut needs.
-const size_t kLargestAsk = 64u << 20;
-
-// The platform's answer, whole when *whole is set, else its first bytes,
-// at least `need` of them.
-std::string ask(const char* section, const char* key, const char* def, size_t need, const char* path,
+// The platform's answer, asked with a buffer of n bytes. It is whole when
+// the result is below n - 2 (a list) or n - 1 (a value); otherwise its first
+// n - 2 bytes are sound: where a cut falls inside a character Wine answers
+// n - 1 and has written the characters that fit, at least n - 2 bytes.
+std::string ask(const char* section, const char* key, const char* def, size_t n, const char* path,
                 bool* whole) {
-  bool list = !section || !key;
-  size_t n = need + 2 > 1024 ? need + 2 : 1024;
-  std::vector<char> answer;
-  for (;;) {
-    answer.assign(n, 0);
-    DWORD got = GetPrivateProfileStringA(section, key, def, answer.data(), (DWORD)n, path);
-    // A result of size - 2 (list) or size - 1 (value) may be cut; one byte
-    // less was certainly not.
-    *whole = list ? got < n - 2 : got < n - 1;
-    if (*whole) return std::string(answer.data(), got);
-    // When a cut falls inside a character Wine answers size - 1 and writes
-    // the characters that fit: at least size - 2 bytes are sound.
-    if (n >= kLargestAsk) return std::string(answer.data(), n - 2);
-    n *= 4;
-  }
+  std::vector<char> answer(n, 0);
+  DWORD got = GetPrivateProfileStringA(section, key, def, answer.data(), (DWORD)n, path);
+  *whole = (!section || !key) ? got < n - 2 : got < n - 1;
+  return std::string(answer.data(), *whole ? got : n - 2);
+}
+
+// A whole list of names, for looking up a spelling.
+std::string ask_list(const char* section, const char* path) {
+  bool whole = false;
+  std::string list;
+  for (size_t n = 4096; !whole && n <= (64u << 20); n *= 4) list = ask(section, nullptr, "", n, path, &whole);
+  return list;
 }
 
 // The spelling the file uses for `name` among the names of a list, or the
@@ -77,24 +72,24 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   bool whole;
   std::string section_spelled, key_spelled;
   if (section && has_wide_letter_case(section)) {
-    section_spelled = as_spelled(section, key != nullptr, ask(nullptr, nullptr, "", 0, path, &whole));
+    section_spelled = as_spelled(section, key != nullptr, ask_list(nullptr, path));
     section = section_spelled.c_str();
   }
   if (!section) {
-    std::string names = ask(nullptr, nullptr, "", size, path, &whole);
+    std::string names = ask(nullptr, nullptr, "", (size_t)size + 2, path, &whole);
     return put_profile_list(names.data(), names.size(), !whole, buffer, size);
   }
   if (!key) {
     // Asked with an empty default, so that an empty answer means no keys.
-    std::string keys = ask(section, nullptr, "", size, path, &whole);
+    std::string keys = ask(section, nullptr, "", (size_t)size + 2, path, &whole);
     if (keys.empty()) return put_profile_default(def, false, buffer, size);
     return put_profile_list(keys.data(), keys.size(), !whole, buffer, size);
   }
   if (has_wide_letter_case(key)) {
-    key_spelled = as_spelled(key, true, ask(section, nullptr, "", 0, path, &whole));
+    key_spelled = as_spelled(key, true, ask_list(section, path));
     key = key_spelled.c_str();
   }
-  std::string value = ask(section, key, def, size, path, &whole);
+  std::string value = ask(section, key, def, (size_t)size + 2, path, &whole);
   return put_profile_value(value.data(), value.size(), buffer, size);
 }
 
