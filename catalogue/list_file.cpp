@@ -53,20 +53,24 @@ void read_part_rows(const char* list_file, const char* maker, bool with_numbers,
   int count = split_list_keys(keys.data(), whole_names_length(keys.data(), length, kKeyListSize),
                               numbers.data(), flags.data());
 
+  // Each key is formed anew, so a key written otherwise (leading zeros,
+  // blanks) finds no value and shows an empty name.
+  std::vector<std::string> canonical(count);
+  char key[32];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(key, sizeof key, "%d,%d", numbers[i], flags[i]);
+    canonical[i] = key;
+  }
   // One pass over the file gives every value the reader would give key by
   // key; a section of 2000 entries would otherwise cost 2000 reads of it.
   SectionValues section;
-  read_section_values(list_file, maker, &section);
-  char key[32];
+  read_section_values(list_file, maker, canonical, &section);
   char value[kValueSize];
   for (int i = 0; i < count; ++i) {
     ListEntry entry = {};
     entry.part_number = numbers[i];
     entry.flag = flags[i];
-    // The key is formed anew, so a key written otherwise (leading zeros,
-    // blanks) finds no value and shows an empty name.
-    std::snprintf(key, sizeof key, "%d,%d", entry.part_number, entry.flag);
-    section_value(section, key, value, kValueSize);
+    section_value(section, canonical[i].c_str(), value, kValueSize);
     parse_list_value(value, &entry);
     std::string row = with_numbers ? numbered_row(entry.part_number, entry.figure_name)
                                    : std::string(entry.figure_name);

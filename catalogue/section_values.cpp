@@ -33,25 +33,33 @@ bool folded(const char* begin, const char* end, std::string* name) {
   return true;
 }
 
+constexpr size_t kNotFound = std::string::npos;
+
 }  // namespace
 
-void read_section_values(const char* list_file, const char* section, SectionValues* out) {
+void read_section_values(const char* list_file, const char* section,
+                         const std::vector<std::string>& keys, SectionValues* out) {
   std::string text;
   if (!plat::read_file(list_file, &text)) text.clear();
-  index_section_values(std::move(text), section, out);
+  index_section_values(std::move(text), section, keys, out);
 }
 
-void index_section_values(std::string text, const char* section, SectionValues* out) {
+void index_section_values(std::string text, const char* section,
+                          const std::vector<std::string>& keys, SectionValues* out) {
   out->values.clear();
   out->text = std::move(text);
   std::string wanted, name;
-  if (!folded(section, section + std::strlen(section), &wanted)) return;
+  for (const std::string& key : keys)
+    if (folded(key.data(), key.data() + key.size(), &name))
+      out->values.emplace(name, std::make_pair(size_t(0), kNotFound));
+  size_t missing = out->values.size();
+  if (!missing || !folded(section, section + std::strlen(section), &wanted)) return;
   const char* base = out->text.data();
   const char* p = base;
   const char* stop = base + out->text.size();
   // Keys before the first section header form a section without a name.
   bool inside = wanted.empty();
-  while (p < stop) {
+  while (p < stop && missing) {
     const char* end = p;
     while (end < stop && *end != '\r' && *end != '\n') ++end;
     const char* next = end;
@@ -82,7 +90,10 @@ void index_section_values(std::string text, const char* section, SectionValues* 
       --value_end;
     }
     if (!folded(begin, equals, &name)) continue;
-    out->values.emplace(name, std::make_pair((size_t)(value - base), (size_t)(value_end - value)));
+    auto found = out->values.find(name);
+    if (found == out->values.end() || found->second.second != kNotFound) continue;
+    found->second = std::make_pair((size_t)(value - base), (size_t)(value_end - value));
+    --missing;
   }
 }
 
@@ -92,7 +103,7 @@ unsigned section_value(const SectionValues& section, const char* key, char* buff
   size_t length = 0;
   auto found = section.values.end();
   if (folded(key, key + std::strlen(key), &name)) found = section.values.find(name);
-  if (found != section.values.end()) {
+  if (found != section.values.end() && found->second.second != kNotFound) {
     length = found->second.second < size - 1 ? found->second.second : size - 1;
     std::memcpy(buffer, section.text.data() + found->second.first, length);
   }

@@ -9,20 +9,27 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace catalogue {
 
 struct SectionValues {
   std::string text;  // the whole file; values point into it
-  std::unordered_map<std::string, std::pair<size_t, size_t>> values;  // folded key: offset, length
+  // Folded key: offset and length of its value in text, or (0, npos)
+  // while the key is wanted but not yet found.
+  std::unordered_map<std::string, std::pair<size_t, size_t>> values;
 };
 
-// Reads the file and indexes the keys of every section named `section`.
-// A missing file gives no values.
-void read_section_values(const char* list_file, const char* section, SectionValues* out);
+// Reads the file and indexes those of `keys` that the section named
+// `section` holds; only they can be looked up. Reading stops once all are
+// found, and a section of a million keys costs no more memory than its
+// first 2000. A missing file gives no values.
+void read_section_values(const char* list_file, const char* section,
+                         const std::vector<std::string>& keys, SectionValues* out);
 
 // The same over a file's text, which *out keeps.
-void index_section_values(std::string text, const char* section, SectionValues* out);
+void index_section_values(std::string text, const char* section,
+                          const std::vector<std::string>& keys, SectionValues* out);
 
 // The value of `key`, cut to size - 1 bytes, or "" when there is none.
 // Gives the number of bytes placed before the NUL.

@@ -4,7 +4,9 @@
 // platform alone: a second section of the same name and keys before any
 // section header.
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "catalogue/section_values.h"
 #include "platform/profile.h"
@@ -44,9 +46,10 @@ const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0
 TEST(lookups_agree_with_the_keyed_reader) {
   std::string path = oktest::scratch_folder("awkward") + "pvnbhn_lst240401.dat";
   oktest::put_file(path, kAwkwardFile);
+  std::vector<std::string> keys(std::begin(kKeys), std::end(kKeys));
   for (const char* section : kSections) {
     catalogue::SectionValues values;
-    catalogue::read_section_values(path.c_str(), section, &values);
+    catalogue::read_section_values(path.c_str(), section, keys, &values);
     for (const char* key : kKeys) {
       for (unsigned size : {400u, 4u}) {
         char mine[400], reader[400];
@@ -65,20 +68,34 @@ TEST(only_the_first_section_of_a_name_counts) {
                          "[a社]\r\n1001,0=second\r\n1002,0=only here\r\n");
   char value[32];
   catalogue::SectionValues values;
-  catalogue::read_section_values(path.c_str(), "A社", &values);
+  catalogue::read_section_values(path.c_str(), "A社", {"1001,0", "1002,0"}, &values);
   catalogue::section_value(values, "1001,0", value, sizeof value);
   ok(std::strcmp(value, "first") == 0, "1001,0 [%s]\n", value);
   catalogue::section_value(values, "1002,0", value, sizeof value);
   ok(!value[0], "1002,0 of the second section [%s]\n", value);
-  catalogue::read_section_values(path.c_str(), "", &values);
+  catalogue::read_section_values(path.c_str(), "", {"orphan"}, &values);
   catalogue::section_value(values, "orphan", value, sizeof value);
   ok(std::strcmp(value, "before any section") == 0, "orphan [%s]\n", value);
+}
+
+TEST(only_wanted_keys_are_kept) {
+  std::string path = oktest::scratch_folder("wanted") + "pvnbhn_lst240401.dat";
+  oktest::put_file(path, "[A]\r\n1001,0=a\r\n1002,0=b\r\n1001,0=later\r\n");
+  catalogue::SectionValues values;
+  catalogue::read_section_values(path.c_str(), "A", {"1001,0", "1003,0"}, &values);
+  char value[8];
+  catalogue::section_value(values, "1001,0", value, sizeof value);
+  ok(std::strcmp(value, "a") == 0, "1001,0 [%s]\n", value);
+  catalogue::section_value(values, "1002,0", value, sizeof value);
+  ok(!value[0], "a key not asked for [%s]\n", value);
+  catalogue::section_value(values, "1003,0", value, sizeof value);
+  ok(!value[0], "a key asked for but missing [%s]\n", value);
 }
 
 TEST(a_missing_file_has_no_values) {
   std::string path = oktest::scratch_folder("missing") + "none.dat";
   catalogue::SectionValues values;
-  catalogue::read_section_values(path.c_str(), "A社", &values);
+  catalogue::read_section_values(path.c_str(), "A社", {"1001,0"}, &values);
   char value[8] = "x";
   ok(catalogue::section_value(values, "1001,0", value, sizeof value) == 0 && !value[0],
      "value [%s]\n", value);
