@@ -61,6 +61,7 @@ class ServerProcess:
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.proc.stdout.readline().decode()
         if not line.startswith("listening on 127.0.0.1:"):
+            self.proc.kill()
             raise RuntimeError("server did not start: %r %r" % (line, self.proc.stderr.read()))
         self.port = int(line.strip().rsplit(":", 1)[1])
 
@@ -97,15 +98,12 @@ class ServerCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.workdir = tempfile.mkdtemp(prefix="download-server-")
+        cls.addClassCleanup(shutil.rmtree, cls.workdir)
         cls.root = os.path.join(cls.workdir, "catalogue")
         make_catalogue(cls.root)
         cls.server = ServerProcess(cls.workdir, cls.root)
+        cls.addClassCleanup(cls.server.stop)
         cls.port = cls.server.port
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.stop()
-        shutil.rmtree(cls.workdir)
 
     def setUp(self):
         self.set_rules({})
@@ -451,11 +449,14 @@ class Log(ServerCase):
 class Lifecycle(unittest.TestCase):
     def setUp(self):
         self.workdir = tempfile.mkdtemp(prefix="download-server-")
+        self.addCleanup(shutil.rmtree, self.workdir)
         self.root = os.path.join(self.workdir, "catalogue")
         make_catalogue(self.root)
 
-    def tearDown(self):
-        shutil.rmtree(self.workdir)
+    def start(self, *extra):
+        server = ServerProcess(self.workdir, self.root, *extra)
+        self.addCleanup(server.stop, signal.SIGKILL)
+        return server
 
     def assert_port_free(self, port):
         with socket.socket() as sock:
@@ -464,7 +465,7 @@ class Lifecycle(unittest.TestCase):
 
     def test_signals_stop_it_cleanly_with_clients_connected(self):
         for sig in (signal.SIGTERM, signal.SIGINT):
-            server = ServerProcess(self.workdir, self.root)
+            server = self.start()
             with open(server.port_file) as f:
                 self.assertEqual(int(f.read()), server.port)
             with open(server.rules, "w") as f:
@@ -489,7 +490,7 @@ class Lifecycle(unittest.TestCase):
             self.assert_port_free(server.port)
 
     def test_end_of_input_stops_it_when_asked(self):
-        server = ServerProcess(self.workdir, self.root, "--stop-on-eof")
+        server = self.start("--stop-on-eof")
         server.proc.stdin.close()
         self.assertEqual(server.proc.wait(5), 0)
         server.stop()
@@ -499,7 +500,7 @@ class Lifecycle(unittest.TestCase):
         with socket.socket() as probe:
             probe.bind(("127.0.0.1", 0))
             port = probe.getsockname()[1]
-        server = ServerProcess(self.workdir, self.root, "--port", str(port))
+        server = self.start("--port", str(port))
         self.assertEqual(server.port, port)
         # Loopback only: the one listener on that port is bound to 127.0.0.1.
         with open("/proc/net/tcp") as f:
