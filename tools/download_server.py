@@ -330,7 +330,7 @@ class Connection:
     def send_last(self, data, body_bytes):
         """Sends the end of a response. Its log line goes out before the
         final byte, so a client holding a whole answer finds the line."""
-        self.sock.sendall(data[:-1])
+        self.sock.sendall(data[:-1], socket.MSG_MORE)
         self.count(body_bytes)
         self.log()
         self.sock.sendall(data[-1:])
