@@ -71,20 +71,14 @@ bool last_modified(HINTERNET request, uint64_t* filetime) {
   return true;
 }
 
-// One attempt at a transfer. Broken: the body did not arrive whole (a read
-// failed, timed out, or the connection closed short of Content-Length).
-Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
-  HINTERNET request = InternetOpenUrlA(root, job.url, kAcceptHeader, sizeof kAcceptHeader - 1,
-                                       INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-  if (!request) return Outcome::Failed;
-
+// Status, time and body of an answered request; the body goes straight to
+// a file beside the target.
+Outcome receive(HINTERNET request, const Job& job, char* buffer) {
   DWORD status = 0, size = sizeof status;
   if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                      nullptr) &&
-      status != 200) {
-    InternetCloseHandle(request);
+      status != 200)
     return Outcome::Failed;
-  }
   uint64_t filetime = 0;
   bool has_time = last_modified(request, &filetime);
   DWORD announced = 0;
@@ -102,7 +96,6 @@ Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
     if (writing && !append_file(&file, buffer, got)) writing = false;
     if (!writing) break;  // the file cannot be whole; stop fetching it
   }
-  InternetCloseHandle(request);
 
   if (!writing) {
     drop_file(&file);
@@ -113,6 +106,54 @@ Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
     return Outcome::Broken;
   }
   return finish_file(&file, has_time ? &filetime : nullptr) ? Outcome::Done : Outcome::Failed;
+}
+
+// Opens the request and sends it: a plain GET with the one extra header,
+// never written to the cache. The steps of InternetOpenUrlA, taken one by
+// one so that the time-outs are on the request before anything is sent:
+// WinINet does not hand those of the root handle down to the requests it
+// makes itself, and a silent server would hold the worker for good.
+HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTERNET* connection) {
+  char host[256], path[2 * (kMaxPath + 1)], extra[kMaxPath + 1];
+  URL_COMPONENTSA parts = {};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = sizeof host;
+  parts.lpszUrlPath = path;
+  parts.dwUrlPathLength = kMaxPath + 1;
+  parts.lpszExtraInfo = extra;
+  parts.dwExtraInfoLength = sizeof extra;
+  if (!InternetCrackUrlA(url, 0, 0, &parts) ||
+      (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
+    return nullptr;
+  std::strcat(path, extra);  // the query travels with the path
+  *connection = InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                 0, 0);
+  if (!*connection) return nullptr;
+  DWORD flags = INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE;
+  if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+  HINTERNET request = HttpOpenRequestA(*connection, "GET", path[0] ? path : "/", nullptr, nullptr,
+                                       nullptr, flags, 0);
+  if (request) {
+    set_timeouts(request, timeout_ms);
+    if (HttpSendRequestA(request, kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0)) return request;
+    InternetCloseHandle(request);
+  }
+  InternetCloseHandle(*connection);
+  *connection = nullptr;
+  return nullptr;
+}
+
+// One attempt at a transfer. Broken: the body did not arrive whole (a read
+// failed, timed out, or the connection closed short of Content-Length).
+Outcome transfer(HINTERNET root, const Job& job, DWORD timeout_ms, char* buffer) {
+  HINTERNET connection = nullptr;
+  HINTERNET request = open_request(root, job.url, timeout_ms, &connection);
+  if (!request) return Outcome::Failed;
+  Outcome outcome = receive(request, job, buffer);
+  InternetCloseHandle(request);
+  InternetCloseHandle(connection);
+  return outcome;
 }
 
 // Next URL: copies the head request, or tells the thread to wait or end.
@@ -160,8 +201,11 @@ DWORD WINAPI worker_main(void* argument) {
   // One root handle for the thread's life: its connections are kept alive
   // from one request to the next.
   HINTERNET root = nullptr;
+  // Shutdown signals the pending event too, but a finish that empties the
+  // queue may reset it just after; the stopping event is never reset.
+  HANDLE wake[2] = {worker->pending, worker->stopping};
   for (;;) {
-    WaitForSingleObject(worker->pending, INFINITE);
+    WaitForMultipleObjects(2, wake, FALSE, INFINITE);
     Job job;
     Next next = next_job(worker, &job);
     if (next == Next::Stop) break;
@@ -174,7 +218,7 @@ DWORD WINAPI worker_main(void* argument) {
     Outcome outcome = Outcome::Failed;
     if (root && buffer && job.url_ok) {
       for (int attempt = 0;; ++attempt) {
-        outcome = transfer(root, job, buffer);
+        outcome = transfer(root, job, worker->timing.timeout_ms, buffer);
         if (outcome != Outcome::Broken) break;
         if (attempt == 3 || !pause(worker, worker->timing.retry_pause_ms[attempt])) {
           outcome = Outcome::Failed;
