@@ -20,18 +20,28 @@ std::string quoted(const std::string& windows_path) {
   return "'" + plat::native_path(windows_path.c_str()) + "'";
 }
 
-// Writes the data sets into a fresh folder and archives them with `method`.
-bool make_archive(const char* method, const std::vector<roundtrip::DataSet>& sets, std::string* archive) {
+const std::vector<roundtrip::DataSet>& data_sets() {
+  static const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
+  return sets;
+}
+
+// The data sets archived with `method`, made once for both readers; empty
+// when the create command failed.
+const std::string& archive_for(int method) {
+  static std::string archives[3];
+  static bool made[3];
+  if (made[method]) return archives[method];
+  made[method] = true;
   const std::string dir = oktest::scratch_folder("roundtrip_in");
-  std::vector<std::string> args = {"a", method, dir + "sets.lzh"};
-  for (const roundtrip::DataSet& set : sets) {
-    if (!oktest::put_file(dir + set.name, set.bytes)) return false;
+  std::vector<std::string> args = {"a", kMethods[method], dir + "sets.lzh"};
+  for (const roundtrip::DataSet& set : data_sets()) {
+    if (!oktest::put_file(dir + set.name, set.bytes)) return archives[method];
     args.push_back(dir + set.name);
   }
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
-  *archive = dir + "sets.lzh";
-  return run_create_command(static_cast<int>(argv.size()), argv.data()) == 0;
+  if (run_create_command(static_cast<int>(argv.size()), argv.data()) == 0) archives[method] = dir + "sets.lzh";
+  return archives[method];
 }
 
 void compare_folder(const char* reader, const char* method, const std::string& dir,
@@ -48,15 +58,14 @@ void compare_folder(const char* reader, const char* method, const std::string& d
 
 TEST(lhasa_extracts_our_archives) {
   ok(std::system("command -v lhasa > /dev/null") == 0, "lhasa is not installed (scripts/install-deps.sh)\n");
-  const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
-  for (const char* method : kMethods) {
-    std::string archive;
-    ok(make_archive(method, sets, &archive), "%s: archive not created\n", method);
+  for (int m = 0; m < 3; ++m) {
+    const std::string& archive = archive_for(m);
+    ok(!archive.empty(), "%s: archive not created\n", kMethods[m]);
     const std::string out = oktest::scratch_folder("roundtrip_lhasa");
     std::string command = "lhasa -xqw=" + quoted(out) + " " + quoted(archive) + " > /dev/null 2>&1";
     int rc = std::system(command.c_str());
-    ok(rc == 0, "%s: lhasa exited with %d\n", method, rc);
-    compare_folder("lhasa", method, out, sets);
+    ok(rc == 0, "%s: lhasa exited with %d\n", kMethods[m], rc);
+    compare_folder("lhasa", kMethods[m], out, data_sets());
   }
 }
 
@@ -64,16 +73,15 @@ TEST(lzhtool_extracts_our_archives) {
 #ifndef PARTSDL_LZHTOOL
   skip_test("lzhtool is not built");
 #else
-  const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
-  for (const char* method : kMethods) {
-    std::string archive;
-    ok(make_archive(method, sets, &archive), "%s: archive not created\n", method);
+  for (int m = 0; m < 3; ++m) {
+    const std::string& archive = archive_for(m);
+    ok(!archive.empty(), "%s: archive not created\n", kMethods[m]);
     const std::string out = oktest::scratch_folder("roundtrip_lzhtool");
     std::string command = std::string("'") + PARTSDL_LZHTOOL + "' e " + quoted(archive) + " " + quoted(out) +
                           " > /dev/null";
     int rc = std::system(command.c_str());
-    ok(rc == 0, "%s: lzhtool exited with %d\n", method, rc);
-    compare_folder("lzhtool", method, out, sets);
+    ok(rc == 0, "%s: lzhtool exited with %d\n", kMethods[m], rc);
+    compare_folder("lzhtool", kMethods[m], out, data_sets());
   }
 #endif
 }
