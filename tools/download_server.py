@@ -157,8 +157,8 @@ def check_rule(key, rule, nested=False):
         warn("rule for %r: chunk_size must be positive; rule ignored" % key)
         return None
     lm = rule.get("last_modified", "")
-    if lm is not None and (not isinstance(lm, str) or "\r" in lm or "\n" in lm):
-        warn("rule for %r: last_modified must be null or a one-line string; rule ignored" % key)
+    if lm is not None and (not isinstance(lm, str) or not all(" " <= c <= "~" for c in lm)):
+        warn("rule for %r: last_modified must be null or a line of ASCII; rule ignored" % key)
         return None
     if "fail_rule" in rule:
         if nested:

@@ -354,6 +354,10 @@ class Faults(ServerCase):
         self.assertEqual(self.get(PART)[1]["last-modified"], "Mon, 01 Jan 2024 12:00:01 GMT")
         status, headers, body = self.get(ARCHIVE)
         self.assertEqual((status, headers["last-modified"], body), (200, "not a date", ARCHIVE_BYTES))
+        # A header the server could not send is refused with the rule, not
+        # with the connection.
+        self.set_rules({LIST: {"last_modified": "12\u6642"}})
+        self.assertEqual(self.get(LIST)[1]["last-modified"], "Tue, 14 Nov 2023 22:13:21 GMT")
 
     def test_first_attempts_fail_then_succeed(self):
         self.set_rules({LIST: {"fail_first": 2}, PART: {"fail_first": 1, "fail_rule": {"status": 503}}})
