@@ -150,19 +150,3 @@ TEST(a_failing_output_stops_decoding) {
   ok(lzh::decode(lzh::Method::Lh5, lzh::memory_input(&packed), 60000, lzh::Output{refuse, nullptr}) ==
          lzh::kOutputFailed, "-lh5- went on\n");
 }
-
-TEST(method_names) {
-  struct Case {
-    const char* id;
-    lzh::Method method;
-  };
-  static const Case cases[] = {
-      {"-lh0-", lzh::Method::Stored}, {"-lz4-", lzh::Method::Stored}, {"-lh1-", lzh::Method::Lh1},
-      {"-lh4-", lzh::Method::Lh4},    {"-lh5-", lzh::Method::Lh5},    {"-lh6-", lzh::Method::Lh6},
-      {"-lh7-", lzh::Method::Lh7},    {"-lz5-", lzh::Method::Lz5},    {"-lzs-", lzh::Method::Lzs},
-      {"-lhd-", lzh::Method::Directory}, {"-lh2-", lzh::Method::Unknown}, {"-lh3-", lzh::Method::Unknown},
-      {"-lhx-", lzh::Method::Unknown}, {"-pm2-", lzh::Method::Unknown}, {"-LH5-", lzh::Method::Unknown},
-  };
-  for (const Case& c : cases)
-    ok(lzh::method_from_id(reinterpret_cast<const uint8_t*>(c.id)) == c.method, "%s\n", c.id);
-}
