@@ -21,7 +21,7 @@ const int kMaxBlockCodes = 65535;
 const int kMaxNP = 17;
 
 // Match search effort: enough for a good ratio at tens of MB per second.
-const int kHashBits = 16;
+const int kMaxHashBits = 16;
 const int kMaxChain = 96;
 const int kNiceLength = 128;  // a match this long ends the search
 const int kMaxLazy = 64;      // a match this long is taken without a look one byte on
@@ -217,6 +217,7 @@ struct Encoder {
   int p_bits;
   uint32_t max_distance;
   uint32_t window_mask;
+  int hash_bits;
 
   std::vector<uint32_t> head;  // last position + 1 with each hash, 0 for none
   std::vector<uint32_t> prev;  // earlier position + 1 with the same hash, by position in the window
@@ -230,14 +231,14 @@ struct Encoder {
   int result = 1;  // 1 going, 0 past the limit, -1 write failed
 };
 
-uint32_t hash_at(const uint8_t* p) {
+uint32_t hash_at(const uint8_t* p, int bits) {
   uint32_t v = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-  return (v * 2654435761u) >> (32 - kHashBits);
+  return (v * 2654435761u) >> (32 - bits);
 }
 
 void insert(Encoder* e, size_t pos) {
   if (pos + kMinMatch > e->size) return;
-  uint32_t h = hash_at(e->data + pos);
+  uint32_t h = hash_at(e->data + pos, e->hash_bits);
   e->prev[pos & e->window_mask] = e->head[h];
   e->head[h] = static_cast<uint32_t>(pos + 1);
 }
@@ -251,7 +252,7 @@ unsigned find_match(const Encoder* e, size_t pos, uint32_t* distance) {
   const size_t lowest = pos > e->max_distance ? pos - e->max_distance : 0;
   const uint8_t* here = e->data + pos;
   unsigned best = kMinMatch - 1;
-  uint32_t candidate = e->head[hash_at(here)];
+  uint32_t candidate = e->head[hash_at(here, e->hash_bits)];
   for (int chain = kMaxChain; candidate != 0 && chain > 0; --chain) {
     size_t at = candidate - 1;
     if (at < lowest) break;
@@ -433,10 +434,16 @@ int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Ou
   // One short of the dictionary, so no decoder has to copy from the very
   // byte it is about to overwrite.
   e.max_distance = (1u << dict_bits) - 1;
-  e.window_mask = (1u << dict_bits) - 1;
-  e.head.assign(size_t(1) << kHashBits, 0);
-  e.prev.assign(size_t(1) << dict_bits, 0);
-  e.tokens.reserve(kMaxBlockCodes);
+  // Small members get small tables: a chain window that still holds every
+  // position of the input, and fewer hash heads.
+  size_t window = size_t(1) << dict_bits;
+  while (window > 256 && window / 2 >= size) window /= 2;
+  e.window_mask = static_cast<uint32_t>(window - 1);
+  e.hash_bits = 8;
+  while (e.hash_bits < kMaxHashBits && (size_t(1) << e.hash_bits) < size) ++e.hash_bits;
+  e.head.assign(size_t(1) << e.hash_bits, 0);
+  e.prev.assign(window, 0);
+  e.tokens.reserve(std::min<size_t>(kMaxBlockCodes, size + 1));
   e.limit = limit;
   e.output = output;
 

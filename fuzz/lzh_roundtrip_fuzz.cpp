@@ -2,7 +2,7 @@
 // decoder must turn back into exactly the input, and a size limit one byte
 // short of the stream must stop the encoder without handing over more.
 // Input: a byte whose low two bits choose -lh5-, -lh6- or -lh7- and whose
-// other six bits ask for that many squared extra copies of the rest (each
+// other six bits ask for that many extra copies of the rest (each
 // copy a little changed), so short inputs still make long matches and
 // several blocks; then the bytes.
 #include <cstddef>
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned stretch = data[0] >> 2;
   const std::string piece(reinterpret_cast<const char*>(data + 1), size - 1);
   std::string input = piece;
-  for (unsigned copy = 1; copy <= stretch * stretch && input.size() + piece.size() <= (1u << 15); ++copy) {
+  for (unsigned copy = 1; copy <= stretch && input.size() + piece.size() <= (1u << 15); ++copy) {
     input += piece;
     if (!piece.empty()) input[input.size() - piece.size() + copy % piece.size()] ^= static_cast<char>(copy);
   }

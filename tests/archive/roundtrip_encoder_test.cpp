@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/crc16.h"
+#include "archive/decode.h"
 #include "archive/lzh_encoder.h"
 #include "tests/archive/roundtrip_data.h"
 #include "tests/support/ok.h"
@@ -202,4 +203,26 @@ TEST(compress_ratios) {
   Collected out;
   uint64_t packed = 0;
   ok(compress(lzh::Method::Lh5, far, far.size(), &out, &packed) == 0, "lh5 matched 30 KB back\n");
+}
+
+TEST(decoded_at_table_size_edges) {
+  // The match tables shrink with the input; these sizes sit on both sides of
+  // each step, and each input repeats its first half as far back as it can.
+  const size_t sizes[] = {2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000};
+  const lzh::Method methods[] = {lzh::Method::Lh5, lzh::Method::Lh6, lzh::Method::Lh7};
+  for (size_t size : sizes) {
+    std::string data = roundtrip::random_bytes(size / 2 + 1, static_cast<unsigned>(size));
+    data += data;
+    data.resize(size);
+    for (lzh::Method method : methods) {
+      Collected packed;
+      uint64_t packed_size = 0;
+      int r = compress(method, data, UINT64_MAX, &packed, &packed_size);
+      lzh::MemoryInput source = {reinterpret_cast<const uint8_t*>(packed.bytes.data()), packed.bytes.size(), 0};
+      Collected out;
+      int d = r == 1 ? lzh::decode(method, lzh::memory_input(&source), size, lzh::Output{collect, &out}) : 0;
+      ok(r == 1 && d == lzh::kDecoded && out.bytes == data, "%s, %u bytes: compress %d, decode %d, %s\n",
+         lzh::method_id(method), (unsigned)size, r, d, out.bytes == data ? "same" : "differs");
+    }
+  }
 }
