@@ -4,36 +4,71 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/profile_text.h"
 #include "platform/shift_jis.h"
 
 namespace catalogue {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+constexpr size_t kNotFound = std::string::npos;
 
-void trim(const char** begin, const char** end) {
-  while (*begin < *end && is_blank(**begin)) ++*begin;
-  while (*end > *begin && is_blank((*end)[-1])) --*end;
-}
+bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// The form in which names compare: ASCII letters in upper case, the second
-// byte of a double-byte character as it is. A name that ends in half a
-// character matches nothing, not even itself, as in the keyed reader.
-bool folded(const char* begin, const char* end, std::string* name) {
-  trim(&begin, &end);
-  name->assign(begin, end);
-  for (size_t i = 0; i < name->size(); ++i) {
-    unsigned char c = (unsigned char)(*name)[i];
-    if (plat::is_lead_byte(c)) {
-      if (++i >= name->size()) return false;
-    } else if (c >= 'a' && c <= 'z') {
-      (*name)[i] = (char)(c - 'a' + 'A');
+// The bytes as the platform reads them through Unicode: a UTF-8 byte-order
+// mark goes, and a lead byte without a valid second byte makes one ・
+// together with the byte after it (which may be a line break or a bracket).
+std::string platform_text(std::string raw) {
+  size_t from = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  size_t i = from;
+  while (i < raw.size()) {
+    if (!plat::is_lead_byte((unsigned char)raw[i])) {
+      ++i;
+    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
+      i += 2;
+    } else {
+      break;
     }
   }
-  return true;
+  if (from == 0 && i == raw.size()) return raw;
+  std::string out(raw, from, i - from);
+  while (i < raw.size()) {
+    unsigned char c = (unsigned char)raw[i];
+    if (!plat::is_lead_byte(c)) {
+      out += (char)c;
+      ++i;
+    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
+      out.append(raw, i, 2);
+      i += 2;
+    } else {
+      out += "\x81\x45";
+      i += 2;
+    }
+  }
+  return out;
 }
 
-constexpr size_t kNotFound = std::string::npos;
+void trim(const char** begin, const char** end) {
+  while (*begin < *end && plat::is_profile_blank((unsigned char)**begin)) ++*begin;
+  while (*end > *begin && plat::is_profile_blank((unsigned char)(*end)[-1])) --*end;
+}
+
+// A name as far as the platform's strings go: up to a NUL.
+const char* up_to_nul(const char* begin, const char* end) {
+  const void* nul = std::memchr(begin, 0, (size_t)(end - begin));
+  return nul ? static_cast<const char*>(nul) : end;
+}
+
+// The form in which names compare, character by character with letter case
+// folded as the keyed reader folds it.
+std::u32string folded(const char* begin, const char* end) {
+  std::u32string name;
+  while (begin < end) {
+    size_t step;
+    name += (char32_t)plat::folded_char(begin, end, &step);
+    begin += step;
+  }
+  return name;
+}
 
 }  // namespace
 
@@ -47,68 +82,77 @@ void read_section_values(const char* list_file, const char* section,
 void index_section_values(std::string text, const char* section,
                           const std::vector<std::string>& keys, SectionValues* out) {
   out->values.clear();
-  out->text = std::move(text);
-  std::string wanted, name;
-  for (const std::string& key : keys)
-    if (folded(key.data(), key.data() + key.size(), &name))
-      out->values.emplace(name, std::make_pair(size_t(0), kNotFound));
+  out->text = platform_text(std::move(text));
+  for (const std::string& key : keys) {
+    const char* begin = key.c_str();
+    const char* end = begin + std::strlen(begin);
+    trim(&begin, &end);
+    out->values.emplace(folded(begin, end), std::make_pair(size_t(0), kNotFound));
+  }
   size_t missing = out->values.size();
-  if (!missing || !folded(section, section + std::strlen(section), &wanted)) return;
+  const char* wanted_begin = section;
+  const char* wanted_end = section + std::strlen(section);
+  trim(&wanted_begin, &wanted_end);
+  const std::u32string wanted = folded(wanted_begin, wanted_end);
+
   const char* base = out->text.data();
   const char* p = base;
   const char* stop = base + out->text.size();
   // Keys before the first section header form a section without a name.
   bool inside = wanted.empty();
   while (p < stop && missing) {
+    const char* begin = p;
     const char* end = p;
     while (end < stop && *end != '\r' && *end != '\n') ++end;
-    const char* next = end;
-    if (next < stop && *next == '\r') ++next;
-    if (next < stop && *next == '\n') ++next;
-
-    const char* begin = p;
+    p = end;
+    while (p < stop && (*p == '\r' || *p == '\n')) ++p;
     trim(&begin, &end);
-    p = next;
-    if (begin == end || *begin == ';') continue;
+    if (begin == end) continue;
+
     if (*begin == '[') {
+      // The name runs to the last ']' that is a character of its own; a
+      // line without one is a key line.
       const char* close = end;
-      while (close > begin && close[-1] != ']') --close;
-      const char* name_end = close > begin + 1 ? close - 1 : end;
-      // Only the first section of a name is read, as the platform does.
-      if (inside) break;
-      inside = folded(begin + 1, name_end, &name) && name == wanted;
-      continue;
+      for (const char* c = begin; c < end; c += plat::is_lead_byte((unsigned char)*c) ? 2 : 1)
+        if (*c == ']') close = c;
+      if (close < end) {
+        // Only the first section of a name counts, as on the platform.
+        if (inside) break;
+        const char* name = begin + 1;
+        const char* name_end = close;
+        trim(&name, &name_end);
+        inside = folded(name, up_to_nul(name, name_end)) == wanted;
+        continue;
+      }
     }
     if (!inside) continue;
-    const char* equals = (const char*)std::memchr(begin, '=', (size_t)(end - begin));
+
+    const char* equals = static_cast<const char*>(std::memchr(begin, '=', (size_t)(end - begin)));
+    const char* name_end = equals ? equals : end;
+    while (name_end > begin && plat::is_profile_blank((unsigned char)name_end[-1])) --name_end;
+    auto found = out->values.find(folded(begin, up_to_nul(begin, name_end)));
+    if (found == out->values.end() || found->second.second != kNotFound) continue;
+    --missing;
+    // The first line of a key answers, also one without '=' (no value).
+    found->second = std::make_pair(size_t(0), size_t(0));
     if (!equals) continue;
     const char* value = equals + 1;
-    const char* value_end = end;
-    trim(&value, &value_end);
-    if (value_end - value >= 2 && (*value == '"' || *value == '\'') && value_end[-1] == *value) {
-      ++value;
-      --value_end;
-    }
-    if (!folded(begin, equals, &name)) continue;
-    auto found = out->values.find(name);
-    if (found == out->values.end() || found->second.second != kNotFound) continue;
-    found->second = std::make_pair((size_t)(value - base), (size_t)(value_end - value));
-    --missing;
+    while (value < end && plat::is_profile_blank((unsigned char)*value)) ++value;
+    size_t length = (size_t)(up_to_nul(value, end) - value);
+    plat::drop_quotes(&value, &length);
+    found->second = std::make_pair((size_t)(value - base), length);
   }
 }
 
 unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size) {
-  if (size == 0) return 0;
-  std::string name;
-  size_t length = 0;
-  auto found = section.values.end();
-  if (folded(key, key + std::strlen(key), &name)) found = section.values.find(name);
-  if (found != section.values.end() && found->second.second != kNotFound) {
-    length = found->second.second < size - 1 ? found->second.second : size - 1;
-    std::memcpy(buffer, section.text.data() + found->second.first, length);
-  }
-  buffer[length] = '\0';
-  return (unsigned)length;
+  const char* begin = key;
+  const char* end = key + std::strlen(key);
+  trim(&begin, &end);
+  auto found = section.values.find(folded(begin, end));
+  if (found == section.values.end() || found->second.second == kNotFound)
+    return plat::put_profile_value("", 0, buffer, size);
+  return plat::put_profile_value(section.text.data() + found->second.first, found->second.second,
+                                 buffer, size);
 }
 
 }  // namespace catalogue

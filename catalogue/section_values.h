@@ -1,10 +1,12 @@
 // One section of a list file read in a single pass, so that a maker's 2000
-// values cost one read of the file rather than one each. Lookups answer as
-// the keyed reader (plat::profile_read with a section and a key) does:
-// names match without regard to ASCII case, blanks around a value go, a
-// pair of enclosing quotes goes, the first matching key wins, only the
-// first section of a name counts, and keys before any section header make
-// up a section without a name.
+// values cost one read of the file rather than one call of the keyed reader
+// each (under Wine 350 ms for 2000). Lookups answer as the reader
+// (plat::profile_read with a section and a key) does, on the text rules it
+// shares (platform/profile_text.h): the text is read as through Unicode,
+// names match with letter case folded, blanks around names and values go,
+// a pair of enclosing quotes goes, the first line of a key answers, only
+// the first section of a name counts, and keys before any section header
+// make up a section without a name.
 #pragma once
 
 #include <string>
@@ -14,10 +16,10 @@
 namespace catalogue {
 
 struct SectionValues {
-  std::string text;  // the whole file; values point into it
+  std::string text;  // the whole file as the platform reads it; values point into it
   // Folded key: offset and length of its value in text, or (0, npos)
   // while the key is wanted but not yet found.
-  std::unordered_map<std::string, std::pair<size_t, size_t>> values;
+  std::unordered_map<std::u32string, std::pair<size_t, size_t>> values;
 };
 
 // Reads the file and indexes those of `keys` that the section named

@@ -1,14 +1,19 @@
 // A list file's text from the network, indexed for one maker section as a
 // maker click does. The first line of the input names the section, the
 // keys asked for are taken from the text's lines; every value found must
-// lie inside the text, and lookups must stay within the value buffer.
+// lie inside the text, and every answer must be the one the keyed reader
+// gives for that key.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "catalogue/section_values.h"
+#include "platform/files.h"
+#include "platform/profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
@@ -28,15 +33,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   catalogue::SectionValues values;
   catalogue::index_section_values(text, section.c_str(), keys, &values);
-  if (values.text != text) std::abort();
+  if (values.values.size() > keys.size()) std::abort();
+  const size_t text_size = values.text.size();
   char buffer[400];
   for (const auto& entry : values.values) {
     if (entry.second.second != std::string::npos &&
-        (entry.second.first > text.size() || entry.second.second > text.size() - entry.second.first))
+        (entry.second.first > text_size || entry.second.second > text_size - entry.second.first))
       std::abort();
-    std::string key = entry.first.substr(0, entry.first.find('\0'));
+  }
+  // Every answer must be the keyed reader's own, asked key by key.
+  static const std::string path = "/tmp/list_section_fuzz." + std::to_string(getpid()) + ".dat";
+  if (!plat::write_file(path.c_str(), text.data(), text.size())) return 0;
+  char reader[400];
+  for (const std::string& key : keys) {
     unsigned length = catalogue::section_value(values, key.c_str(), buffer, sizeof buffer);
     if (length >= sizeof buffer || buffer[length] != '\0') std::abort();
+    unsigned want = plat::profile_read(section.c_str(), key.c_str(), "", reader, sizeof reader, path.c_str());
+    if (want != length || std::memcmp(reader, buffer, length) != 0) std::abort();
   }
   catalogue::section_value(values, "1001,0", buffer, 1);
   if (buffer[0] != '\0') std::abort();

@@ -34,12 +34,21 @@ const char kAwkwardFile[] =
     "[B社]\r\n"
     "1001,0=B's door\r\n"
     "[表ソ]\r\n"
-    "1011,1=表\r\n";
+    "1011,1=表\r\n"
+    "[Ｆ社]\r\n"
+    "1012,0=全角\r\n"
+    "1013,0=\x83\r\n"
+    "1014,0=after a broken pair\r\n"
+    "1015,0\r\n"
+    "1015,0=after a line without value\r\n"
+    "[no bracket\r\n"
+    "1016,0=\x0bvertical tab\x1a\r\n";
 
-const char* kSections[] = {"A社", "a社", " A社 ", "B社", "表ソ", "INFO", "C社", ""};
+const char* kSections[] = {"A社", "a社", " A社 ", "B社", "表ソ", "INFO", "C社", "", "Ｆ社", "ｆ社"};
 const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0", "1007,0",
                        "1008,0", "1009,0", "1010,0", "1011,1", "abc", "KeyOnly", "orphan",
-                       "TITLE", " 1001,0 ", "1001,1"};
+                       "TITLE", " 1001,0 ", "1001,1", "1012,0", "1013,0", "1014,0", "1015,0",
+                       "[no bracket", "1016,0"};
 
 }  // namespace
 
