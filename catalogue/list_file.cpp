@@ -46,6 +46,9 @@ std::string numbered_row(int part_number, const char* figure_name) {
 void read_part_rows(const char* list_file, const char* maker, bool with_numbers, PartRows* rows) {
   rows->added.clear();
   rows->deleted.clear();
+  // No maker, no parts: the reader would answer for "" with the lines
+  // before the first section header.
+  if (!maker[0]) return;
   std::vector<char> keys(kKeyListSize);
   uint32_t length = plat::profile_read(maker, nullptr, "", keys.data(), kKeyListSize, list_file);
   std::vector<int32_t> numbers(kMaxEntries);

@@ -70,6 +70,10 @@ TEST(entries_split_into_added_and_deleted) {
      (int)rows.added.size());
   catalogue::read_part_rows(path.c_str(), "C社", false, &rows);
   ok(rows.added.empty() && rows.deleted.empty(), "a missing maker gives no rows\n");
+
+  path = list_file("nomaker", "1001,0=before any section\r\n[INFO]\r\nTITLE=t\r\n");
+  catalogue::read_part_rows(path.c_str(), "", false, &rows);
+  ok(rows.added.empty() && rows.deleted.empty(), "no maker shows the lines before [INFO]\n");
 }
 
 TEST(numbered_rows_align_the_part_number) {
