@@ -208,7 +208,7 @@ TEST(compress_ratios) {
 TEST(decoded_at_table_size_edges) {
   // The match tables shrink with the input; these sizes sit on both sides of
   // each step, and each input repeats its first half as far back as it can.
-  const size_t sizes[] = {2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000};
+  const size_t sizes[] = {1, 2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000};
   const lzh::Method methods[] = {lzh::Method::Lh5, lzh::Method::Lh6, lzh::Method::Lh7};
   for (size_t size : sizes) {
     std::string data = roundtrip::random_bytes(size / 2 + 1, static_cast<unsigned>(size));
@@ -225,4 +225,20 @@ TEST(decoded_at_table_size_edges) {
          lzh::method_id(method), (unsigned)size, r, d, out.bytes == data ? "same" : "differs");
     }
   }
+}
+
+TEST(decoded_single_symbol_blocks) {
+  // The first block of zeros ends after 65,535 codes, 16,776,705 bytes; the
+  // second holds nothing but the same longest match at the same distance, a
+  // block whose code and position tables are one symbol each.
+  const std::string zeros(16776705 + 2560, '\0');
+  Collected packed;
+  uint64_t packed_size = 0;
+  int r = compress(lzh::Method::Lh5, zeros, UINT64_MAX, &packed, &packed_size);
+  lzh::MemoryInput source = {reinterpret_cast<const uint8_t*>(packed.bytes.data()), packed.bytes.size(), 0};
+  Collected out;
+  int d = r == 1 ? lzh::decode(lzh::Method::Lh5, lzh::memory_input(&source), zeros.size(), lzh::Output{collect, &out})
+                 : 0;
+  ok(r == 1 && d == lzh::kDecoded && out.bytes == zeros, "compress %d, decode %d, %u bytes back\n", r, d,
+     (unsigned)out.bytes.size());
 }
