@@ -25,6 +25,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -210,9 +211,11 @@ struct KeyLine {
 };
 using KeyIndex = std::unordered_map<NameRef, KeyLine, FoldedHash, FoldedEqual>;
 
-// Sections beyond this many keys are searched line by line instead, so that
-// a hostile file costs time in proportion to its size, not memory beyond it.
-const size_t kMostIndexedKeys = 1 << 20;
+// Beyond these sizes a hostile file costs time in proportion to its size
+// rather than memory: a section of more keys is searched line by line, and
+// a larger file is read anew for each call instead of being kept.
+const size_t kMostIndexedKeys = 1 << 17;
+const size_t kLargestCachedFile = 32u << 20;
 
 struct Cache {
   bool valid = false;
@@ -243,27 +246,27 @@ Cache& cache() {
   return c;
 }
 
+// One cache for the process; calls from several threads take turns.
+std::mutex& lock() {
+  static std::mutex m;
+  return m;
+}
+
 int64_t now_ns() {
   timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
 }
 
-const std::string& no_text() {
-  static const std::string empty;
-  return empty;
-}
-
-// The text of the file, from the cache when the file is unchanged. A file
-// that is missing or cannot be read reads as empty.
-const std::string& load(const char* path) {
+// The text of the file, from the cache when the file is unchanged, else
+// read now (into `uncached` when the file is too large to keep). A file that
+// is missing or cannot be read reads as empty.
+const std::string& load(const char* path, std::string* uncached) {
   Cache& c = cache();
   std::string native = native_path(path);
   struct stat st;
-  if (stat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    c.valid = false;
-    return no_text();
-  }
+  uncached->clear();
+  if (stat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return *uncached;
   int64_t written = (int64_t)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec;
   bool same = c.valid && c.native == native && c.device == st.st_dev && c.inode == st.st_ino &&
               c.size == st.st_size && c.write_time == written;
@@ -271,12 +274,18 @@ const std::string& load(const char* path) {
   if (same && !recent) return c.text();
 
   std::string raw;
-  if (!read_file(path, &raw)) {
-    c.valid = false;
-    return no_text();
-  }
+  if (!read_file(path, &raw)) return *uncached;
   if (same && raw == c.raw) return c.text();
+  c.valid = false;
   c.forget_section();
+  std::string().swap(c.raw);
+  std::string().swap(c.fixed);
+  if (raw.size() > kLargestCachedFile) {
+    std::string fixed;
+    if (fix_text(raw, &fixed)) raw.swap(fixed);
+    uncached->swap(raw);
+    return *uncached;
+  }
   c.valid = true;
   c.native.swap(native);
   c.device = st.st_dev;
@@ -285,7 +294,6 @@ const std::string& load(const char* path) {
   c.write_time = written;
   c.raw.swap(raw);
   c.use_fixed = fix_text(c.raw, &c.fixed);
-  if (!c.use_fixed) std::string().swap(c.fixed);
   return c.text();
 }
 
@@ -392,8 +400,10 @@ bool find_key(Cache& c, const std::string& text, const char* section, size_t sec
 uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
                       uint32_t size, const char* path) {
   if (!buffer || size == 0) return 0;
+  std::lock_guard<std::mutex> hold(lock());
   Cache& c = cache();
-  const std::string& text = load(path);
+  std::string uncached;
+  const std::string& text = load(path, &uncached);
   if (!section) return read_section_names(text, buffer, size);
   if (!key) return read_key_names(text, section, def, buffer, size);
 
@@ -414,6 +424,7 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
 // Writing
 
 bool profile_write(const char* section, const char* key, const char* value, const char* path) {
+  std::lock_guard<std::mutex> hold(lock());
   cache().valid = false;
   if (!section) return false;
   std::string text;
