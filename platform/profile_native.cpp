@@ -6,7 +6,12 @@
 // Windows reads an initialization file through code page 932 into Unicode
 // and back, so the text is taken here character by character: a lead byte
 // always takes the next byte with it, and a pair that is no character comes
-// back as ・, as the round trip through Unicode gives it.
+// back as ・, as the round trip through Unicode gives it. A file with the
+// UTF-8 byte-order mark is UTF-8 and answered in code page 932. Not
+// followed: files in UTF-16 (read here as bytes), double-byte codes that
+// code page 932 leaves unassigned (Windows answers ・ for them, here they
+// come back as they are), and the duplicate NEC and IBM codes of the same
+// character, which Windows gives back in one form.
 //
 // The list reader asks for every key of a section in turn, so the last file
 // read stays cached (keyed by its path, identity, size and last-write time)
@@ -21,8 +26,10 @@
 // was, as Windows does.
 #include "platform/profile.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -40,38 +47,67 @@ namespace {
 
 bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// The file's bytes as the platform reads them: a UTF-8 byte-order mark goes,
-// and a lead byte with no valid second byte makes one ・ together with
-// whatever byte follows it. Returns false when the bytes need no change.
-bool fix_text(const std::string& raw, std::string* fixed) {
-  size_t from = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+// A lead byte with no valid second byte makes one ・ together with whatever
+// byte follows it, as the platform's conversion to Unicode reads it.
+// Returns false when the text needs no change.
+bool mend_pairs(const std::string& text, std::string* mended) {
   size_t bad = std::string::npos;
-  for (size_t i = from; i < raw.size(); ++i) {
-    if (!is_lead_byte((unsigned char)raw[i])) continue;
-    if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
+  for (size_t i = 0; i < text.size() && bad == std::string::npos; ++i) {
+    if (!is_lead_byte((unsigned char)text[i])) continue;
+    if (i + 1 < text.size() && is_trail_byte((unsigned char)text[i + 1]))
       ++i;
-      continue;
-    }
-    bad = i;
-    break;
+    else
+      bad = i;
   }
-  if (from == 0 && bad == std::string::npos) return false;
-  fixed->assign(raw, from, std::string::npos);
-  if (bad == std::string::npos) return true;
-  std::string out(raw, from, bad - from);
-  for (size_t i = bad; i < raw.size(); ++i) {
-    unsigned char c = (unsigned char)raw[i];
+  if (bad == std::string::npos) return false;
+  std::string out(text, 0, bad);
+  for (size_t i = bad; i < text.size(); ++i) {
+    unsigned char c = (unsigned char)text[i];
     if (!is_lead_byte(c)) {
       out += (char)c;
-    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
-      out.append(raw, i, 2);
+    } else if (i + 1 < text.size() && is_trail_byte((unsigned char)text[i + 1])) {
+      out.append(text, i, 2);
       ++i;
     } else {
       out += "\x81\x45";
       ++i;  // the byte that followed is part of the broken pair
     }
   }
-  fixed->swap(out);
+  mended->swap(out);
+  return true;
+}
+
+// A file that starts with the UTF-8 byte-order mark is read as UTF-8 and
+// answered in code page 932. A character code page 932 lacks, or a byte
+// that is no UTF-8, comes back as '?'.
+std::string from_utf8(const char* text, size_t length) {
+  iconv_t convert = iconv_open("CP932", "UTF-8");
+  if (convert == (iconv_t)-1) return std::string(text, length);
+  // Code page 932 never takes more bytes for a character than UTF-8 does.
+  std::string out(length + 16, '\0');
+  char* in = const_cast<char*>(text);
+  size_t in_left = length;
+  char* to = &out[0];
+  size_t out_left = out.size();
+  while (in_left && iconv(convert, &in, &in_left, &to, &out_left) == (size_t)-1) {
+    if (errno == E2BIG || out_left == 0) break;
+    *to++ = '?';
+    --out_left;
+    ++in;
+    --in_left;
+    while (in_left && ((unsigned char)*in & 0xC0) == 0x80) ++in, --in_left;
+  }
+  out.resize((size_t)(to - &out[0]));
+  iconv_close(convert);
+  return out;
+}
+
+// The file's bytes as the platform reads them. Returns false when they need
+// no change.
+bool fix_text(const std::string& raw, std::string* fixed) {
+  if (raw.compare(0, 3, "\xEF\xBB\xBF") != 0) return mend_pairs(raw, fixed);
+  std::string text = from_utf8(raw.data() + 3, raw.size() - 3);
+  if (!mend_pairs(text, fixed)) fixed->swap(text);
   return true;
 }
 

@@ -65,6 +65,9 @@ const Case kCases[] = {
     {"empty_file", B(""), {N(0, B("\0")), V("s", "k", 1, B("d\0")), K("s", 1, B("d\0"))}},
     {"missing_file", Bytes{nullptr, 0}, {N(0, B("\0")), V("s", "k", 1, B("d\0")), K("s", 1, B("d\0"))}},
     {"utf8_byte_order_mark", B("\xEF\xBB\xBF[s]\r\nk=v\r\n"), {N(2, B("s\0\0")), V("s", "k", 1, B("v\0"))}},
+    // After the mark the file is UTF-8 (部品, ドア), answered in Shift-JIS.
+    {"utf8_text", B("\xEF\xBB\xBF[\xE9\x83\xA8\xE5\x93\x81]\r\nk=\xE3\x83\x89\xE3\x82\xA2\r\n"),
+     {N(5, B("部品\0\0")), V("部品", "k", 4, B("ドア\0"))}},
 
     // Names without regard to case; the file's spelling comes back.
     {"ascii_case", B("[Sec]\r\nKey=v\r\n"),
