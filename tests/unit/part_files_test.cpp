@@ -51,20 +51,6 @@ TEST(part_and_work_file_names) {
      "saved previous name\n");
 }
 
-TEST(exists_and_size) {
-  std::string dir = oktest::scratch_folder("exists");
-  std::string path = dir + "P0001001.BHN";
-  int64_t size = 77;
-  ok(store::part_file_exists(path.c_str()) == -1, "missing file exists\n");
-  ok(store::part_file_size(path.c_str(), &size) == -1 && size == 77, "size of a missing file\n");
-  put_file(path, std::string(5000, 'a'));
-  ok(store::part_file_exists(path.c_str()) == 1, "file not seen\n");
-  ok(store::part_file_size(path.c_str(), &size) == 1 && size == 5000, "size %lld\n",
-     (long long)size);
-  put_file(path, "");
-  ok(store::part_file_size(path.c_str(), &size) == 1 && size == 0, "empty file is present\n");
-}
-
 TEST(kinds_by_header_win_over_names) {
   std::string dir = oktest::scratch_folder("kind_head");
   static const struct {
@@ -140,10 +126,8 @@ TEST(part_data_versions) {
   static const struct {
     std::string bytes;
     int version;
-  } cases[] = {
-      {"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {padded("V3-1", 40), 3}, {old, 2},
-      {old.substr(0, 13), 1}, {"PT-V0", 1}, {"", 1},
-  };
+  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3}, {old, 2},
+               {old.substr(0, 13), 1}, {"PT-V0", 1}};
   for (const auto& c : cases) {
     put_file(path, c.bytes);
     ok(store::part_data_version(path.c_str()) == c.version, "%u bytes: version %d\n",

@@ -90,104 +90,73 @@ bool untouched(const Folder& f, const std::string& before) {
 
 }  // namespace
 
-TEST(merge_keeps_the_servers_slot) {
-  Folder f;
-  std::string local = local_index();
-  make_folder(&f, "merge_slot", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge reported no change\n");
-  set_record(&local, 3, 7, 12, 7777, 'n');
-  ok(content(f.local) == local, "record not at (3, 7, 12) alone\n");
-  ok(!plat::file_exists((f.local + ".new").c_str()), "work file left beside the index\n");
-}
-
-TEST(merge_with_the_slot_taken) {
-  Folder f;
-  std::string local = local_index();
-  set_record(&local, 3, 7, 12, 5555);
-  set_record(&local, 3, 7, 0, 5556);
-  make_folder(&f, "merge_taken", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge reported no change\n");
-  std::string expected = local;
-  set_record(&expected, 3, 7, 1, 7777, 'n');
-  ok(content(f.local) == expected, "record not in the first free slot\n");
-
-  // Already present elsewhere: nothing is written.
-  set_record(&local, 20, 0, 5, 7777, 'o');
-  make_folder(&f, "merge_elsewhere", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 0, "merge reported a change\n");
-  ok(untouched(f, local), "index rewritten for a part present elsewhere\n");
-
-  // The same part in the slot: nothing either.
-  local = local_index();
-  set_record(&local, 3, 7, 12, 7777, 'o');
-  make_folder(&f, "merge_same", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 0 && untouched(f, local), "same part rewritten\n");
-
-  // A full subgroup leaves the part out.
-  local = local_index();
-  for (int k = 0; k < 100; ++k) set_record(&local, 3, 7, k, 100 + k);
-  make_folder(&f, "merge_full", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 0 && untouched(f, local), "full subgroup\n");
-}
-
-TEST(merge_into_a_free_slot_even_when_present_elsewhere) {
-  Folder f;
-  std::string local = local_index();
-  set_record(&local, 0, 0, 0, 7777, 'o');
-  make_folder(&f, "merge_twice", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge reported no change\n");
-  set_record(&local, 3, 7, 12, 7777, 'n');
-  ok(content(f.local) == local, "record not placed in its free slot\n");
-}
-
-TEST(merge_finds_the_matching_subgroup) {
-  Folder f;
-  std::string local = empty_index();
-  // Group 1 has the codes, but its first subgroup 70 has other bytes; a
-  // later one with the right bytes does not count. Group 5 matches at s 2.
-  set_group(&local, 1, 30);
-  set_subgroup(&local, 1, 4, 70, 'X');
-  set_subgroup(&local, 1, 9, 70, 'S');
-  set_group(&local, 5, 30);
-  set_subgroup(&local, 5, 2, 70, 'S');
-  int g = -1, s = -1;
-  std::string server = server_index();
-  ok(store::find_matching_subgroup((const uint8_t*)local.data(), 30, 70,
-                                   (const uint8_t*)server.data() + store::subgroup_offset(3, 7) + 2,
-                                   &g, &s) == 1 && g == 5 && s == 2,
-     "matched (%d, %d)\n", g, s);
-  make_folder(&f, "merge_match", local, server);
-  ok(store::merge_part_record(&f.store, 8888) == 1, "merge reported no change\n");
-  set_record(&local, 5, 2, 13, 8888, 'm');
-  ok(content(f.local) == local, "record not at (5, 2, 13); groups or (3, 7) touched\n");
-}
-
-TEST(subgroup_entry_filled_only_when_empty) {
-  Folder f;
-  std::string local = empty_index();
-  set_group(&local, 3, 31);  // no match anywhere: the server's position is used
-  make_folder(&f, "subgroup_empty", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge reported no change\n");
-  std::string expected = local;
-  expected.replace(store::subgroup_offset(3, 7), 26,
-                   server_index().substr(store::subgroup_offset(3, 7), 26));
-  set_record(&expected, 3, 7, 12, 7777, 'n');
-  ok(content(f.local) == expected, "subgroup entry not filled, or the group written\n");
-
-  local = empty_index();
-  set_subgroup(&local, 3, 7, 71, 'Q');
-  make_folder(&f, "subgroup_kept", local, server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge reported no change\n");
-  set_record(&local, 3, 7, 12, 7777, 'n');
-  ok(content(f.local) == local, "a non-empty subgroup entry was overwritten\n");
+TEST(merge_places_records) {
+  using Edit = void (*)(std::string*);
+  static const struct {
+    const char* what;
+    Edit local;  // applied to local_index()
+    int32_t part;
+    Edit expect;  // applied to the local index; nullptr: file not even rewritten
+  } cases[] = {
+      {"slot kept though lower ones are free", [](std::string*) {}, 7777,
+       [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
+      {"slot taken: first free slot",
+       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 3, 7, 0, 5556); }, 7777,
+       [](std::string* i) { set_record(i, 3, 7, 1, 7777, 'n'); }},
+      {"slot taken, part present elsewhere",
+       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 20, 0, 5, 7777); }, 7777,
+       nullptr},
+      {"slot free, part present elsewhere", [](std::string* i) { set_record(i, 0, 0, 0, 7777); },
+       7777, [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
+      {"same part in the slot", [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'o'); }, 7777,
+       nullptr},
+      {"subgroup full",
+       [](std::string* i) {
+         for (int k = 0; k < 100; ++k) set_record(i, 3, 7, k, 100 + k);
+       },
+       7777, nullptr},
+      // Group 1 has the codes but its first subgroup 70 has other bytes; a
+      // later one with the right bytes does not count. Group 5 matches.
+      {"matching subgroup elsewhere",
+       [](std::string* i) {
+         *i = empty_index();
+         set_group(i, 1, 30), set_subgroup(i, 1, 4, 70, 'X'), set_subgroup(i, 1, 9, 70, 'S');
+         set_group(i, 5, 30), set_subgroup(i, 5, 2, 70, 'S');
+       },
+       8888, [](std::string* i) { set_record(i, 5, 2, 13, 8888, 'm'); }},
+      {"no match: empty subgroup entry filled",
+       [](std::string* i) { *i = empty_index(), set_group(i, 3, 31); }, 7777,
+       [](std::string* i) {
+         i->replace(store::subgroup_offset(3, 7), 26,
+                    server_index().substr(store::subgroup_offset(3, 7), 26));
+         set_record(i, 3, 7, 12, 7777, 'n');
+       }},
+      {"no match: subgroup entry kept",
+       [](std::string* i) { *i = empty_index(), set_subgroup(i, 3, 7, 71, 'Q'); },
+       7777, [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
+      {"part not on the server", [](std::string*) {}, 4242, nullptr},
+      {"part number 0", [](std::string*) {}, 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    Folder f;
+    std::string local = local_index();
+    c.local(&local);
+    make_folder(&f, "merge", local, server_index());
+    int result = store::merge_part_record(&f.store, c.part);
+    if (!c.expect) {
+      ok(result == 0 && untouched(f, local), "%s: index changed or rewritten\n", c.what);
+      continue;
+    }
+    c.expect(&local);
+    ok(result == 1 && content(f.local) == local, "%s: wrong index (result %d)\n", c.what, result);
+    ok(!plat::file_exists((f.local + ".new").c_str()), "%s: work file left\n", c.what);
+  }
 }
 
 TEST(nothing_changes_without_both_indexes) {
   Folder f;
   std::string local = local_index();
   make_folder(&f, "merge_absent", local, server_index());
-  ok(store::merge_part_record(&f.store, 4242) == 0 && untouched(f, local), "absent part\n");
-  ok(store::merge_part_record(&f.store, 0) == 0 && untouched(f, local), "part number 0\n");
   plat::delete_file(f.downloaded.c_str());
   ok(store::merge_part_record(&f.store, 7777) == 0 && untouched(f, local), "no server index\n");
   make_folder(&f, "merge_no_local", "", server_index());
