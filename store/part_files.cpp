@@ -57,13 +57,6 @@ bool ends_with_nocase(const char* path, const char* ending) {
   return true;
 }
 
-std::string numbered_path(const char* program_directory, const char* pattern, int first,
-                          int second) {
-  char name[64];
-  std::snprintf(name, sizeof name, pattern, first, second);
-  return std::string(program_directory) + name;
-}
-
 }  // namespace
 
 int store_directory_number(int32_t part) { return (part - kFirstPartNumber) / 2000; }
@@ -71,7 +64,9 @@ int store_directory_number(int32_t part) { return (part - kFirstPartNumber) / 20
 std::string part_file_path(const char* program_directory, PartFileVariant variant, int32_t part) {
   const char* pattern = variant == PartFileVariant::Saved ? "HDPARTS\\PARTS%03d\\RE%07d.BHN"
                                                           : "HDPARTS\\PARTS%03d\\P%07d.BHN";
-  return numbered_path(program_directory, pattern, store_directory_number(part), part);
+  char name[64];
+  std::snprintf(name, sizeof name, pattern, store_directory_number(part), part);
+  return std::string(program_directory) + name;
 }
 
 std::string work_file_path(const char* program_directory, WorkFile file, int32_t part) {
