@@ -4,6 +4,7 @@
 // leave the same bytes; the benchmark fails otherwise.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -32,6 +33,8 @@ void put_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   plat::write_file(path.c_str(), bytes.data(), bytes.size());
 }
 
+void remove_library();
+
 // A server index with 3,000 parts spread over 30 groups; the local one
 // knows the first 1,000 at their places and some other parts in the slots
 // where later ones would go, so merges take every branch.
@@ -40,6 +43,7 @@ Library& library() {
   if (!lib.dir.empty()) return lib;
   char pattern[] = "/tmp/partsdl-index-bench-XXXXXX";
   lib.dir = std::string(mkdtemp(pattern)) + "/";
+  atexit(remove_library);
   plat::create_directory((lib.dir + "HDPARTS").c_str());
   plat::create_directory((lib.dir + "HDTMP").c_str());
   lib.server.assign(store::kPartsIndexSize, 0);
@@ -68,6 +72,13 @@ Library& library() {
   lib.local_path = lib.dir + "HDPARTS/TRBHN.DAT";
   put_file(lib.dir + "HDTMP/TRBHN.DAT", lib.server);
   return lib;
+}
+
+void remove_library() {
+  Library& lib = library();
+  for (const char* name : {"HDPARTS/TRBHN.DAT", "HDPARTS/TRBHN.DAT.new", "HDTMP/TRBHN.DAT"})
+    unlink((lib.dir + name).c_str());
+  for (const char* name : {"HDPARTS", "HDTMP", ""}) rmdir((lib.dir + name).c_str());
 }
 
 // The index written in place, truncated first.

@@ -3,6 +3,7 @@
 // program.
 #pragma once
 
+#include <dirent.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,12 +13,28 @@
 
 namespace fuzzing {
 
-inline std::string scratch_file(const char* name) {
+inline std::string& scratch_folder() {
   static std::string folder;
+  return folder;
+}
+
+inline void remove_scratch_folder() {
+  const std::string& folder = scratch_folder();
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir))
+      if (entry->d_name[0] != '.') unlink((folder + "/" + entry->d_name).c_str());
+    closedir(dir);
+  }
+  rmdir(folder.c_str());
+}
+
+inline std::string scratch_file(const char* name) {
+  std::string& folder = scratch_folder();
   if (folder.empty()) {
     char pattern[] = "/tmp/partsdl-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) abort();
     folder = pattern;
+    atexit(remove_scratch_folder);
   }
   return folder + "/" + name;
 }
