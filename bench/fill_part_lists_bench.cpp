@@ -3,10 +3,12 @@
 // maker in the main dialog costs before the list boxes are filled.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 #include "catalogue/list_file.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 
 namespace {
 
@@ -42,6 +44,23 @@ void BM_ReadPartRows(benchmark::State& state) {
   plat::delete_file(path.c_str());
 }
 BENCHMARK(BM_ReadPartRows)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// For comparison: the same values asked of the keyed reader one by one.
+void BM_ReaderEachValue(benchmark::State& state) {
+  const int entries = static_cast<int>(state.range(0));
+  const std::string path = list_file(entries);
+  char key[32], value[400];
+  for (auto _ : state) {
+    for (int i = 0; i < entries; ++i) {
+      std::snprintf(key, sizeof key, "%d,%d", 1001 + i, i % 3 ? 0 : 1);
+      plat::profile_read("MAKER-B", key, "", value, sizeof value, path.c_str());
+    }
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations() * entries);
+  plat::delete_file(path.c_str());
+}
+BENCHMARK(BM_ReaderEachValue)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
