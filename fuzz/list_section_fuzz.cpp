@@ -15,6 +15,17 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 
+namespace {
+
+// The reader reads files: each input is written to one scratch file of this
+// process, removed when the process ends.
+struct ScratchFile {
+  std::string path = "/tmp/list_section_fuzz." + std::to_string(getpid()) + ".dat";
+  ~ScratchFile() { plat::delete_file(path.c_str()); }
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
   size_t line_end = input.find('\n');
@@ -42,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
   }
   // Every answer must be the keyed reader's own, asked key by key.
-  static const std::string path = "/tmp/list_section_fuzz." + std::to_string(getpid()) + ".dat";
+  static ScratchFile scratch;
+  const std::string& path = scratch.path;
   if (!plat::write_file(path.c_str(), text.data(), text.size())) return 0;
   char reader[400];
   for (const std::string& key : keys) {
