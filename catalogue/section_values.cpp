@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "platform/profile_text.h"
 #include "platform/shift_jis.h"
 
@@ -14,12 +15,15 @@ constexpr size_t kNotFound = std::string::npos;
 
 bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// The bytes as the platform reads them through Unicode: a UTF-8 byte-order
-// mark goes, and a lead byte without a valid second byte makes one ・
-// together with the byte after it (which may be a line break or a bracket).
+// A file that starts with the UTF-8 byte-order mark is read as UTF-8 by the
+// platform; such a file is left to the reader itself.
+bool is_utf8_file(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0; }
+
+// The bytes as the platform reads them through Unicode: a lead byte without
+// a valid second byte makes one ・ together with the byte after it (which
+// may be a line break or a bracket).
 std::string platform_text(std::string raw) {
-  size_t from = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  size_t i = from;
+  size_t i = 0;
   while (i < raw.size()) {
     if (!plat::is_lead_byte((unsigned char)raw[i])) {
       ++i;
@@ -29,8 +33,8 @@ std::string platform_text(std::string raw) {
       break;
     }
   }
-  if (from == 0 && i == raw.size()) return raw;
-  std::string out(raw, from, i - from);
+  if (i == raw.size()) return raw;
+  std::string out(raw, 0, i);
   while (i < raw.size()) {
     unsigned char c = (unsigned char)raw[i];
     if (!plat::is_lead_byte(c)) {
@@ -76,12 +80,19 @@ void read_section_values(const char* list_file, const char* section,
                          const std::vector<std::string>& keys, SectionValues* out) {
   std::string text;
   if (!plat::read_file(list_file, &text)) text.clear();
-  index_section_values(std::move(text), section, keys, out);
+  index_section_values(std::move(text), list_file, section, keys, out);
 }
 
-void index_section_values(std::string text, const char* section,
+void index_section_values(std::string text, const char* list_file, const char* section,
                           const std::vector<std::string>& keys, SectionValues* out) {
   out->values.clear();
+  out->list_file = list_file;
+  out->section = section;
+  out->by_reader = is_utf8_file(text);
+  if (out->by_reader) {
+    out->text.clear();
+    return;
+  }
   out->text = platform_text(std::move(text));
   for (const std::string& key : keys) {
     const char* begin = key.c_str();
@@ -145,6 +156,8 @@ void index_section_values(std::string text, const char* section,
 }
 
 unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size) {
+  if (section.by_reader)
+    return plat::profile_read(section.section.c_str(), key, "", buffer, size, section.list_file.c_str());
   const char* begin = key;
   const char* end = key + std::strlen(key);
   trim(&begin, &end);

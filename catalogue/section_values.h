@@ -6,7 +6,8 @@
 // names match with letter case folded, blanks around names and values go,
 // a pair of enclosing quotes goes, the first line of a key answers, only
 // the first section of a name counts, and keys before any section header
-// make up a section without a name.
+// make up a section without a name. A file in UTF-8 (with its byte-order
+// mark) is answered by the reader key by key.
 #pragma once
 
 #include <string>
@@ -16,6 +17,8 @@
 namespace catalogue {
 
 struct SectionValues {
+  std::string list_file, section;
+  bool by_reader;    // UTF-8: every lookup asks the reader
   std::string text;  // the whole file as the platform reads it; values point into it
   // Folded key: offset and length of its value in text, or (0, npos)
   // while the key is wanted but not yet found.
@@ -29,8 +32,8 @@ struct SectionValues {
 void read_section_values(const char* list_file, const char* section,
                          const std::vector<std::string>& keys, SectionValues* out);
 
-// The same over a file's text, which *out keeps.
-void index_section_values(std::string text, const char* section,
+// The same over the text of that file, which *out keeps.
+void index_section_values(std::string text, const char* list_file, const char* section,
                           const std::vector<std::string>& keys, SectionValues* out);
 
 // The value of `key`, cut to size - 1 bytes, or "" when there is none.

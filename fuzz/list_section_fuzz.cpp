@@ -42,8 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     keys.push_back(line.substr(0, line.find('=')).c_str());
     at = end + 1;
   }
+  static ScratchFile scratch;
+  const std::string& path = scratch.path;
+  if (!plat::write_file(path.c_str(), text.data(), text.size())) return 0;
   catalogue::SectionValues values;
-  catalogue::index_section_values(text, section.c_str(), keys, &values);
+  catalogue::index_section_values(text, path.c_str(), section.c_str(), keys, &values);
   if (values.values.size() > keys.size()) std::abort();
   const size_t text_size = values.text.size();
   char buffer[400];
@@ -53,9 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
   }
   // Every answer must be the keyed reader's own, asked key by key.
-  static ScratchFile scratch;
-  const std::string& path = scratch.path;
-  if (!plat::write_file(path.c_str(), text.data(), text.size())) return 0;
   char reader[400];
   for (const std::string& key : keys) {
     unsigned length = catalogue::section_value(values, key.c_str(), buffer, sizeof buffer);

@@ -76,6 +76,19 @@ TEST(entries_split_into_added_and_deleted) {
   ok(rows.added.empty() && rows.deleted.empty(), "no maker shows the lines before [INFO]\n");
 }
 
+TEST(a_utf8_list_file_is_shown_in_shift_jis) {
+  // With its byte-order mark a file is read as UTF-8: [A社] 1001,0=ドア,8.
+  std::string path = list_file("utf8",
+                               "\xEF\xBB\xBF[INFO]\r\nTITLE=t\r\n[A\xE7\xA4\xBE]\r\n"
+                               "1001,0=\xE3\x83\x89\xE3\x82\xA2,8\r\n");
+  std::vector<std::string> makers;
+  catalogue::read_maker_names(path.c_str(), &makers);
+  ok(joined(makers) == "[A社]", "makers %s\n", joined(makers).c_str());
+  PartRows rows;
+  catalogue::read_part_rows(path.c_str(), "A社", false, &rows);
+  ok(joined(rows.added) == "[ドア]", "added %s\n", joined(rows.added).c_str());
+}
+
 TEST(numbered_rows_align_the_part_number) {
   ok(catalogue::numbered_row(1234, "ABC") == "  1234  ABC", "[%s]\n",
      catalogue::numbered_row(1234, "ABC").c_str());
