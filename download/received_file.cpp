@@ -38,9 +38,13 @@ bool finish_file(ReceivedFile* received, const uint64_t* filetime) {
     drop_file(received);
     return false;
   }
-  bool whole = plat::flush_file(received->file);
+  // No flush to the disk: downloads land in the work folder and can be
+  // fetched again, and a flush per file costs more than the transfer of a
+  // small one. The rename alone keeps a cut file from taking the target's
+  // place.
   plat::close_file(received->file);
   received->file = nullptr;
+  bool whole = true;
   // The time is a courtesy to the reader; a file without it is still whole.
   if (whole && filetime) plat::set_file_write_time(received->fresh.c_str(), *filetime);
   if (!whole || !plat::replace_file(received->fresh.c_str(), received->target.c_str())) {

@@ -156,38 +156,45 @@ Outcome transfer(HINTERNET root, const Job& job, DWORD timeout_ms, char* buffer)
   return outcome;
 }
 
-// Next URL: copies the head request, or tells the thread to wait or end.
+// Next URL, with the lock held: copies the head request, or tells the
+// thread to wait or end.
 enum class Next { Job, Empty, Stop };
+
+Next take_next(DownloadWorker* worker, Job* job) {
+  Request head;
+  if (worker->stop) return Next::Stop;
+  if (!read_request(worker->queue, 0, &head)) return Next::Empty;
+  job->url_ok = full_url(worker->base_url, head.remote, job->url, sizeof job->url);
+  std::strcpy(job->local, head.local);
+  job->tag = head.tag;
+  job->value = head.value;
+  return Next::Job;
+}
 
 Next next_job(DownloadWorker* worker, Job* job) {
   WaitForSingleObject(worker->lock, INFINITE);
-  Next next = Next::Job;
-  Request head;
-  if (worker->stop) {
-    next = Next::Stop;
-  } else if (!read_request(worker->queue, 0, &head)) {
-    ResetEvent(worker->pending);
-    next = Next::Empty;
-  } else {
-    job->url_ok = full_url(worker->base_url, head.remote, job->url, sizeof job->url);
-    std::strcpy(job->local, head.local);
-    job->tag = head.tag;
-    job->value = head.value;
-  }
+  Next next = take_next(worker, job);
+  if (next == Next::Empty) ResetEvent(worker->pending);
   ReleaseMutex(worker->lock);
   return next;
 }
 
-void finish(DownloadWorker* worker, const Job& job, bool done) {
+// Finishes the head and, in the same hold of the lock, picks the next one:
+// under Wine every lock, event and wait is a round trip to the wineserver,
+// which costs more than a small request to a near server.
+Next finish(DownloadWorker* worker, Job* job, bool done) {
   WaitForSingleObject(worker->lock, INFINITE);
   Request head;
   if (read_request(worker->queue, 0, &head)) remember(worker->recent, head.remote);
   int left = remove_head(worker->queue);
   if (left == 0) ResetEvent(worker->pending);
+  Job finished = *job;
+  Next next = take_next(worker, job);
   ReleaseMutex(worker->lock);
-  PostMessageA(worker->window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)job.tag,
-               (LPARAM)job.value);
+  PostMessageA(worker->window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)finished.tag,
+               (LPARAM)finished.value);
   PostMessageA(worker->window, WM_DL_PENDING, (WPARAM)left, 0);
+  return next;
 }
 
 // Waits out a pause between retries; false when shutdown cut it short.
@@ -204,12 +211,15 @@ DWORD WINAPI worker_main(void* argument) {
   // Shutdown signals the pending event too, but a finish that empties the
   // queue may reset it just after; the stopping event is never reset.
   HANDLE wake[2] = {worker->pending, worker->stopping};
+  Job job;
+  Next next = Next::Empty;
   for (;;) {
-    WaitForMultipleObjects(2, wake, FALSE, INFINITE);
-    Job job;
-    Next next = next_job(worker, &job);
-    if (next == Next::Stop) break;
-    if (next == Next::Empty) continue;
+    if (next != Next::Job) {
+      WaitForMultipleObjects(2, wake, FALSE, INFINITE);
+      next = next_job(worker, &job);
+      if (next == Next::Stop) break;
+      if (next == Next::Empty) continue;
+    }
 
     if (!root) {
       root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -226,7 +236,8 @@ DWORD WINAPI worker_main(void* argument) {
         }
       }
     }
-    finish(worker, job, outcome == Outcome::Done);
+    next = finish(worker, &job, outcome == Outcome::Done);
+    if (next == Next::Stop) break;
   }
   if (root) InternetCloseHandle(root);
   std::free(buffer);

@@ -147,19 +147,28 @@ TEST(recent_list_keeps_the_latest_that_fit) {
 }
 
 TEST(recent_list_boundary_is_strictly_below_256_bytes) {
+  const std::string older(154, 'b');
   char recent[kRecentSize];
   std::memset(recent, 0x55, sizeof recent);  // no NUL where the list will end
   recent[0] = 0;
-  // Head of 99 + 1, then an entry of 154 + 1: 255 bytes, final NUL at 255.
-  remember(recent, std::string(154, 'b').c_str());
+  // 99 + 1 and 154 + 1 bytes: 255 used, the final NUL is the last byte.
+  remember(recent, older.c_str());
   remember(recent, std::string(99, 'a').c_str());
-  ok(recent_entries(recent).size() == 2 && recent[255] == 0, "255 bytes used, last byte ends it\n");
-  // One more byte in the head: 100 + 1 + 154 + 1 = 256 is not below 256.
-  remember(recent, std::string(100, 'c').c_str());
   std::vector<std::string> entries = recent_entries(recent);
-  ok(entries.size() == 2 && entries[1] == std::string(99, 'a'),
-     "the entry that no longer fits goes, with everything after it\n");
-  remember(recent, std::string(254, 'd').c_str());
+  ok(entries.size() == 2 && entries[1] == older && recent[255] == 0,
+     "255 bytes used, the last byte ends the list\n");
+
+  // 100 + 1 and 154 + 1 would leave no room for the final NUL.
+  std::memset(recent, 0x55, sizeof recent);
+  recent[0] = 0;
+  remember(recent, older.c_str());
+  remember(recent, std::string(100, 'c').c_str());
+  entries = recent_entries(recent);
+  ok(entries.size() == 1 && entries[0] == std::string(100, 'c'),
+     "an entry that reaches 256 bytes is dropped\n");
+
+  remember(recent, std::string(30, 'd').c_str());
+  remember(recent, std::string(254, 'e').c_str());
   ok(recent_entries(recent).size() == 1, "a 254-character path fills the list alone\n");
 }
 

@@ -392,16 +392,22 @@ TEST(broken_transfers_are_retried_then_fail) {
   serve("/newdownload/K-VAL/cut.dat", body);
   serve("/newdownload/K-VAL/after.dat", "after");
   rules(R"({"/newdownload/K-VAL/flaky.dat": {"fail_first": 2, "fail_rule": {"cut_after": 1000}},
-            "/newdownload/K-VAL/cut.dat": {"cut_after": 50000}})");
+            "/newdownload/K-VAL/cut.dat": {"cut_after": 50000},
+            "/newdownload/K-VAL/reset.dat": {"reset": true}})");
+  serve("/newdownload/K-VAL/reset.dat", body);
   put_file(rig.dir + "cut.dat", "previous");
   rig.request("/K-VAL/flaky.dat", rig.dir + "flaky.dat", 0, 1);
   rig.request("/K-VAL/cut.dat", rig.dir + "cut.dat", 0, 2);
+  rig.request("/K-VAL/reset.dat", rig.dir + "reset.dat", 0, 4);
   rig.request("/K-VAL/after.dat", rig.dir + "after.dat", 0, 3);
-  ok(wait_reports(6, 15000), "reported:%s\n", describe().c_str());
-  ok(reports.size() == 6 && is(reports[0], WM_DL_DONE, 0, 1) &&
-         is(reports[2], WM_DL_FAILED, 0, 2) && is(reports[4], WM_DL_DONE, 0, 3),
-     "a transfer that breaks twice is fetched, one that always breaks fails, the next goes on:%s\n",
+  ok(wait_reports(8, 20000), "reported:%s\n", describe().c_str());
+  ok(reports.size() == 8 && is(reports[0], WM_DL_DONE, 0, 1) &&
+         is(reports[2], WM_DL_FAILED, 0, 2) && is(reports[4], WM_DL_FAILED, 0, 4) &&
+         is(reports[6], WM_DL_DONE, 0, 3),
+     "a transfer that breaks twice is fetched, one that always breaks or is refused fails, the "
+     "next goes on:%s\n",
      describe().c_str());
+  ok(!plat::file_exists((rig.dir + "reset.dat").c_str()), "nothing written for a reset\n");
   ok(content(rig.dir + "flaky.dat") == body, "the retried file is whole\n");
   ok(content(rig.dir + "cut.dat") == "previous", "no partial file over the previous one\n");
   ok(!plat::file_exists((rig.dir + "cut.dat.new").c_str()), "nor beside it\n");
