@@ -32,7 +32,7 @@ struct Input {
     // Few distinct letters, so that duplicates and recent hits happen; long
     // texts differ in their first bytes only, so that a short input can
     // fill the queue.
-    for (size_t i = 0; i < length; ++i) s += i < 4 ? (char)('a' + byte() % 3) : 'z';
+    for (size_t i = 0; i < length; ++i) s += i < 6 ? (char)('a' + byte() % 3) : 'z';
     return s;
   }
 };

@@ -85,50 +85,6 @@ TEST(duplicates_and_recent_paths_are_dropped) {
   ok(queue_count(f.queue.data()) == 2, "nothing was queued for it\n");
 }
 
-TEST(full_queue_refuses_and_keeps_what_it_holds) {
-  Fixture f;
-  // Requests of 500 bytes each: remote 250, local 240.
-  std::string local(240, 'L');
-  int added = 0;
-  for (;;) {
-    std::string remote = "/" + std::to_string(added) + std::string(249 - std::to_string(added).size(), 'r');
-    if (f.add(remote, local, added, added * 2) != Queued::Added) break;
-    ++added;
-  }
-  ok(added == 131, "131 requests of 500 bytes fit, got %d\n", added);
-  size_t end = queue_end(f.queue.data());
-  std::vector<uint8_t> before = f.queue;
-
-  // The last request may end exactly at the buffer's end with its NUL.
-  size_t room = kQueueSize - end - 11;  // R + L that still fits
-  std::string tight_remote = "/t" + std::string(10, 't');
-  std::string too_long_local(room - tight_remote.size() + 1, 'x');
-  ok(f.add(tight_remote, too_long_local) == Queued::Full, "one byte too many is refused\n");
-  ok(f.queue == before, "a refused request leaves every byte as it was\n");
-  too_long_local.pop_back();
-  ok(f.add(tight_remote, too_long_local) == Queued::Added, "exactly full is accepted\n");
-  ok(queue_end(f.queue.data()) == kQueueSize - 1, "the final NUL is the buffer's last byte\n");
-  ok(f.add("/z", "") == Queued::Full, "nothing more fits\n");
-  ok(queue_count(f.queue.data()) == 132, "all earlier requests walkable\n");
-
-  Request r;
-  size_t offset = 0;
-  for (int i = 0; i < added; ++i) {
-    read_request(f.queue.data(), offset, &r);
-    ok(r.tag == i && r.value == i * 2 && std::strlen(r.remote) == 250, "request %d intact\n", i);
-    offset += r.size;
-  }
-}
-
-TEST(paths_that_cannot_fit_the_worker_are_refused) {
-  Fixture f;
-  ok(f.add(std::string(255, 'a')) == Queued::TooLong, "255-character remote path\n");
-  ok(f.add(std::string(254, 'a')) == Queued::Added, "254-character remote path\n");
-  ok(f.add("/b", std::string(256, 'b')) == Queued::TooLong, "256-character local path\n");
-  ok(f.add("/b", std::string(255, 'b')) == Queued::Added, "255-character local path\n");
-  ok(f.add("") == Queued::TooLong, "an empty remote path would end the queue\n");
-}
-
 TEST(recent_list_keeps_the_latest_that_fit) {
   Fixture f;
   for (int day = 1; day <= 10; ++day) remember(f.recent, list_path(day).c_str());
