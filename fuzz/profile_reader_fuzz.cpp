@@ -47,10 +47,17 @@ std::vector<std::string> names_in(const std::vector<char>& buffer, uint32_t got)
   return names;
 }
 
+// The input's file, removed when the process ends.
+struct ScratchFile {
+  std::string path = "/tmp/profile_reader_fuzz." + std::to_string(getpid()) + ".dat";
+  ~ScratchFile() { plat::delete_file(path.c_str()); }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/profile_reader_fuzz." + std::to_string(getpid()) + ".dat";
+  static const ScratchFile scratch;
+  const std::string& path = scratch.path;
   if (!plat::write_file(path.c_str(), data, size)) return 0;
   // A write time in the past, one microsecond later for every input: the
   // reader's cache is then trusted from the second read of each input on.
