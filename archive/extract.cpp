@@ -130,12 +130,15 @@ int extract_member(plat::File* archive, const Header& header, const std::string&
   } else if (unpacked.size != header.original_size || (header.has_crc && unpacked.crc != header.crc)) {
     report_line(report, name, "refused, CRC mismatch");
     result = kUnlhaCrcMismatch;
-  } else if (!plat::replace_file(work.c_str(), (folder + name).c_str())) {
+  } else {
+    // A time that cannot be set is no reason to refuse the member.
+    if (uint64_t time = write_filetime(header)) plat::set_file_write_time(work.c_str(), time);
+    if (plat::replace_file(work.c_str(), (folder + name).c_str())) {
+      report_line(report, name, "extracted");
+      return kUnlhaDone;
+    }
     report_line(report, name, "refused, cannot put its file in place");
     result = kUnlhaWriteFailed;
-  } else {
-    report_line(report, name, "extracted");
-    return kUnlhaDone;
   }
   plat::delete_file(work.c_str());
   return result;

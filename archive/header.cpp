@@ -1,6 +1,7 @@
 #include "archive/header.h"
 
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace lzh {
@@ -34,6 +35,12 @@ void take_extended(Header* header, uint8_t type, const uint8_t* data, size_t siz
       if (size >= 16 && header->level >= 2) {
         header->packed_size = le64(data);
         header->original_size = le64(data + 8);
+      }
+      break;
+    case 0x54:
+      if (size >= 4) {
+        header->has_unix_time = true;
+        header->unix_time = le32(data);
       }
       break;
     case 0x50:
@@ -159,6 +166,12 @@ int read_header(const Source& source, uint64_t offset, Header* header) {
   header->packed_size = le32(head + 7);
   header->original_size = le32(head + 11);
   header->level = head[20];
+  if (header->level >= 2) {
+    header->has_unix_time = true;
+    header->unix_time = le32(head + 15);
+  } else {
+    header->dos_time = le32(head + 15);
+  }
   int result;
   switch (header->level) {
     case 0:
@@ -175,6 +188,32 @@ int read_header(const Source& source, uint64_t offset, Header* header) {
 
 Source memory_source(MemorySource* memory) {
   return Source{read_memory, memory, memory->size};
+}
+
+uint64_t write_filetime(const Header& header) {
+  const uint64_t kUnixEpoch = 11644473600ull;  // seconds from 1601 to 1970
+  int64_t seconds;
+  if (header.has_unix_time) {
+    seconds = header.unix_time;
+  } else {
+    // Bits: year since 1980 (7), month (4), day (5), hour (5), minute (6),
+    // seconds / 2 (5).
+    uint32_t t = header.dos_time;
+    std::tm local = {};
+    local.tm_year = static_cast<int>((t >> 25) + 80);
+    local.tm_mon = static_cast<int>((t >> 21) & 0x0F) - 1;
+    local.tm_mday = static_cast<int>((t >> 16) & 0x1F);
+    local.tm_hour = static_cast<int>((t >> 11) & 0x1F);
+    local.tm_min = static_cast<int>((t >> 5) & 0x3F);
+    local.tm_sec = static_cast<int>((t & 0x1F) * 2);
+    local.tm_isdst = -1;
+    if (t == 0 || local.tm_mon < 0 || local.tm_mday == 0) return 0;
+    std::time_t made = std::mktime(&local);
+    if (made == static_cast<std::time_t>(-1)) return 0;
+    seconds = static_cast<int64_t>(made);
+  }
+  if (seconds < 0) return 0;
+  return (static_cast<uint64_t>(seconds) + kUnixEpoch) * 10000000ull;
 }
 
 bool is_directory_or_link(const Header& header) {

@@ -32,6 +32,11 @@ struct Header {
   uint8_t os;              // the creating system's letter, 0 when absent
   bool has_unix_mode;
   uint16_t unix_mode;
+  // Last write: levels 2 and 3 store Unix time; levels 0 and 1 an MS-DOS
+  // local time, or Unix time in an extended header.
+  bool has_unix_time;
+  uint32_t unix_time;
+  uint32_t dos_time;
   std::string name;        // as stored, up to a NUL; levels 0 and 1 keep their path in it
   std::string directory;   // the directory header's bytes, 0xFF separators
   uint64_t data_offset;    // where the packed data begins
@@ -50,6 +55,10 @@ struct MemorySource {
   size_t size;
 };
 Source memory_source(MemorySource* memory);
+
+// The member's last-write time as a Windows file time (100 ns since 1601,
+// UTC); MS-DOS times are taken as local time. 0 when the header has none.
+uint64_t write_filetime(const Header& header);
 
 // True for members that are not files: directories and symbolic links.
 bool is_directory_or_link(const Header& header);

@@ -2,9 +2,9 @@
 # Extracts every archive of the LZH corpus with our library and compares the
 # files with what Debian's lhasa extracts from the same archive: the same
 # file names (the last path element, compared without case, as lhasa lowers
-# the names of MS-DOS archives) and the same bytes. Hostile and special
-# archives have their own expectations below. Nothing may appear outside
-# each archive's own folder.
+# the names of MS-DOS archives), the same bytes and the same last-write
+# time. Hostile and special archives have their own expectations below.
+# Nothing may appear outside each archive's own folder.
 #
 #   corpus_test.sh native <corpus> <work dir> <lzhtool>
 #   corpus_test.sh wine   <corpus> <work dir> <windows build dir>
@@ -22,6 +22,7 @@ if ! command -v lhasa >/dev/null; then
 fi
 
 rm -rf "$work" && mkdir -p "$work/our" "$work/ref" || exit 1
+started=$(date +%s)
 mapfile -t archives < <(cd "$corpus" && find . -type f \( -name '*.lzh' -o -name '*.lzs' \) | sed 's|^\./||' | sort)
 if [ ${#archives[@]} -lt 90 ]; then
   echo "FAIL: only ${#archives[@]} archives found in $corpus"; exit 1
@@ -88,7 +89,12 @@ for i in "${!archives[@]}"; do
     continue
   fi
   while read -r name; do
-    cmp -s "$(file_for "$ref" "$name")" "$(file_for "$our" "$name")" || fail "$a: $name differs from lhasa's"
+    theirs=$(file_for "$ref" "$name") ours=$(file_for "$our" "$name")
+    cmp -s "$theirs" "$ours" || fail "$a: $name differs from lhasa's"
+    # A member without a time gets the time of extraction from both.
+    t1=$(stat -c %Y "$theirs") t2=$(stat -c %Y "$ours")
+    [ "$t1" = "$t2" ] || { [ "$t1" -ge "$started" ] && [ "$t2" -ge "$started" ]; } ||
+      fail "$a: $name has another time than lhasa's"
   done < <(listing "$ref")
 done
 

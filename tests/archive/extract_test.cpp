@@ -179,3 +179,19 @@ TEST(archives_that_cannot_be_read) {
   ok(lzh::extract_archive((root + "empty.lzh").c_str(), root.c_str(), &report) == kUnlhaDone &&
          report == "0 extracted, 0 refused\r\n", "empty archive: %s\n", report.c_str());
 }
+
+TEST(files_keep_the_stored_time) {
+  // Every test member is stamped 0x4B3C2100: as Unix time (levels 2 and 3)
+  // 2009-12-31 03:56:48 UTC; as an MS-DOS time (levels 0 and 1)
+  // 2017-09-28 04:08:00 local time.
+  const uint64_t kSecond = 10000000, kFrom1601 = 11644473600ull;
+  Run run("extract_time", lzhtest::level2(file("unix.txt", "u")) + lzhtest::level0(file("dos.txt", "d")) +
+                              lzhtest::end_mark());
+  uint64_t unix_time = 0, dos_time = 0;
+  ok(plat::file_write_time((run.out + "unix.txt").c_str(), &unix_time) &&
+         unix_time == (0x4B3C2100ull + kFrom1601) * kSecond, "level 2 time %llu\n", (unsigned long long)unix_time);
+  // Local time is the test machine's; it lies within 14 hours of UTC.
+  const uint64_t dos_as_utc = (1506571680ull + kFrom1601) * kSecond, day_half = 14 * 3600 * kSecond;
+  ok(plat::file_write_time((run.out + "dos.txt").c_str(), &dos_time) && dos_time + day_half >= dos_as_utc &&
+         dos_time <= dos_as_utc + day_half, "level 0 time %llu\n", (unsigned long long)dos_time);
+}
