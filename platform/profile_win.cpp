@@ -46,19 +46,20 @@ std::string ask_list(const char* section, const char* path) {
   return list;
 }
 
+std::string trimmed(const char* name) {
+  const char* end = name + std::strlen(name);
+  while (name < end && is_profile_blank((unsigned char)*name)) ++name;
+  while (end > name && is_profile_blank((unsigned char)end[-1])) --end;
+  return std::string(name, end);
+}
+
 // The spelling the file uses for `name` among the names of a list, or the
 // name itself when no name of the list matches.
-std::string as_spelled(const char* name, bool trimmed, const std::string& list) {
-  const char* asked = name;
-  size_t length = std::strlen(name);
-  if (trimmed) {
-    while (length && is_profile_blank((unsigned char)*asked)) ++asked, --length;
-    while (length && is_profile_blank((unsigned char)asked[length - 1])) --length;
-  }
+std::string as_spelled(const std::string& name, const std::string& list) {
   for (size_t at = 0; at < list.size();) {
     size_t end = list.find('\0', at);
     if (end == std::string::npos) end = list.size();
-    if (same_profile_name(list.data() + at, end - at, asked, length)) return list.substr(at, end - at);
+    if (same_profile_name(list.data() + at, end - at, name.data(), name.size())) return list.substr(at, end - at);
     at = end + 1;
   }
   return name;
@@ -72,7 +73,9 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   bool whole;
   std::string section_spelled, key_spelled;
   if (section && has_wide_letter_case(section)) {
-    section_spelled = as_spelled(section, key != nullptr, ask_list(nullptr, path));
+    // A value is asked for with the section name trimmed, a key list with
+    // the name as given.
+    section_spelled = as_spelled(key ? trimmed(section) : std::string(section), ask_list(nullptr, path));
     section = section_spelled.c_str();
   }
   if (!section) {
@@ -86,7 +89,7 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
     return put_profile_list(keys.data(), keys.size(), !whole, buffer, size);
   }
   if (has_wide_letter_case(key)) {
-    key_spelled = as_spelled(key, true, ask_list(section, path));
+    key_spelled = as_spelled(trimmed(key), ask_list(trimmed(section).c_str(), path));
     key = key_spelled.c_str();
   }
   std::string value = ask(section, key, def, (size_t)size + 2, path, &whole);

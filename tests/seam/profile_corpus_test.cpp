@@ -74,6 +74,7 @@ const Case kCases[] = {
      {V("sEC", "kEY", 1, B("v\0")), K("SEC", 4, B("Key\0\0")), N(4, B("Sec\0\0"))}},
     {"full_width_case", B("[Ａｂｃ]\r\nＫｅｙ=全角\r\n"),
      {V("ａＢＣ", "ｋＥＹ", 4, B("全角\0")), K("ａｂＣ", 7, B("Ｋｅｙ\0\0")), N(7, B("Ａｂｃ\0\0"))}},
+    {"full_width_key_in_a_section_in_blanks", B("[s]\r\nＫ=1\r\n"), {V(" s ", "ｋ", 1, B("1\0"))}},
     {"full_width_is_not_ascii", B("[ＡＢ]\r\nk=1\r\n[AB]\r\nk=2\r\n"),
      {V("ab", "k", 1, B("2\0")), V("ａｂ", "k", 1, B("1\0"))}},
     {"greek_cyrillic_roman_case", B("[ΑΩ]\r\nё=1\r\n[Ⅲ]\r\nk=3\r\n"),
