@@ -185,6 +185,10 @@ Line read_line(const char* t, size_t n, size_t* pos) {
   return line;
 }
 
+// A comment line is never a key, neither listed nor found by its name
+// (Wine finds it by name; a reader of list files has no use for that).
+bool is_comment(const char* t, const Line& line) { return line.name_length && t[line.name] == ';'; }
+
 void trim(const char** text, size_t* length) {
   const char* b = *text;
   const char* e = b + *length;
@@ -365,7 +369,7 @@ uint32_t read_key_names(const std::string& text, const char* section, const char
     if (line.raw_name_length == 0 && any && last_unnamed) continue;
     any = true;
     last_unnamed = line.name_length == 0;
-    if (!line.has_value || (line.name_length && t[line.name] == ';')) continue;
+    if (!line.has_value || is_comment(t, line)) continue;
     names.append(t + line.name, line.name_length);
     names += '\0';
     more = names.size() >= size;
@@ -404,7 +408,7 @@ bool find_key(Cache& c, const std::string& text, const char* section, size_t sec
       size_t pos = begin;
       while (pos < end) {
         Line line = read_line(t, end, &pos);
-        if (line.kind != Kind::Key) continue;
+        if (line.kind != Kind::Key || is_comment(t, line)) continue;
         c.index.emplace(NameRef{t + line.name, line.name_length},
                         KeyLine{line.has_value, line.value, line.value_length});
         if (c.index.size() > kMostIndexedKeys) break;
@@ -423,7 +427,8 @@ bool find_key(Cache& c, const std::string& text, const char* section, size_t sec
   size_t pos = begin;
   while (pos < end) {
     Line line = read_line(t, end, &pos);
-    if (line.kind == Kind::Key && same_profile_name(t + line.name, line.name_length, key, key_length)) {
+    if (line.kind == Kind::Key && !is_comment(t, line) &&
+        same_profile_name(t + line.name, line.name_length, key, key_length)) {
       *found = KeyLine{line.has_value, line.value, line.value_length};
       return true;
     }

@@ -38,12 +38,35 @@ std::string ask(const char* section, const char* key, const char* def, size_t n,
   return std::string(answer.data(), *whole ? got : n - 2);
 }
 
-// A whole list of names, for looking up a spelling.
-std::string ask_list(const char* section, const char* path) {
+// All section names, for looking up a spelling.
+std::string ask_section_names(const char* path) {
   bool whole = false;
   std::string list;
-  for (size_t n = 4096; !whole && n <= (64u << 20); n *= 4) list = ask(section, nullptr, "", n, path, &whole);
+  for (size_t n = 4096; !whole && n <= (64u << 20); n *= 4) list = ask(nullptr, nullptr, "", n, path, &whole);
   return list;
+}
+
+// The names of all key lines of a section, those without '=' included, for
+// looking up a spelling. The key list will not do: it reads as empty when
+// its first key has no name.
+std::string ask_key_names(const char* section, const char* path) {
+  std::vector<char> lines;
+  DWORD got = 0;
+  for (size_t n = 4096; n <= (64u << 20); n *= 4) {
+    lines.assign(n, 0);
+    got = GetPrivateProfileSectionA(section, lines.data(), (DWORD)n, path);
+    if (got < n - 2) break;
+  }
+  std::string names;
+  for (size_t at = 0; at < got && at < lines.size();) {
+    const char* line = lines.data() + at;
+    size_t length = strnlen(line, lines.size() - at);
+    const char* equals = (const char*)std::memchr(line, '=', length);
+    names.append(line, equals ? (size_t)(equals - line) : length);
+    names += '\0';
+    at += length + 1;
+  }
+  return names;
 }
 
 std::string trimmed(const char* name) {
@@ -75,7 +98,7 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   if (section && has_wide_letter_case(section)) {
     // A value is asked for with the section name trimmed, a key list with
     // the name as given.
-    section_spelled = as_spelled(key ? trimmed(section) : std::string(section), ask_list(nullptr, path));
+    section_spelled = as_spelled(key ? trimmed(section) : std::string(section), ask_section_names(path));
     section = section_spelled.c_str();
   }
   if (!section) {
@@ -88,8 +111,10 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
     if (keys.empty()) return put_profile_default(def, false, buffer, size);
     return put_profile_list(keys.data(), keys.size(), !whole, buffer, size);
   }
+  // A comment line is never a key; Wine would find it by its name.
+  if (trimmed(key)[0] == ';') return put_profile_default(def, true, buffer, size);
   if (has_wide_letter_case(key)) {
-    key_spelled = as_spelled(trimmed(key), ask_list(trimmed(section).c_str(), path));
+    key_spelled = as_spelled(trimmed(key), ask_key_names(trimmed(section).c_str(), path));
     key = key_spelled.c_str();
   }
   std::string value = ask(section, key, def, (size_t)size + 2, path, &whole);

@@ -12,6 +12,8 @@
 //   buffer's size is counted in bytes.
 // - A quoted value that just fits: Wine drops its last character. The
 //   reader keeps it.
+// - A comment line: Wine finds it when asked for by its name (";k"). To the
+//   reader it is never a key.
 // The rest follows Wine, the platform the program is tested on; nothing
 // in it is known to differ from Windows except where marked.
 #include <cstdio>
@@ -105,7 +107,9 @@ const Case kCases[] = {
     {"empty_value_is_not_the_default", B("[s]\r\nk=\r\nj=  \r\n"), {V("s", "k", 0, B("\0")), V("s", "j", 0, B("\0"))}},
 
     // Lines that are not keys.
-    {"comment_lines", B("; c=0\r\n[s]\r\n;k=1\r\nk=2\r\n  ; x=3\r\n"), {V("s", "k", 1, B("2\0")), K("s", 2, B("k\0\0"))}},
+    // A comment line is never a key (Wine finds one by its name).
+    {"comment_lines", B("; c=0\r\n[s]\r\n;k=1\r\nk=2\r\n  ; x=3\r\n"),
+     {V("s", "k", 1, B("2\0")), K("s", 2, B("k\0\0")), V("s", ";k", 1, B("d\0")), V("s", " ; x", 1, B("d\0"))}},
     {"lines_without_equals", B("[s]\r\nalone\r\nk=1\r\n"),
      {K("s", 2, B("k\0\0")), V("s", "alone", 1, B("d\0")), V("s", "k", 1, B("1\0"))}},
     // The first line of a name decides, even one without '=' (Wine).
