@@ -60,7 +60,7 @@ class History {
   }
 
  private:
-  static const size_t kChunk = 1 << 16;
+  static const size_t kChunk = 1 << 18;
   std::vector<uint8_t> buffer_;
   size_t dictionary_, pos_, flushed_, limit_;
   uint64_t remaining_;
