@@ -1,6 +1,6 @@
 // The keyed reader over GetPrivateProfileStringA, with its answers put into
 // the caller's buffer by the same rules as the native emulation
-// (profile_text.h). Two things of the platform are evened out here:
+// (profile_text.h). Three things of the platform are evened out here:
 //
 // - Cuts. Wine's ANSI call cuts in Unicode characters and converts back
 //   into the caller's bytes: when Shift-JIS text is cut, it leaves bytes of
@@ -12,6 +12,8 @@
 //   ASCII letters only. A name with a double-byte letter that has a case is
 //   first looked up in the file's list of names and asked for as the file
 //   spells it.
+// - Comments. Wine finds a comment line when asked for it by name; the
+//   reader never answers with one.
 #include "platform/profile.h"
 
 #include <windows.h>
