@@ -31,7 +31,8 @@ proxy=http://127.0.0.1:$(cat "$work/port")
 
 export http_proxy=$proxy
 export DLBENCH_DIR="Z:${work//\//\\}\\local\\"
-"$src/scripts/wine.sh" run "$windows" "$exe" "$rounds" | tr -d '\r' >"$work/wine.out"
+"$src/scripts/wine.sh" run "$windows" "$exe" "$rounds" | tr -d '\r' >"$work/wine.out" || { cat "$work/wine.out"; exit 1; }
+cmp -s "$dir/HDPARTS/TRBHN.LZH" "$work/local/TRBHN.LZH" || { echo "download_worker.sh: the worker's 64 MB file differs" >&2; exit 1; }
 get() { awk -v k="$1" '$1 == k { print $2 }' "$work/wine.out"; }
 
 base=http://maker.example/newdownload/K-VAL
@@ -48,7 +49,10 @@ best_ms() {
 }
 curl_walk=$(best_ms curl -s -x "$proxy" "${urls[@]}")
 curl_big=$(best_ms curl -s -x "$proxy" "$base/HDPARTS/TRBHN.LZH" -o "$work/big")
-curl_rss=$(/usr/bin/time -f %M curl -s -x "$proxy" "$base/HDPARTS/TRBHN.LZH" -o "$work/big" 2>&1 >/dev/null | tail -1)
+# Peak resident set of curl, in KB.
+curl_rss=$(python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], check=False)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' curl -s -x "$proxy" "$base/HDPARTS/TRBHN.LZH" -o "$work/big")
 
 walk=$(get walk_worker_ms); loop=$(get walk_loop_ms); big=$(get big_worker_ms)
 before=$(get peak_working_set_before_kb); after=$(get peak_working_set_after_kb)

@@ -20,11 +20,12 @@ namespace {
 
 const char kBase[] = "http://" PARTSDL_MAKER_HOST "/newdownload";
 const int kWalk = 500;
-unsigned outcomes;
+unsigned outcomes, done;
 
 LRESULT CALLBACK count_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_DL_DONE || message == WM_DL_FAILED) {
     ++outcomes;
+    if (message == WM_DL_DONE) ++done;
     return 0;
   }
   return DefWindowProcA(window, message, w, l);
@@ -66,7 +67,7 @@ std::string walk_path(int i) { return "/K-VAL/pvnbhn_lst" + std::to_string(i) + 
 double worker_run(HWND window, const std::string& dir, int count, const char* (*path)(int)) {
   DownloadWorker* worker = download_worker_create(kBase);
   download_worker_set_window(worker, window);
-  outcomes = 0;
+  outcomes = done = 0;
   double start = now_ms();
   for (int i = 1; i <= count; ++i) {
     char remote[256];
@@ -137,8 +138,8 @@ int main(int argc, char** argv) {
   for (int r = 0; r < rounds; ++r) {
     double w = worker_run(window, dir, kWalk, walk_remote);
     double l = bare_loop(kWalk);
-    if (w < 0) {
-      std::printf("walk: not every request was reported\n");
+    if (w < 0 || done != kWalk / 10) {
+      std::printf("walk: not every request was reported as expected\n");
       return 1;
     }
     if (w < walk) walk = w;
@@ -147,7 +148,10 @@ int main(int argc, char** argv) {
   size_t before = peak_working_set();
   for (int r = 0; r < rounds; ++r) {
     double b = worker_run(window, dir, 1, big_remote);
-    if (b < 0) return 1;
+    if (b < 0 || done != 1) {
+      std::printf("big: the 64 MB file was not received\n");
+      return 1;
+    }
     if (b < big) big = b;
   }
   size_t after = peak_working_set();

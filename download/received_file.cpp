@@ -10,9 +10,8 @@ bool begin_file(ReceivedFile* received, const char* target) {
   received->fresh = received->target + ".new";
   received->length = 0;
   received->failed = false;
-  plat::delete_file(received->fresh.c_str());
   received->file = plat::open_file(received->fresh.c_str(), plat::kWrite, plat::kShareNone,
-                                   plat::Disposition::CreateNew);
+                                   plat::Disposition::CreateAlways);
   received->failed = received->file == nullptr;
   return !received->failed;
 }

@@ -21,7 +21,7 @@ struct ReceivedFile {
   bool failed = false;
 };
 
-// Creates the fresh file, dropping one left by an earlier run.
+// Creates the fresh file, truncating one left by an earlier run.
 bool begin_file(ReceivedFile* received, const char* target);
 bool append_file(ReceivedFile* received, const void* data, size_t size);
 // Flushes, gives the file its time when `filetime` is set, and puts it in

@@ -303,9 +303,14 @@ int download_worker_request(DownloadWorker* worker, char* remote, const char* lo
   forward_slashes(remote);
   if (worker->shut || !start(worker)) return 0;
   WaitForSingleObject(worker->lock, INFINITE);
+  // The event stays set while the queue holds a request (the worker resets
+  // it only on finding the queue empty), so only the first request into an
+  // empty queue needs to set it: one wineserver round trip less for each
+  // of the hundreds of requests of a list walk.
+  bool was_empty = worker->queue[0] == 0;
   Queued queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
   ReleaseMutex(worker->lock);
-  if (queued == Queued::Added) SetEvent(worker->pending);
+  if (queued == Queued::Added && was_empty) SetEvent(worker->pending);
   return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
 }
 
