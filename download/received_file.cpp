@@ -9,7 +9,6 @@ bool begin_file(ReceivedFile* received, const char* target) {
   received->target = target;
   received->fresh = received->target + ".new";
   received->length = 0;
-  received->failed = false;
   received->file = plat::open_file(received->fresh.c_str(), plat::kWrite, plat::kShareNone,
                                    plat::Disposition::CreateAlways);
   received->failed = received->file == nullptr;
