@@ -56,6 +56,6 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' curl -s -x "$prox
 
 walk=$(get walk_worker_ms); loop=$(get walk_loop_ms); big=$(get big_worker_ms)
 before=$(get peak_working_set_before_kb); after=$(get peak_working_set_after_kb)
-echo "500 requests: worker $walk ms, bare WinINet loop $loop ms (ratio $(awk -v a="$walk" -v b="$loop" 'BEGIN { printf "%.2f", a / b }')), curl $curl_walk ms"
+echo "500 requests: worker $walk ms, bare WinINet loop $loop ms (best of $rounds each; median ratio of the rounds $(get walk_median_ratio)), curl $curl_walk ms"
 echo "64 MB file:   worker $big ms, curl $curl_big ms (ratio $(awk -v a="$big" -v b="$curl_big" 'BEGIN { printf "%.2f", a / b }'))"
 echo "peak memory:  worker process $before KB before the 64 MB file, $after KB after; curl $curl_rss KB"
