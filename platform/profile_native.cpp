@@ -6,12 +6,11 @@
 // Windows reads an initialization file through code page 932 into Unicode
 // and back, so the text is taken here character by character: a lead byte
 // always takes the next byte with it, and a pair that is no character comes
-// back as ・, as the round trip through Unicode gives it. A file with the
-// UTF-8 byte-order mark is UTF-8 and answered in code page 932. Not
-// followed: files in UTF-16 (read here as bytes), double-byte codes that
-// code page 932 leaves unassigned (Windows answers ・ for them, here they
-// come back as they are), and the duplicate NEC and IBM codes of the same
-// character, which Windows gives back in one form.
+// back as ・, as the round trip through Unicode gives it (so does a code
+// that is no character, and a character code page 932 holds twice comes
+// back in one form). A file with the UTF-8 byte-order mark is UTF-8 and
+// answered in code page 932. Not followed: files in UTF-16 (read here as
+// bytes).
 //
 // The list reader asks for every key of a section in turn, so the last file
 // read stays cached (keyed by its path, identity, size and last-write time)
@@ -35,6 +34,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/native_path.h"
@@ -47,32 +47,74 @@ namespace {
 
 bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// A lead byte with no valid second byte makes one ・ together with whatever
-// byte follows it, as the platform's conversion to Unicode reads it.
-// Returns false when the text needs no change.
-bool mend_pairs(const std::string& text, std::string* mended) {
-  size_t bad = std::string::npos;
-  for (size_t i = 0; i < text.size() && bad == std::string::npos; ++i) {
-    if (!is_lead_byte((unsigned char)text[i])) continue;
-    if (i + 1 < text.size() && is_trail_byte((unsigned char)text[i + 1]))
-      ++i;
-    else
-      bad = i;
-  }
-  if (bad == std::string::npos) return false;
-  std::string out(text, 0, bad);
-  for (size_t i = bad; i < text.size(); ++i) {
-    unsigned char c = (unsigned char)text[i];
-    if (!is_lead_byte(c)) {
-      out += (char)c;
-    } else if (i + 1 < text.size() && is_trail_byte((unsigned char)text[i + 1])) {
-      out.append(text, i, 2);
-      ++i;
-    } else {
-      out += "\x81\x45";
-      ++i;  // the byte that followed is part of the broken pair
+// What the platform gives back for each double-byte code, read through
+// Unicode and back: the code itself; the other code of the same character
+// where code page 932 holds one twice (NEC and IBM rows: one form comes
+// back); or ・ (0x8145) for a code that is no character. Taken once from the
+// C library's code page 932, which maps as Windows does.
+const uint16_t* round_trip() {
+  static const std::vector<uint16_t> table = [] {
+    std::vector<uint16_t> codes(65536);
+    for (size_t code = 0; code < codes.size(); ++code) codes[code] = (uint16_t)code;
+    iconv_t to_wide = iconv_open("UTF-16LE", "CP932");
+    iconv_t back = iconv_open("CP932", "UTF-16LE");
+    if (to_wide == (iconv_t)-1 || back == (iconv_t)-1) return codes;
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!is_lead_byte((unsigned char)lead)) continue;
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        if (!is_trail_byte((unsigned char)trail)) continue;
+        char pair[2] = {(char)lead, (char)trail}, wide[8], again[8];
+        char *in = pair, *out = wide, *in2 = wide, *out2 = again;
+        size_t in_left = 2, out_left = sizeof wide, out2_left = sizeof again;
+        iconv(to_wide, nullptr, nullptr, nullptr, nullptr);
+        iconv(back, nullptr, nullptr, nullptr, nullptr);
+        unsigned code = lead << 8 | trail;
+        if (iconv(to_wide, &in, &in_left, &out, &out_left) == (size_t)-1 || in_left) {
+          codes[code] = 0x8145;
+          continue;
+        }
+        size_t wide_length = (size_t)(out - wide);
+        if (iconv(back, &in2, &wide_length, &out2, &out2_left) != (size_t)-1 && out2 - again == 2)
+          codes[code] = (uint16_t)((unsigned char)again[0] << 8 | (unsigned char)again[1]);
+      }
     }
+    iconv_close(to_wide);
+    iconv_close(back);
+    return codes;
+  }();
+  return table.data();
+}
+
+// The text as the platform reads it, character by character: each pair
+// as round_trip() gives it back, and a lead byte with no valid second byte
+// as ・ together with whatever byte follows it. Returns false when the text
+// needs no change.
+bool mend_pairs(const std::string& text, std::string* mended) {
+  const uint16_t* codes = round_trip();
+  std::string out;
+  bool changed = false;
+  size_t copied = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = (unsigned char)text[i];
+    if (!is_lead_byte(c)) continue;
+    unsigned want = 0x8145;
+    if (i + 1 < text.size() && is_trail_byte((unsigned char)text[i + 1])) {
+      unsigned code = c << 8 | (unsigned char)text[i + 1];
+      want = codes[code];
+      if (want == code) {
+        ++i;
+        continue;
+      }
+    }
+    out.append(text, copied, i - copied);
+    out += (char)(want >> 8);
+    out += (char)(want & 0xFF);
+    changed = true;
+    ++i;  // the byte that followed is part of the pair, broken or not
+    copied = i + 1 < text.size() ? i + 1 : text.size();
   }
+  if (!changed) return false;
+  out.append(text, copied, std::string::npos);
   mended->swap(out);
   return true;
 }
@@ -446,6 +488,10 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   std::string uncached;
   const std::string& text = load(path, &uncached);
   if (!section) return read_section_names(text, buffer, size);
+  // The asked names go through Unicode as the file does.
+  std::string section_read, key_read;
+  if (mend_pairs(section, &section_read)) section = section_read.c_str();
+  if (key && mend_pairs(key, &key_read)) key = key_read.c_str();
   if (!key) return read_key_names(text, section, def, buffer, size);
 
   // Blanks around the asked names do not count.

@@ -150,6 +150,12 @@ const Case kCases[] = {
      {N(2, B("s\0\0")), K("s", 4, B("k\0j\0\0")), V("s", "j", 1, B("2\0"))}},
     {"second_byte_backslash_in_keys", B("[s]\r\n\x95\x5C=1\r\n\x83\x5C=2\r\n\x81\x5B=3\r\n"),
      {K("s", 9, B("\x95\x5C\0\x83\x5C\0\x81\x5B\0\0")), V("s", "\x83\x5C", 1, B("2\0"))}},
+    // Read through Unicode, a code that is no character (0x8540) comes back
+    // as ・, and a character code page 932 holds twice in one form: 纊 0xED40
+    // as 0xFA5C, ￢ 0xEEF9 as 0x81CA. Names match in either form.
+    {"codes_read_through_unicode", B("[\xED\x40]\r\nk=\x85\x40\xED\x40\xEE\xF9\r\n"),
+     {V("\xFA\x5C", "k", 6, B("\x81\x45\xFA\x5C\x81\xCA\0")), V("\xED\x40", "K", 6, B("\x81\x45\xFA\x5C\x81\xCA\0")),
+      N(3, B("\xFA\x5C\0\0"))}},
     // A lead byte whose second byte is no character (here CR, or the end of
     // the file) takes that byte with it and reads as ・ (0x81 0x45): both
     // platforms read the file through Unicode.
