@@ -40,16 +40,14 @@ bool finish_file(ReceivedFile* received, const uint64_t* filetime) {
   // fetched again, and a flush per file costs more than the transfer of a
   // small one. The rename alone keeps a cut file from taking the target's
   // place.
+  // The time is a courtesy to the reader; a file without it is still whole.
+  if (filetime) plat::set_write_time(received->file, *filetime);
   plat::close_file(received->file);
   received->file = nullptr;
-  bool whole = true;
-  // The time is a courtesy to the reader; a file without it is still whole.
-  if (whole && filetime) plat::set_file_write_time(received->fresh.c_str(), *filetime);
-  if (!whole || !plat::replace_file(received->fresh.c_str(), received->target.c_str())) {
-    plat::delete_file(received->fresh.c_str());
-    return false;
-  }
-  return true;
+  bool placed = plat::replace_file(received->fresh.c_str(), received->target.c_str());
+  if (!placed) plat::delete_file(received->fresh.c_str());
+  received->fresh.clear();  // nothing is left beside the target to drop
+  return placed;
 }
 
 void drop_file(ReceivedFile* received) {

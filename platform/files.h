@@ -60,6 +60,9 @@ int64_t file_size(const char* path);
 // 1601-01-01 UTC. Both fail (false) when the file cannot be opened.
 bool file_write_time(const char* path, uint64_t* filetime);
 bool set_file_write_time(const char* path, uint64_t filetime);
+// The same on a file this process holds open for writing, after its last
+// write: one call instead of an open, a set and a close.
+bool set_write_time(File* file, uint64_t filetime);
 
 // Whole-file helpers. read_file shares reading; write_file creates or
 // truncates the file, holds it exclusively and writes all bytes.

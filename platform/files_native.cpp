@@ -240,15 +240,29 @@ bool file_write_time(const char* path, uint64_t* filetime) {
   return true;
 }
 
-bool set_file_write_time(const char* path, uint64_t filetime) {
+namespace {
+// Access time left as it is, last-write time from a FILETIME.
+bool times_from_filetime(uint64_t filetime, struct timespec times[2]) {
   if (filetime < kUnixEpochAsFiletime) return false;
   uint64_t since_epoch = filetime - kUnixEpochAsFiletime;
-  struct timespec times[2];
   times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;  // access time stays
+  times[0].tv_nsec = UTIME_OMIT;
   times[1].tv_sec = (time_t)(since_epoch / 10000000ull);
   times[1].tv_nsec = (long)(since_epoch % 10000000ull) * 100;
-  return utimensat(AT_FDCWD, native_path(path).c_str(), times, 0) == 0;
+  return true;
+}
+}  // namespace
+
+bool set_file_write_time(const char* path, uint64_t filetime) {
+  struct timespec times[2];
+  return times_from_filetime(filetime, times) &&
+         utimensat(AT_FDCWD, native_path(path).c_str(), times, 0) == 0;
+}
+
+bool set_write_time(File* file, uint64_t filetime) {
+  struct timespec times[2];
+  return file && (file->access & kWrite) && times_from_filetime(filetime, times) &&
+         futimens(file->fd, times) == 0;
 }
 
 void fail_writes_after(int64_t bytes) { writes_left = bytes < 0 ? -1 : bytes; }

@@ -131,6 +131,14 @@ bool set_file_write_time(const char* path, uint64_t filetime) {
   return ok;
 }
 
+bool set_write_time(File* file, uint64_t filetime) {
+  if (!file) return false;
+  FILETIME written;
+  written.dwLowDateTime = (DWORD)(filetime & 0xFFFFFFFFu);
+  written.dwHighDateTime = (DWORD)(filetime >> 32);
+  return SetFileTime(file->handle, nullptr, nullptr, &written) != 0;
+}
+
 void fail_writes_after(int64_t bytes) { writes_left = bytes < 0 ? -1 : bytes; }
 
 }  // namespace plat

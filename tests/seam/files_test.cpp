@@ -366,4 +366,12 @@ TEST(write_time_round_trips_at_filetime_resolution) {
   ok(file_write_time(a.c_str(), &back) && back == noon, "read back %llu\n", (unsigned long long)back);
   ok(!file_write_time((dir + "none").c_str(), &back), "time of a missing file\n");
   ok(!set_file_write_time((dir + "none").c_str(), noon), "time set on a missing file\n");
+
+  // Set on the handle after the last write, the time outlives the close.
+  std::string b = dir + "b.dat";
+  File* file = open_file(b.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  ok(write_at(file, 0, "data", 4) == 4, "write failed\n");
+  ok(set_write_time(file, noon), "set_write_time failed\n");
+  close_file(file);
+  ok(file_write_time(b.c_str(), &back) && back == noon, "after close %llu\n", (unsigned long long)back);
 }
