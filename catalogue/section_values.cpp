@@ -13,43 +13,9 @@ namespace {
 
 constexpr size_t kNotFound = std::string::npos;
 
-bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
-
 // A file that starts with the UTF-8 byte-order mark is read as UTF-8 by the
 // platform; such a file is left to the reader itself.
 bool is_utf8_file(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0; }
-
-// The bytes as the platform reads them through Unicode: a lead byte without
-// a valid second byte makes one ・ together with the byte after it (which
-// may be a line break or a bracket).
-std::string platform_text(std::string raw) {
-  size_t i = 0;
-  while (i < raw.size()) {
-    if (!plat::is_lead_byte((unsigned char)raw[i])) {
-      ++i;
-    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
-      i += 2;
-    } else {
-      break;
-    }
-  }
-  if (i == raw.size()) return raw;
-  std::string out(raw, 0, i);
-  while (i < raw.size()) {
-    unsigned char c = (unsigned char)raw[i];
-    if (!plat::is_lead_byte(c)) {
-      out += (char)c;
-      ++i;
-    } else if (i + 1 < raw.size() && is_trail_byte((unsigned char)raw[i + 1])) {
-      out.append(raw, i, 2);
-      i += 2;
-    } else {
-      out += "\x81\x45";
-      i += 2;
-    }
-  }
-  return out;
-}
 
 void trim(const char** begin, const char** end) {
   while (*begin < *end && plat::is_profile_blank((unsigned char)**begin)) ++*begin;
@@ -93,7 +59,7 @@ void index_section_values(std::string text, const char* list_file, const char* s
     out->text.clear();
     return;
   }
-  out->text = platform_text(std::move(text));
+  if (!plat::profile_file_text(text, &out->text)) out->text.swap(text);
   for (const std::string& key : keys) {
     const char* begin = key.c_str();
     const char* end = begin + std::strlen(begin);

@@ -144,15 +144,6 @@ std::string from_utf8(const char* text, size_t length) {
   return out;
 }
 
-// The file's bytes as the platform reads them. Returns false when they need
-// no change.
-bool fix_text(const std::string& raw, std::string* fixed) {
-  if (raw.compare(0, 3, "\xEF\xBB\xBF") != 0) return mend_pairs(raw, fixed);
-  std::string text = from_utf8(raw.data() + 3, raw.size() - 3);
-  if (!mend_pairs(text, fixed)) fixed->swap(text);
-  return true;
-}
-
 enum class Kind { Blank, Section, Key };
 
 // One line of the text. Names and values are spans into the text, without
@@ -364,7 +355,7 @@ const std::string& load(const char* path, std::string* uncached) {
   std::string().swap(c.fixed);
   if (raw.size() > kLargestCachedFile) {
     std::string fixed;
-    if (fix_text(raw, &fixed)) raw.swap(fixed);
+    if (profile_file_text(raw, &fixed)) raw.swap(fixed);
     uncached->swap(raw);
     return *uncached;
   }
@@ -375,7 +366,7 @@ const std::string& load(const char* path, std::string* uncached) {
   c.size = st.st_size;
   c.write_time = written;
   c.raw.swap(raw);
-  c.use_fixed = fix_text(c.raw, &c.fixed);
+  c.use_fixed = profile_file_text(c.raw, &c.fixed);
   return c.text();
 }
 
@@ -479,6 +470,13 @@ bool find_key(Cache& c, const std::string& text, const char* section, size_t sec
 }
 
 }  // namespace
+
+bool profile_file_text(const std::string& raw, std::string* fixed) {
+  if (raw.compare(0, 3, "\xEF\xBB\xBF") != 0) return mend_pairs(raw, fixed);
+  std::string text = from_utf8(raw.data() + 3, raw.size() - 3);
+  if (!mend_pairs(text, fixed)) fixed->swap(text);
+  return true;
+}
 
 uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
                       uint32_t size, const char* path) {

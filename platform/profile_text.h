@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace plat {
 
@@ -25,6 +26,13 @@ bool same_profile_name(const char* a, size_t a_length, const char* b, size_t b_l
 
 // True when a name holds a double-byte letter that has another case.
 bool has_wide_letter_case(const char* name);
+
+// A keyed file's bytes as the reader sees them: read through Unicode as
+// the platform reads them, so a double-byte code that is no character
+// comes back as ・ and one that code page 932 holds twice comes back in one
+// form. Returns false when the text needs no change. A file that starts
+// with the UTF-8 byte-order mark is converted from UTF-8.
+bool profile_file_text(const std::string& raw, std::string* fixed);
 
 // Drops one pair of enclosing quotes, double or single.
 void drop_quotes(const char** text, size_t* length);
