@@ -40,6 +40,17 @@ std::u32string folded(const char* begin, const char* end) {
   return name;
 }
 
+// An asked name as the reader compares it: through Unicode as the file is,
+// without the blanks around it, letter case folded.
+std::u32string asked_name(const char* name) {
+  std::string as_read = name, fixed;
+  if (plat::profile_name_text(as_read, &fixed)) as_read.swap(fixed);
+  const char* begin = as_read.c_str();
+  const char* end = begin + std::strlen(begin);
+  trim(&begin, &end);
+  return folded(begin, end);
+}
+
 }  // namespace
 
 void read_section_values(const char* list_file, const char* section,
@@ -60,17 +71,10 @@ void index_section_values(std::string text, const char* list_file, const char* s
     return;
   }
   if (!plat::profile_file_text(text, &out->text)) out->text.swap(text);
-  for (const std::string& key : keys) {
-    const char* begin = key.c_str();
-    const char* end = begin + std::strlen(begin);
-    trim(&begin, &end);
-    out->values.emplace(folded(begin, end), std::make_pair(size_t(0), kNotFound));
-  }
+  for (const std::string& key : keys)
+    out->values.emplace(asked_name(key.c_str()), std::make_pair(size_t(0), kNotFound));
   size_t missing = out->values.size();
-  const char* wanted_begin = section;
-  const char* wanted_end = section + std::strlen(section);
-  trim(&wanted_begin, &wanted_end);
-  const std::u32string wanted = folded(wanted_begin, wanted_end);
+  const std::u32string wanted = asked_name(section);
 
   const char* base = out->text.data();
   const char* p = base;
@@ -102,7 +106,8 @@ void index_section_values(std::string text, const char* list_file, const char* s
         continue;
       }
     }
-    if (!inside) continue;
+    // A comment line is never a key, not even when asked for by its text.
+    if (!inside || *begin == ';') continue;
 
     const char* equals = static_cast<const char*>(std::memchr(begin, '=', (size_t)(end - begin)));
     const char* name_end = equals ? equals : end;
@@ -124,10 +129,7 @@ void index_section_values(std::string text, const char* list_file, const char* s
 unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size) {
   if (section.by_reader)
     return plat::profile_read(section.section.c_str(), key, "", buffer, size, section.list_file.c_str());
-  const char* begin = key;
-  const char* end = key + std::strlen(key);
-  trim(&begin, &end);
-  auto found = section.values.find(folded(begin, end));
+  auto found = section.values.find(asked_name(key));
   if (found == section.values.end() || found->second.second == kNotFound)
     return plat::put_profile_value("", 0, buffer, size);
   return plat::put_profile_value(section.text.data() + found->second.first, found->second.second,

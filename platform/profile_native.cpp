@@ -478,6 +478,8 @@ bool profile_file_text(const std::string& raw, std::string* fixed) {
   return true;
 }
 
+bool profile_name_text(const std::string& name, std::string* fixed) { return mend_pairs(name, fixed); }
+
 uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
                       uint32_t size, const char* path) {
   if (!buffer || size == 0) return 0;
@@ -488,8 +490,8 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   if (!section) return read_section_names(text, buffer, size);
   // The asked names go through Unicode as the file does.
   std::string section_read, key_read;
-  if (mend_pairs(section, &section_read)) section = section_read.c_str();
-  if (key && mend_pairs(key, &key_read)) key = key_read.c_str();
+  if (profile_name_text(section, &section_read)) section = section_read.c_str();
+  if (key && profile_name_text(key, &key_read)) key = key_read.c_str();
   if (!key) return read_key_names(text, section, def, buffer, size);
 
   // Blanks around the asked names do not count.

@@ -33,6 +33,8 @@ bool has_wide_letter_case(const char* name);
 // form. Returns false when the text needs no change. A file that starts
 // with the UTF-8 byte-order mark is converted from UTF-8.
 bool profile_file_text(const std::string& raw, std::string* fixed);
+// The same for an asked section or key name, which has no byte-order mark.
+bool profile_name_text(const std::string& name, std::string* fixed);
 
 // Drops one pair of enclosing quotes, double or single.
 void drop_quotes(const char** text, size_t* length);

@@ -92,23 +92,33 @@ std::string as_spelled(const std::string& name, const std::string& list) {
 
 }  // namespace
 
-bool profile_file_text(const std::string& raw, std::string* fixed) {
-  bool utf8 = raw.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  const char* bytes = raw.data() + (utf8 ? 3 : 0);
-  int length = (int)(raw.size() - (utf8 ? 3 : 0));
-  if (length <= 0) {
-    if (!utf8) return false;
-    fixed->clear();
-    return true;
-  }
-  UINT from = utf8 ? CP_UTF8 : 932;
+namespace {
+
+// Bytes of code page `from` through Unicode into code page 932.
+std::string through_unicode(const char* bytes, int length, UINT from) {
+  if (length <= 0) return std::string();
   int wide_length = MultiByteToWideChar(from, 0, bytes, length, nullptr, 0);
   std::wstring wide((size_t)wide_length, L'\0');
   MultiByteToWideChar(from, 0, bytes, length, &wide[0], wide_length);
   int back_length = WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
   std::string back((size_t)back_length, '\0');
   WideCharToMultiByte(932, 0, wide.data(), wide_length, &back[0], back_length, nullptr, nullptr);
-  if (!utf8 && back == raw) return false;
+  return back;
+}
+
+}  // namespace
+
+bool profile_file_text(const std::string& raw, std::string* fixed) {
+  if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    *fixed = through_unicode(raw.data() + 3, (int)raw.size() - 3, CP_UTF8);
+    return true;
+  }
+  return profile_name_text(raw, fixed);
+}
+
+bool profile_name_text(const std::string& name, std::string* fixed) {
+  std::string back = through_unicode(name.data(), (int)name.size(), 932);
+  if (back == name) return false;
   fixed->swap(back);
   return true;
 }

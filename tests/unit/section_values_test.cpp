@@ -44,13 +44,14 @@ const char kAwkwardFile[] =
     "[no bracket\r\n"
     "1016,0=\x0bvertical tab\x1a\r\n"
     "[G]\r\n"
-    "1017,0=\x82\x41 is no character, \x87\x90 has an IBM twin\r\n";
+    "1017,0=\x82\x41 is no character, \x87\x90 has an IBM twin\r\n"
+    "\x98\x98\x98" "1018,0=a lead byte that takes the 1 along\r\n";
 
 const char* kSections[] = {"A社", "a社", " A社 ", "B社", "表ソ", "INFO", "C社", "", "Ｆ社", "ｆ社", "G"};
 const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0", "1007,0",
                        "1008,0", "1009,0", "1010,0", "1011,1", "abc", "KeyOnly", "orphan",
                        "TITLE", " 1001,0 ", "1001,1", "1012,0", "1013,0", "1014,0", "1015,0",
-                       "[no bracket", "1016,0", "1017,0"};
+                       "[no bracket", "1016,0", ";1009,0", "1017,0", "\x98\x98\x98" "1018,0"};
 
 }  // namespace
 
