@@ -7,27 +7,14 @@
 #include <string>
 
 #include "catalogue/list_file.h"
+#include "bench/bench_list_file.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
 namespace {
 
-// A list file of three makers, the middle one with `entries` entries, the
-// others with 300 each, written once per size.
 std::string list_file(int entries) {
-  std::string path = "/tmp/fill_part_lists_bench_" + std::to_string(entries) + ".dat";
-  std::string text = "[INFO]\r\nTITLE=bench\r\n";
-  auto section = [&](const char* maker, int count) {
-    text += std::string("[") + maker + "]\r\n";
-    for (int i = 0; i < count; ++i)
-      text += std::to_string(1001 + i) + "," + std::to_string(i % 3 ? 0 : 1) + "=PART" +
-              std::to_string(i) + ",8,5\r\n";
-  };
-  section("MAKER-A", 300);
-  section("MAKER-B", entries);
-  section("MAKER-C", 300);
-  plat::write_file(path.c_str(), text.data(), text.size());
-  return path;
+  return write_bench_list_file("/tmp/fill_part_lists_bench_" + std::to_string(entries) + ".dat", entries);
 }
 
 void BM_ReadPartRows(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/list_display.h"
+#include "bench/bench_list_file.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "resources/resource.h"
@@ -14,19 +15,7 @@
 namespace {
 
 std::string list_file(const std::string& folder, int entries) {
-  std::string path = folder + "fill_part_lists_bench_" + std::to_string(entries) + ".dat";
-  std::string text = "[INFO]\r\nTITLE=bench\r\n";
-  auto section = [&](const char* maker, int count) {
-    text += std::string("[") + maker + "]\r\n";
-    for (int i = 0; i < count; ++i)
-      text += std::to_string(1001 + i) + "," + std::to_string(i % 3 ? 0 : 1) + "=PART" +
-              std::to_string(i) + ",8,5\r\n";
-  };
-  section("MAKER-A", 300);
-  section("MAKER-B", entries);
-  section("MAKER-C", 300);
-  plat::write_file(path.c_str(), text.data(), text.size());
-  return path;
+  return write_bench_list_file(folder + "fill_part_lists_bench_" + std::to_string(entries) + ".dat", entries);
 }
 
 // What the fill would cost asking the platform's reader for each value,

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "catalogue/list_file.h"
 #include "resources/resource.h"
+#include "ui/list_box.h"
 
 namespace catalogue {
 namespace {
@@ -15,17 +16,6 @@ const char kStatusChooseDestination[] =
 
 // A maker is looked up by at most this many bytes of its row.
 constexpr size_t kMakerRowMax = 79;
-
-// Rows go in at explicit positions, so a sorted list keeps them in the order
-// given. Redrawing waits until the last row is in.
-void fill_list(HWND list, const std::vector<std::string>& rows) {
-  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  for (size_t i = 0; i < rows.size(); ++i)
-    SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(rows[i].c_str()));
-  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
-}
 
 std::string row_text(HWND list, int row) {
   if (row < 0) return std::string();
@@ -43,14 +33,14 @@ std::string row_text(HWND list, int row) {
 void read_maker_list(HWND dialog, const char* list_file) {
   std::vector<std::string> makers;
   read_maker_names(list_file, &makers);
-  fill_list(GetDlgItem(dialog, IDC_MAKERS), makers);
+  ui::fill_list_box(GetDlgItem(dialog, IDC_MAKERS), makers);
 }
 
 void fill_part_lists(HWND dialog, const char* list_file, const char* maker, bool with_numbers) {
   PartRows rows;
   read_part_rows(list_file, maker, with_numbers, &rows);
-  fill_list(GetDlgItem(dialog, IDC_ADDED_PARTS), rows.added);
-  fill_list(GetDlgItem(dialog, IDC_DELETED_PARTS), rows.deleted);
+  ui::fill_list_box(GetDlgItem(dialog, IDC_ADDED_PARTS), rows.added);
+  ui::fill_list_box(GetDlgItem(dialog, IDC_DELETED_PARTS), rows.deleted);
 }
 
 std::string maker_row(HWND dialog, int row) { return row_text(GetDlgItem(dialog, IDC_MAKERS), row); }

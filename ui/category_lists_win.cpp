@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "resources/resource.h"
 #include "store/classification.h"
+#include "ui/list_box.h"
 
 namespace ui {
 
@@ -17,13 +18,7 @@ void fill_category_list(HWND dialog, int destination_code, int level, int a, int
   std::vector<std::string> rows;
   if (store::read_category_rows(app::program_directory(), destination_code, level, a, b,
                                 &rows) == 1) {
-    HWND list = GetDlgItem(dialog, list_id);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < rows.size(); ++i)
-      SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(rows[i].c_str()));
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    fill_list_box(GetDlgItem(dialog, list_id), rows);
   }
   SendDlgItemMessageA(dialog, list_id, LB_SETCURSEL, selected, 0);
 }
