@@ -7,20 +7,14 @@
 #include <cstdio>
 #include <string>
 
-typedef int(WINAPI* UnlhaFn)(HWND, LPCSTR, LPSTR, DWORD);
+#include "tests/archive/load_unlha32.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: corpus_run <output folder\\> <archives...>\n");
     return 2;
   }
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
-  folder.resize(folder.find_last_of('\\'));
-  folder.resize(folder.find_last_of('\\') + 1);
-  HMODULE dll = LoadLibraryA((folder + "bin\\UNLHA32.DLL").c_str());
-  UnlhaFn unlha = dll ? reinterpret_cast<UnlhaFn>(reinterpret_cast<void*>(GetProcAddress(dll, "Unlha"))) : nullptr;
+  UnlhaFn unlha = load_unlha32();
   if (!unlha) {
     std::fprintf(stderr, "corpus_run: UNLHA32.DLL not loaded\n");
     return 1;

@@ -7,30 +7,13 @@
 #include <string>
 
 #include "archive/unlha32.h"
+#include "tests/archive/load_unlha32.h"
 #include "tests/archive/member_bytes.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
-namespace {
-
-typedef int(WINAPI* UnlhaFn)(HWND, LPCSTR, LPSTR, DWORD);
-
-// The test runs from <build>\tests\, the library sits in <build>\bin\.
-UnlhaFn load_entry() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
-  folder.resize(folder.find_last_of('\\'));
-  folder.resize(folder.find_last_of('\\') + 1);
-  HMODULE dll = LoadLibraryA((folder + "bin\\UNLHA32.DLL").c_str());
-  if (!dll) return nullptr;
-  return reinterpret_cast<UnlhaFn>(reinterpret_cast<void*>(GetProcAddress(dll, "Unlha")));
-}
-
-}  // namespace
-
 TEST(dll_extracts_as_the_program_calls_it) {
-  UnlhaFn unlha = load_entry();
+  UnlhaFn unlha = load_unlha32();
   ok(unlha != nullptr, "UNLHA32.DLL or its entry Unlha not found: error %lu\n", GetLastError());
   if (!unlha) return;
 

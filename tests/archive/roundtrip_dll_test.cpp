@@ -7,32 +7,14 @@
 #include <vector>
 
 #include "archive/create_command.h"
+#include "tests/archive/load_unlha32.h"
 #include "tests/archive/roundtrip_data.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
-namespace {
-
-typedef int(WINAPI* UnlhaFn)(HWND, LPCSTR, LPSTR, DWORD);
-
-// The test runs from <build>\tests\, the library sits in <build>\bin\.
-HMODULE load_library() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
-  folder.resize(folder.find_last_of('\\'));
-  folder.resize(folder.find_last_of('\\') + 1);
-  return LoadLibraryA((folder + "bin\\UNLHA32.DLL").c_str());
-}
-
-}  // namespace
-
 TEST(dll_extracts_our_archives) {
-  HMODULE dll = load_library();
-  ok(dll != nullptr, "UNLHA32.DLL not loaded: error %lu\n", GetLastError());
-  if (!dll) return;
-  UnlhaFn unlha = reinterpret_cast<UnlhaFn>(reinterpret_cast<void*>(GetProcAddress(dll, "Unlha")));
-  ok(unlha != nullptr, "no entry Unlha\n");
+  UnlhaFn unlha = load_unlha32();
+  ok(unlha != nullptr, "UNLHA32.DLL or its entry Unlha not found: error %lu\n", GetLastError());
   if (!unlha) return;
 
   const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
@@ -60,5 +42,4 @@ TEST(dll_extracts_our_archives) {
          (unsigned)got.size(), (unsigned)set.bytes.size());
     }
   }
-  FreeLibrary(dll);
 }
