@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/notice.h"
+#include "store/le_bytes.h"
 
 namespace store {
 
@@ -31,12 +32,6 @@ constexpr uint32_t kOldReservedOffset = 147550;
 // Writes go out in pieces so that a failing disk stops them part way rather
 // than in one all-or-nothing call.
 constexpr size_t kWriteChunk = 64000;
-
-uint16_t get_u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-void put_u16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
   return count >= static_cast<int64_t>(kMagicLength) &&
