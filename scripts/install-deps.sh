@@ -6,7 +6,7 @@ set -euo pipefail
 
 need_pkgs=(
   cmake make g++ clang libclang-rt-14-dev libbenchmark-dev
-  g++-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick locales fonts-ipafont-gothic
   python3 curl lhasa
