@@ -5,7 +5,12 @@
 # screenshots to build/demo/*.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-win="$root/build/windows"
+# The 32-bit program where this machine runs it, else the 64-bit build.
+. "$root/scripts/wine-choice.sh"
+choose_wine_builds
+set -- $wine_builds
+win="$root/build/$1"
+echo "${wine_choice/Windows suite/Demo}; the demo runs build/$1"
 demo="$root/build/demo"
 program="$demo/program"
 
