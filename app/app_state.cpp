@@ -2,9 +2,6 @@
 
 namespace app {
 
-ContextBlock g_context;
-char g_current_list_file[kListFilePathSize];
-
 namespace {
 
 // The figure drawing library only ever sees these through the context block;
@@ -15,10 +12,10 @@ alignas(16) unsigned char g_second_work_area[kWorkAreaSize];
 
 }  // namespace
 
-void init_context_block() {
-  g_context.first_work_area = g_first_work_area;
-  g_context.second_work_area = g_second_work_area;
-  g_context.drawing_settings[2] = 10;
+void init_context_block(ContextBlock* context) {
+  context->first_work_area = g_first_work_area;
+  context->second_work_area = g_second_work_area;
+  context->drawing_settings[2] = 10;
 }
 
 }  // namespace app

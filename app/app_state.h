@@ -17,15 +17,7 @@ struct ContextBlock {
   void* window;                 // the application window
 };
 
-extern ContextBlock g_context;
-
-// Full path of the list file the main dialog shows; empty without one.
-constexpr int kListFilePathSize = 260;
-extern char g_current_list_file[kListFilePathSize];
-
-inline const char* program_directory() { return g_context.program_directory; }
-
-// Start-up step 3: work areas and the third drawing setting.
-void init_context_block();
+// Work areas and the third drawing setting, before anything reads them.
+void init_context_block(ContextBlock* context);
 
 }  // namespace app

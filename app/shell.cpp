@@ -39,16 +39,4 @@ void strip_argument_quotes(const char* text, char* destination) {
   destination[length] = '\0';
 }
 
-void join_data_path(const char* program_directory, const char* subdirectory,
-                    const char* file_name, char* destination) {
-  size_t d = std::strlen(program_directory);
-  size_t s = std::strlen(subdirectory);
-  size_t f = std::strlen(file_name);
-  // The destination may be the very buffer that holds the directory.
-  std::memmove(destination, program_directory, d);
-  std::memcpy(destination + d, subdirectory, s);
-  std::memcpy(destination + d + s, file_name, f);
-  destination[d + s + f] = '\0';
-}
-
 }  // namespace app

@@ -1,5 +1,5 @@
-// The shell's portable pieces: the program directory, the command-line
-// argument and the data paths every subsystem forms.
+// The shell's portable pieces: the program directory and the command-line
+// argument.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 namespace app {
 
 // The program directory, trailing backslash included, is at most 127
-// characters: the original path buffer held 128.
+// characters: the suite's own programs keep it in 128 bytes.
 constexpr size_t kProgramDirectoryMax = 127;
 constexpr size_t kArgumentBuffer = 256;
 
@@ -22,11 +22,5 @@ bool program_directory_from_module_path(const char* module_path, char* directory
 // C:\a b\x.dat; a text that begins with a quote but does not end with one is
 // kept whole. The result is cut to kArgumentBuffer - 1 bytes.
 void strip_argument_quotes(const char* text, char* destination);
-
-// destination := program directory + subdirectory (with its own trailing
-// backslash, such as "HDTMP\\") + file name (may be empty). The caller's
-// buffer must hold the result.
-void join_data_path(const char* program_directory, const char* subdirectory,
-                    const char* file_name, char* destination);
 
 }  // namespace app

@@ -28,8 +28,3 @@ enum UnlhaResult {
   kUnlhaTooLarge = 0x8014,        // member refused: 4 GiB or more
   kUnlhaWriteFailed = 0x8015,     // member refused: its file could not be written or put in place
 };
-
-#ifdef _WIN32
-#include <windows.h>
-extern "C" int WINAPI Unlha(HWND owner, LPCSTR command, LPSTR output, DWORD size);
-#endif

@@ -1,5 +1,5 @@
 // UNLHA32.DLL's one entry. Everything behind it is the portable core.
-#include "archive/unlha32.h"
+#include <windows.h>
 
 #include <string>
 

@@ -8,8 +8,6 @@
 
 #include <cstdint>
 
-struct HWND__;  // a window handle, as <windows.h> declares it
-
 enum : unsigned {
   WM_DL_DONE = 0x0C61,
   WM_DL_FAILED = 0x0C63,
@@ -22,13 +20,3 @@ enum : int32_t {
   DL_TAG_ARCHIVE = 2,  // "TRBHN.LZH", value: 0
   DL_TAG_VIEW = 3,     // "VIEW%07d.DAT", value: part number
 };
-
-// Queues `remote` (a path under the base URL, or a complete "http://" or
-// "https://" URL) to be written to `local`. Backslashes in the caller's
-// `remote` are turned into slashes in place. Returns 1 when queued, and also
-// when the same remote path is already queued or finished recently (then
-// nothing more is fetched or reported); 0 when the queue has no room or a
-// path is longer than the worker's 255-character buffers.
-int DownloadRequest(char* remote, const char* local, int32_t tag, int32_t value);
-// The window that receives the reports; set before the first request.
-void DownloadSetWindow(HWND__* window);

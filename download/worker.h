@@ -1,13 +1,14 @@
-// The worker object behind DownloadRequest, for programs that need one of
-// their own: tests and timing programs run several workers in one process.
-// The program itself uses the single static worker through download.h.
+// The download worker. The program makes one when it starts and shuts it
+// down before it ends; tests and timing programs may run several.
 #pragma once
 
 #include <cstdint>
 
 #include "download/download.h"
+#include "download/maker_host.h"
 
 struct DownloadWorker;
+struct HWND__;  // a window handle, as <windows.h> declares it
 
 // Pauses before the retries of a broken transfer, and the connect and
 // receive time-out. The program keeps the defaults.
@@ -17,11 +18,22 @@ struct DownloadTiming {
 };
 extern const DownloadTiming kDownloadTiming;
 
+// The maker's server: every remote path that is not a full URL hangs off it.
+#define PARTSDL_BASE_URL "http://" PARTSDL_MAKER_HOST "/newdownload"
+
 DownloadWorker* download_worker_create(const char* base_url);
 // Shuts the worker down (see download_worker_shutdown) and frees it.
 void download_worker_destroy(DownloadWorker* worker);
+// Queues `remote` (a path under the base URL, or a complete "http://" or
+// "https://" URL) to be written to `local`. Backslashes in the caller's
+// `remote` are turned into slashes in place. Returns 1 when queued, and also
+// when the same remote path is already queued or finished recently (then
+// nothing more is fetched or reported); 0 when the queue has no room, a
+// path is longer than the worker's 255-character buffers, or the worker
+// was shut down.
 int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
                             int32_t tag, int32_t value);
+// The window that receives the reports; null posts them nowhere.
 void download_worker_set_window(DownloadWorker* worker, HWND__* window);
 void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing);
 // Lets a transfer in progress finish and be reported, drops the requests

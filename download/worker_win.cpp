@@ -21,7 +21,10 @@ using namespace download;
 const DownloadTiming kDownloadTiming = {{1000, 2000, 4000}, 12000};
 
 struct DownloadWorker {
-  HANDLE lock;     // "DWN:%08x" with the worker's address
+  // Guards the queue, the recent list, the report window and the timing.
+  // A lock of the process's own: a named one could be shared by chance
+  // with another process.
+  CRITICAL_SECTION lock;
   HANDLE thread;   // nonzero once started
   uint8_t* queue;  // kQueueSize bytes
   HWND window;
@@ -50,6 +53,7 @@ struct Job {
   char local[kMaxPath + 1];
   int32_t tag, value;
   bool url_ok;
+  DownloadTiming timing;
 };
 
 void set_timeouts(HINTERNET handle, DWORD ms) {
@@ -168,14 +172,15 @@ Next take_next(DownloadWorker* worker, Job* job) {
   std::strcpy(job->local, head.local);
   job->tag = head.tag;
   job->value = head.value;
+  job->timing = worker->timing;
   return Next::Job;
 }
 
 Next next_job(DownloadWorker* worker, Job* job) {
-  WaitForSingleObject(worker->lock, INFINITE);
+  EnterCriticalSection(&worker->lock);
   Next next = take_next(worker, job);
   if (next == Next::Empty) ResetEvent(worker->pending);
-  ReleaseMutex(worker->lock);
+  LeaveCriticalSection(&worker->lock);
   return next;
 }
 
@@ -183,17 +188,17 @@ Next next_job(DownloadWorker* worker, Job* job) {
 // under Wine every lock, event and wait is a round trip to the wineserver,
 // which costs more than a small request to a near server.
 Next finish(DownloadWorker* worker, Job* job, bool done) {
-  WaitForSingleObject(worker->lock, INFINITE);
+  EnterCriticalSection(&worker->lock);
   Request head;
   if (read_request(worker->queue, 0, &head)) remember(worker->recent, head.remote);
   int left = remove_head(worker->queue);
   if (left == 0) ResetEvent(worker->pending);
-  Job finished = *job;
+  const int32_t tag = job->tag, value = job->value;
+  HWND window = worker->window;
   Next next = take_next(worker, job);
-  ReleaseMutex(worker->lock);
-  PostMessageA(worker->window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)finished.tag,
-               (LPARAM)finished.value);
-  PostMessageA(worker->window, WM_DL_PENDING, (WPARAM)left, 0);
+  LeaveCriticalSection(&worker->lock);
+  PostMessageA(window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)tag, (LPARAM)value);
+  PostMessageA(window, WM_DL_PENDING, (WPARAM)left, 0);
   return next;
 }
 
@@ -223,14 +228,14 @@ DWORD WINAPI worker_main(void* argument) {
 
     if (!root) {
       root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-      if (root) set_timeouts(root, worker->timing.timeout_ms);
+      if (root) set_timeouts(root, job.timing.timeout_ms);
     }
     Outcome outcome = Outcome::Failed;
     if (root && buffer && job.url_ok) {
       for (int attempt = 0;; ++attempt) {
-        outcome = transfer(root, job, worker->timing.timeout_ms, buffer);
+        outcome = transfer(root, job, job.timing.timeout_ms, buffer);
         if (outcome != Outcome::Broken) break;
-        if (attempt == 3 || !pause(worker, worker->timing.retry_pause_ms[attempt])) {
+        if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt])) {
           outcome = Outcome::Failed;
           break;
         }
@@ -246,15 +251,12 @@ DWORD WINAPI worker_main(void* argument) {
 
 bool start(DownloadWorker* worker) {
   if (worker->thread) return true;
-  char name[32];
-  std::snprintf(name, sizeof name, "DWN:%08x", (unsigned)(uintptr_t)worker);
   // Each object is made once, so a start that failed part way can be tried
   // again by the next request without leaking.
-  if (!worker->lock) worker->lock = CreateMutexA(nullptr, FALSE, name);
   if (!worker->pending) worker->pending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!worker->stopping) worker->stopping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!worker->queue) worker->queue = static_cast<uint8_t*>(std::calloc(1, kQueueSize));
-  if (!worker->lock || !worker->pending || !worker->stopping || !worker->queue) return false;
+  if (!worker->pending || !worker->stopping || !worker->queue) return false;
   worker->thread = CreateThread(nullptr, 0, worker_main, worker, 0, nullptr);
   return worker->thread != nullptr;
 }
@@ -266,6 +268,7 @@ DownloadWorker* download_worker_create(const char* base_url) {
   if (!worker) return nullptr;
   std::snprintf(worker->base_url, sizeof worker->base_url, "%s", base_url);
   worker->timing = kDownloadTiming;
+  InitializeCriticalSection(&worker->lock);
   return worker;
 }
 
@@ -280,11 +283,6 @@ void download_worker_shutdown(DownloadWorker* worker) {
     CloseHandle(worker->thread);
     worker->thread = nullptr;
   }
-  if (worker->lock) {
-    WaitForSingleObject(worker->lock, INFINITE);
-    CloseHandle(worker->lock);
-    worker->lock = nullptr;
-  }
   if (worker->pending) CloseHandle(worker->pending);
   if (worker->stopping) CloseHandle(worker->stopping);
   worker->pending = worker->stopping = nullptr;
@@ -295,6 +293,7 @@ void download_worker_shutdown(DownloadWorker* worker) {
 void download_worker_destroy(DownloadWorker* worker) {
   if (!worker) return;
   download_worker_shutdown(worker);
+  DeleteCriticalSection(&worker->lock);
   std::free(worker);
 }
 
@@ -302,37 +301,26 @@ int download_worker_request(DownloadWorker* worker, char* remote, const char* lo
                             int32_t tag, int32_t value) {
   forward_slashes(remote);
   if (worker->shut || !start(worker)) return 0;
-  WaitForSingleObject(worker->lock, INFINITE);
+  EnterCriticalSection(&worker->lock);
   // The event stays set while the queue holds a request (the worker resets
   // it only on finding the queue empty), so only the first request into an
   // empty queue needs to set it: one wineserver round trip less for each
   // of the hundreds of requests of a list walk.
   bool was_empty = worker->queue[0] == 0;
   Queued queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
-  ReleaseMutex(worker->lock);
+  LeaveCriticalSection(&worker->lock);
   if (queued == Queued::Added && was_empty) SetEvent(worker->pending);
   return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
 }
 
-void download_worker_set_window(DownloadWorker* worker, HWND window) { worker->window = window; }
+void download_worker_set_window(DownloadWorker* worker, HWND window) {
+  EnterCriticalSection(&worker->lock);
+  worker->window = window;
+  LeaveCriticalSection(&worker->lock);
+}
 
 void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing) {
+  EnterCriticalSection(&worker->lock);
   worker->timing = timing;
+  LeaveCriticalSection(&worker->lock);
 }
-
-namespace {
-
-// The program's one worker: set up before the entry runs, shut down as the
-// process ends.
-struct ProgramWorker {
-  DownloadWorker* worker = download_worker_create("http://" PARTSDL_MAKER_HOST "/newdownload");
-  ~ProgramWorker() { download_worker_destroy(worker); }
-} program_worker;
-
-}  // namespace
-
-int DownloadRequest(char* remote, const char* local, int32_t tag, int32_t value) {
-  return download_worker_request(program_worker.worker, remote, local, tag, value);
-}
-
-void DownloadSetWindow(HWND window) { download_worker_set_window(program_worker.worker, window); }

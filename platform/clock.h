@@ -11,4 +11,7 @@ struct LocalDate {
 // Today's date in local time.
 LocalDate today();
 
+// Lets the calling thread wait, as for another program to let go of a file.
+void sleep_milliseconds(unsigned ms);
+
 }  // namespace plat

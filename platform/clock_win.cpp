@@ -10,4 +10,6 @@ LocalDate today() {
   return LocalDate{now.wYear, now.wMonth, now.wDay};
 }
 
+void sleep_milliseconds(unsigned ms) { Sleep(ms); }
+
 }  // namespace plat

@@ -7,7 +7,7 @@
 #define IDC_DEST_3DCAD       181  // destination radio buttons, 181 + index
 #define IDC_DEST_ROOF        182
 #define IDC_DEST_2DCAD       183
-#define IDC_DEST_SPEC        184
+#define IDC_DEST_SHEETS      184
 #define IDC_DEST_OTHER       185
 #define IDC_HEAD_CLASS_ITEMS 202
 #define IDC_HEAD_FIGURES     203

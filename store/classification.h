@@ -34,7 +34,7 @@ constexpr uint32_t kOldFileSize = 199550;
 extern const char kMagicCurrent[];  // "PVN-VTZ-V02"
 extern const char kMagicOld[];      // "PVN-VTZ-V01"
 
-// Destination codes: 0 3DCAD, 2 roof plan, 3 2DCAD, 4 specification,
+// Destination codes: 0 3DCAD, 2 roof plan, 3 2DCAD, 4 仕様書 (sheets),
 // 10 other. Code + 100 names the backup copy in HDTMP\ instead of HDINI\.
 std::string classification_file_path(const char* program_directory, int code);
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/shell.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "store/le_bytes.h"
+#include "suite/data_path.h"
 
 namespace store {
 
@@ -14,7 +15,10 @@ const char kPartsIndexBackupName[] = "TRBHNBAK.DAT";
 
 namespace {
 
+// An index held by another program is asked for again after a pause, for
+// at most about a second.
 constexpr int kReadAttempts = 50;
+constexpr unsigned kReadPauseMs = 20;
 // Writes go out in pieces so that a failing disk stops them part way rather
 // than in one all-or-nothing call.
 constexpr size_t kWriteChunk = 168000;
@@ -91,12 +95,18 @@ bool load_local(PartsIndexStore* store) {
   return store->local_loaded;
 }
 
+bool index_files_exist(const char* program_directory) {
+  return plat::file_exists(parts_index_path(program_directory, IndexCopy::Local).c_str()) &&
+         plat::file_exists(parts_index_path(program_directory, IndexCopy::Downloaded).c_str());
+}
+
 }  // namespace
 
 std::string parts_index_path(const char* program_directory, IndexCopy which) {
   char path[512];
-  app::join_data_path(program_directory, which == IndexCopy::Local ? "HDPARTS\\" : "HDTMP\\",
-                      kPartsIndexName, path);
+  suite::join_data_path(program_directory,
+                        which == IndexCopy::Local ? suite::kPartsFolder : suite::kWorkFolder,
+                        kPartsIndexName, path, sizeof path);
   return path;
 }
 
@@ -219,9 +229,14 @@ int end_index_changes(PartsIndexStore* store) {
 
 int merge_part_record(PartsIndexStore* store, int32_t part) {
   begin_index_changes(store);
-  bool loaded = false;
-  for (int attempt = 0; attempt < kReadAttempts && !loaded; ++attempt)
+  bool loaded = load_local(store) && load_downloaded(store);
+  // Another program (the unpacker, the suite) may hold an index for a
+  // moment; a file that is not there at all is not waited for.
+  for (int attempt = 1; attempt < kReadAttempts && !loaded; ++attempt) {
+    if (!index_files_exist(store->program_directory.c_str())) break;
+    plat::sleep_milliseconds(kReadPauseMs);
     loaded = load_local(store) && load_downloaded(store);
+  }
   int changed = 0;
   if (loaded && part != 0) {
     const auto& records = store->downloaded_records;
@@ -245,18 +260,20 @@ int remove_part_record(PartsIndexStore* store, int32_t part) {
   return end_index_changes(store) == 1 ? changed : 0;
 }
 
-void restore_parts_index(const char* program_directory) {
+bool restore_parts_index(const char* program_directory) {
   char backup[512];
-  app::join_data_path(program_directory, "HDTMP\\", kPartsIndexBackupName, backup);
+  suite::join_data_path(program_directory, suite::kWorkFolder, kPartsIndexBackupName, backup,
+                        sizeof backup);
+  if (!plat::file_exists(backup)) return true;  // no copy: nothing to bring back
   std::string index = parts_index_path(program_directory, IndexCopy::Local);
   // Copied beside the index and put in place whole: a copy that stops part
   // way must not cost the index it was meant to restore.
   std::string fresh = fresh_name(index);
-  if (!plat::copy_file(backup, fresh.c_str(), false)) {
-    plat::delete_file(fresh.c_str());
-    return;
-  }
-  if (!plat::replace_file(fresh.c_str(), index.c_str())) plat::delete_file(fresh.c_str());
+  if (plat::copy_file(backup, fresh.c_str(), false) &&
+      plat::replace_file(fresh.c_str(), index.c_str()))
+    return true;
+  plat::delete_file(fresh.c_str());
+  return false;
 }
 
 }  // namespace store

@@ -74,7 +74,7 @@ const Line k2dcad[] = {
     {2, "家具"}, {3, "ベッド S"}, {3, "ソファ 3P"},
 };
 
-const Line kSpec[] = {
+const Line kSheets[] = {
     {1, "外部仕上"},
     {2, "屋根"}, {3, "瓦葺き"}, {3, "金属板葺き"},
     {2, "外壁"}, {3, "サイディング 14mm"}, {3, "モルタル 吹付"},
@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
 
   const Destination destinations[] = {
       destination("VGZLST0.INI", k3dcad), destination("VGZLST2.INI", kRoof),
-      destination("VGZLST3.INI", k2dcad), destination("VGZLST4.INI", kSpec),
+      destination("VGZLST3.INI", k2dcad), destination("VGZLST4.INI", kSheets),
       destination("GLZSLCT.INI", kOther),
   };
   int next_part = kFirstPartNumber;

@@ -1,4 +1,4 @@
-#include "ui/arrow.h"
+#include "ui/arrow_win.h"
 
 #include <cstdint>
 

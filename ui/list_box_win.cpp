@@ -1,4 +1,4 @@
-#include "ui/list_box.h"
+#include "ui/list_box_win.h"
 
 namespace ui {
 

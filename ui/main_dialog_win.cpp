@@ -1,183 +1,199 @@
-#include "ui/main_dialog.h"
+#include "ui/main_dialog_win.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "catalogue/list_display.h"
-#include "catalogue/text_import.h"
+#include "catalogue/file_chooser.h"
 #include "download/maker_host.h"
+#include "download/request_queue.h"
+#include "download/worker.h"
+#include "flow/destinations.h"
+#include "flow/run.h"
 #include "resources/resource.h"
-#include "store/parts_index.h"
-#include "ui/arrow.h"
-#include "ui/backups.h"
-#include "ui/category_lists.h"
-#include "ui/destinations.h"
+#include "ui/arrow_win.h"
+#include "ui/list_box_win.h"
+#include "ui/text_import_win.h"
 
 namespace ui {
 namespace {
 
 const char kTitle[] = "部品テーブルダウンロード";
-const char kStatusDownloadingLists[] = "部品リストファイルをダウンロード中です。";
 const char kHelpPage[] = "http://" PARTSDL_MAKER_HOST "/pvnhp/down/parts/download-parts-help.htm";
 
-constexpr int kMakerNameSize = 40;
+// A maker is looked up by at most this many bytes of its row.
+constexpr size_t kMakerRowMax = 79;
 
-// Everything the dialog owns while it is open. There is one main dialog per
-// process; its state lives here so the dialog procedure stays a plain switch.
-struct MainDialogState {
-  HMODULE archive_library;
-  HBITMAP arrow;
-  HWND progress;
-  int list_download_mode;
-  int downloaded_list_count;
-  int destination_code;
-  int major_item;           // row of 401
-  int class_item;           // row of 402
-  int figure_entry;         // row of 403
-  char maker_name[kMakerNameSize];
-  int nothing_registered;
+// The run's view over the dialog's controls.
+class DialogView : public flow::View {
+ public:
+  HWND dialog = nullptr;
+
+  void show_category_list(int level, const std::vector<std::string>* rows,
+                          int selected) override {
+    HWND list = GetDlgItem(dialog, IDC_MAJOR_ITEMS + level - 1);
+    if (rows) fill_list_box(list, *rows);
+    SendMessageA(list, LB_SETCURSEL, selected, 0);
+  }
+  void clear_category_lists() override {
+    for (int id = IDC_MAJOR_ITEMS; id <= IDC_FIGURES; ++id)
+      SendDlgItemMessageA(dialog, id, LB_RESETCONTENT, 0, 0);
+  }
+  void show_caption(const std::string& caption) override {
+    SetWindowTextA(dialog, caption.c_str());
+  }
+  void show_status(const char* text) override { SetDlgItemTextA(dialog, IDC_STATUS, text); }
+  void show_makers(const std::vector<std::string>& makers) override {
+    HWND list = GetDlgItem(dialog, IDC_MAKERS);
+    fill_list_box(list, makers);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+  }
+  void show_part_lists(const std::vector<std::string>& added,
+                       const std::vector<std::string>& deleted) override {
+    fill_list_box(GetDlgItem(dialog, IDC_ADDED_PARTS), added);
+    fill_list_box(GetDlgItem(dialog, IDC_DELETED_PARTS), deleted);
+  }
+  void tell(const char* text, const char* caption) override {
+    MessageBoxA(dialog, text, caption, MB_OK);
+  }
 };
 
-MainDialogState g_state;
+// The run's downloads go to the program's worker.
+class WorkerDownloader : public flow::Downloader {
+ public:
+  DownloadWorker* worker = nullptr;
 
-void fill_all_category_lists(HWND dialog) {
-  fill_category_list(dialog, g_state.destination_code, 1, g_state.major_item, 0, 0);
-  fill_category_list(dialog, g_state.destination_code, 2, g_state.major_item, g_state.class_item, 0);
-  fill_category_list(dialog, g_state.destination_code, 3, g_state.major_item, g_state.class_item,
-                     g_state.figure_entry);
+  bool request(const char* remote, const char* local, int32_t tag, int32_t value) override {
+    char path[download::kMaxPath + 1];
+    if (std::strlen(remote) >= sizeof path) return false;
+    std::strcpy(path, remote);
+    return download_worker_request(worker, path, local, tag, value) == 1;
+  }
+};
+
+// Everything the dialog owns while it is open.
+struct MainDialog {
+  MainDialogSetup setup;
+  DialogView view;
+  WorkerDownloader downloader;
+  flow::Run run;
+  HMODULE archive_library;
+  HBITMAP arrow;
+  char remembered_directory[catalogue::kChooserPathSize];
+};
+
+std::string selected_maker(HWND dialog) {
+  HWND makers = GetDlgItem(dialog, IDC_MAKERS);
+  int row = static_cast<int>(SendMessageA(makers, LB_GETCURSEL, 0, 0));
+  if (row < 0) return std::string();
+  LRESULT length = SendMessageA(makers, LB_GETTEXTLEN, row, 0);
+  if (length == LB_ERR) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  SendMessageA(makers, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(std::strlen(text.c_str()));
+  if (text.size() > kMakerRowMax) text.resize(kMakerRowMax);
+  return text;
 }
 
-void clear_category_lists(HWND dialog) {
-  for (int id = IDC_MAJOR_ITEMS; id <= IDC_FIGURES; ++id)
-    SendDlgItemMessageA(dialog, id, LB_RESETCONTENT, 0, 0);
+int selected_row(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0));
 }
 
-void initialise_dialog(HWND dialog) {
-  g_state = MainDialogState();
-  g_state.archive_library = LoadLibraryA("UNLHA32.DLL");
+void initialise_dialog(HWND dialog, MainDialog* state) {
+  state->view.dialog = dialog;
+  state->downloader.worker = state->setup.worker;
+  state->archive_library = LoadLibraryA("UNLHA32.DLL");
   SetDlgItemTextA(dialog, IDC_DEST_3DCAD, "3DCAD");
   SetDlgItemTextA(dialog, IDC_DEST_2DCAD, "2DCAD");
-  g_state.arrow = LoadBitmapA(static_cast<HINSTANCE>(app::g_context.instance), "YAZIRUSI");
-  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), g_state.arrow);
-  SetDlgItemTextA(dialog, IDC_STATUS, kStatusDownloadingLists);
-  g_state.downloaded_list_count = 0;
-
-  g_state.destination_code = destination_code_for_index(0, g_state.destination_code);
-  CheckRadioButton(dialog, IDC_DEST_3DCAD, IDC_DEST_OTHER,
-                   IDC_DEST_3DCAD + destination_index(g_state.destination_code));
-  fill_all_category_lists(dialog);
-
+  state->arrow = LoadBitmapA(state->setup.instance, "YAZIRUSI");
+  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), state->arrow);
+  CheckRadioButton(dialog, IDC_DEST_3DCAD, IDC_DEST_OTHER, IDC_DEST_3DCAD);
   ShowWindow(GetDlgItem(dialog, IDC_TEXT_IMPORT), SW_HIDE);
   SetWindowTextA(dialog, kTitle);
-  // The list walk and the adoption of a command-line list file arrive with
-  // the download worker; until then the dialog opens ready for work.
-  g_state.list_download_mode = app::g_current_list_file[0] ? 0 : 1;
-
-  take_backups(app::program_directory());
+  download_worker_set_window(state->setup.worker, dialog);
+  flow::open_run(&state->run, &state->view, &state->downloader, state->setup.program_directory,
+                 state->setup.list_file_argument);
 }
 
-void close_keeping_changes(HWND dialog) {
+void close_dialog(HWND dialog, MainDialog* state) {
+  flow::close_run(&state->run);
   attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
-  if (g_state.arrow) DeleteObject(g_state.arrow);
-  g_state.arrow = nullptr;
-  delete_backups(app::program_directory());
-  if (g_state.archive_library) FreeLibrary(g_state.archive_library);
-  g_state.archive_library = nullptr;
+  if (state->arrow) DeleteObject(state->arrow);
+  state->arrow = nullptr;
+  if (state->archive_library) FreeLibrary(state->archive_library);
+  state->archive_library = nullptr;
   EndDialog(dialog, 0);
 }
 
-void restore_opening_state() {
-  restore_classification_files(app::program_directory());
-  store::restore_parts_index(app::program_directory());
-}
-
-void choose_destination(HWND dialog, int index) {
-  g_state.destination_code = destination_code_for_index(index, g_state.destination_code);
-  g_state.major_item = g_state.class_item = g_state.figure_entry = 0;
-  clear_category_lists(dialog);
-  fill_all_category_lists(dialog);
-}
-
-void major_item_selected(HWND dialog) {
-  int row = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MAJOR_ITEMS, LB_GETCURSEL, 0, 0));
-  if (row < 0 || row >= 12 || row == g_state.major_item) return;
-  g_state.major_item = row;
-  g_state.class_item = g_state.figure_entry = 0;
-  fill_category_list(dialog, g_state.destination_code, 2, row, 0, 0);
-  fill_category_list(dialog, g_state.destination_code, 3, row, 0, 0);
-}
-
-void class_item_selected(HWND dialog) {
-  int row = static_cast<int>(SendDlgItemMessageA(dialog, IDC_CLASS_ITEMS, LB_GETCURSEL, 0, 0));
-  if (row < 0 || row >= 40 || row == g_state.class_item) return;
-  g_state.class_item = row;
-  g_state.figure_entry = 0;
-  SendDlgItemMessageA(dialog, IDC_FIGURES, LB_RESETCONTENT, 0, 0);
-  fill_category_list(dialog, g_state.destination_code, 3, g_state.major_item, row, 0);
-}
-
-INT_PTR on_command(HWND dialog, WPARAM wparam) {
-  const int id = LOWORD(wparam);
-  const int notification = HIWORD(wparam);
+void on_command(HWND dialog, MainDialog* state, int id, int notification) {
+  flow::Run* run = &state->run;
   switch (id) {
     case IDOK:
-      close_keeping_changes(dialog);
+      close_dialog(dialog, state);
       break;
     case IDCANCEL:
-      restore_opening_state();
-      close_keeping_changes(dialog);
+      if (flow::cancel(run)) close_dialog(dialog, state);
       break;
     case IDC_DEST_3DCAD:
     case IDC_DEST_ROOF:
     case IDC_DEST_2DCAD:
-    case IDC_DEST_SPEC:
+    case IDC_DEST_SHEETS:
     case IDC_DEST_OTHER:
-      choose_destination(dialog, id - IDC_DEST_3DCAD);
+      flow::choose_destination(run, id - IDC_DEST_3DCAD);
       break;
     case IDC_MAJOR_ITEMS:
-      if (notification == LBN_SELCHANGE) major_item_selected(dialog);
+      if (notification == LBN_SELCHANGE)
+        flow::choose_major_item(run, selected_row(dialog, IDC_MAJOR_ITEMS));
       break;
     case IDC_CLASS_ITEMS:
-      if (notification == LBN_SELCHANGE) {
-        class_item_selected(dialog);
-        return 1;
-      }
+      if (notification == LBN_SELCHANGE)
+        flow::choose_class_item(run, selected_row(dialog, IDC_CLASS_ITEMS));
       break;
     case IDC_MAKERS:
-      if (notification == LBN_SELCHANGE) catalogue::show_selected_maker(dialog);
+      if (notification == LBN_SELCHANGE) flow::choose_maker(run, selected_maker(dialog));
       break;
-    case IDC_TEXT_IMPORT:
-      if (catalogue::text_import(dialog) == 1) catalogue::refresh_list_display(dialog);
+    case IDC_TEXT_IMPORT: {
+      char path[flow::kListFilePathSize];
+      if (choose_list_file(dialog, state->setup.program_directory, state->remembered_directory,
+                           path, sizeof path))
+        flow::adopt_list_file(run, path);
       break;
+    }
     case IDC_INITIALISE:
-      restore_opening_state();
-      fill_all_category_lists(dialog);
+      flow::initialise(run);
       break;
     case IDC_HELP_PAGE:
       ShellExecuteA(dialog, "open", kHelpPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
       break;
   }
-  return 0;
 }
 
-INT_PTR CALLBACK main_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK main_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  MainDialog* state = reinterpret_cast<MainDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
-      initialise_dialog(dialog);
+      state = reinterpret_cast<MainDialog*>(lparam);
+      SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+      initialise_dialog(dialog, state);
       return TRUE;
     case WM_COMMAND:
-      return on_command(dialog, wparam);
+      if (!state) return 0;
+      on_command(dialog, state, LOWORD(wparam), HIWORD(wparam));
+      // A handled change of the classification item is reported as handled.
+      return LOWORD(wparam) == IDC_CLASS_ITEMS && HIWORD(wparam) == LBN_SELCHANGE;
   }
   return 0;
 }
 
 }  // namespace
 
-void run_main_dialog(HWND owner) {
-  DialogBoxParamA(static_cast<HINSTANCE>(app::g_context.instance), "ZKLST", owner,
-                  main_dialog_proc, 0);
+void run_main_dialog(HWND owner, const MainDialogSetup& setup) {
+  MainDialog* state = new MainDialog();
+  state->setup = setup;
+  DialogBoxParamA(setup.instance, "ZKLST", owner, main_dialog_proc,
+                  reinterpret_cast<LPARAM>(state));
+  download_worker_set_window(setup.worker, nullptr);
+  delete state;
 }
 
 }  // namespace ui

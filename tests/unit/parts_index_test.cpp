@@ -280,3 +280,26 @@ TEST(restore_brings_back_the_backup) {
   store::restore_parts_index(f.dir.c_str());
   ok(content(f.local) == backup, "missing index not restored\n");
 }
+
+#ifndef _WIN32
+#include <thread>
+
+TEST(an_index_held_for_a_moment_is_waited_for) {
+  Folder f;
+  make_folder(&f, "held", local_index(), server_index());
+  // The unpacker still holds the downloaded index for a tenth of a second.
+  plat::File* held = plat::open_file(f.downloaded.c_str(), plat::kWrite, plat::kShareNone,
+                                     plat::Disposition::OpenExisting);
+  std::thread release([held] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    plat::close_file(held);
+  });
+  int merged = store::merge_part_record(&f.store, 7777);
+  release.join();
+  ok(merged == 1, "the merge waits for the index, got %d\n", merged);
+
+  Folder none;
+  make_folder(&none, "absent", local_index(), "");
+  ok(store::merge_part_record(&none.store, 7777) == 0, "a missing index is not waited for\n");
+}
+#endif

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "suite/data_path.h"
 #include "tests/support/ok.h"
 
 namespace {
@@ -60,9 +61,12 @@ TEST(program_directory) {
 }
 
 TEST(join_data_path) {
-  char path[260];
-  app::join_data_path("D:\\APP\\", "HDINI\\", "", path);
-  ok(std::strcmp(path, "D:\\APP\\HDINI\\") == 0, "got %s\n", path);
-  app::join_data_path("D:\\APP\\", "HDPARTS\\", "LST\\x.dat", path);
-  ok(std::strcmp(path, "D:\\APP\\HDPARTS\\LST\\x.dat") == 0, "got %s\n", path);
+  char path[25];
+  ok(suite::join_data_path("D:\\APP\\", "HDPARTS\\", "LST\\x.dat", path, sizeof path) &&
+         std::strcmp(path, "D:\\APP\\HDPARTS\\LST\\x.dat") == 0,
+     "got %s\n", path);
+  char small[24];  // one byte short of the NUL
+  ok(!suite::join_data_path("D:\\APP\\", "HDPARTS\\", "LST\\x.dat", small, sizeof small) &&
+         small[0] == '\0',
+     "a path that does not fit is refused, not cut\n");
 }

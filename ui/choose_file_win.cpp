@@ -1,17 +1,14 @@
-#include "catalogue/choose_file.h"
+#include "ui/choose_file_win.h"
 
 #include <commdlg.h>
 
 #include <cstring>
 #include <string>
 
-#include "catalogue/file_chooser.h"
+namespace ui {
 
-namespace catalogue {
+using catalogue::kChooserPathSize;
 namespace {
-
-// The folder the next dialog opens in, for the whole run.
-char g_remembered_directory[kChooserPathSize];
 
 void copy_text(char* destination, size_t size, const std::string& text) {
   size_t take = text.size() < size - 1 ? text.size() : size - 1;
@@ -20,23 +17,24 @@ void copy_text(char* destination, size_t size, const std::string& text) {
 }
 
 void report_failure(HWND owner) {
-  const char* message = common_dialog_error_text(CommDlgExtendedError());
-  if (message) MessageBoxA(owner, message, common_dialog_error_caption(), MB_OK);
+  const char* message = catalogue::common_dialog_error_text(CommDlgExtendedError());
+  if (message) MessageBoxA(owner, message, catalogue::common_dialog_error_caption(), MB_OK);
 }
 
 }  // namespace
 
-int choose_file(HWND owner, char* path, size_t path_size, char* directory, int filter_string_id,
-                int filter_index, const char* title, bool save, DWORD flags) {
-  if (directory) copy_text(g_remembered_directory, kChooserPathSize, directory);
+bool choose_file(HWND owner, char* path, size_t path_size, char* remembered, char* directory,
+                 int filter_string_id, int filter_index, const char* title, bool save,
+                 DWORD flags) {
+  if (directory) copy_text(remembered, kChooserPathSize, directory);
   char initial_directory[kChooserPathSize];
-  copy_text(initial_directory, kChooserPathSize, g_remembered_directory);
+  copy_text(initial_directory, kChooserPathSize, remembered);
   if (!initial_directory[0]) GetWindowsDirectoryA(initial_directory, kChooserPathSize);
 
   char text[kChooserPathSize] = {};
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
   int length = LoadStringA(instance, filter_string_id, text, kChooserPathSize);
-  std::string filter = filter_from_text(std::string(text, length > 0 ? length : 0));
+  std::string filter = catalogue::filter_from_text(std::string(text, length > 0 ? length : 0));
   filter.append(2, '\0');  // the list of filters ends with an empty one
 
   char file_name[kChooserPathSize] = {};
@@ -58,14 +56,14 @@ int choose_file(HWND owner, char* path, size_t path_size, char* directory, int f
   BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
   if (!chosen) {
     report_failure(owner);
-    return 0;
+    return false;
   }
   // A path that the caller cannot hold whole would name another file.
-  if (std::strlen(file_name) >= path_size) return 0;
+  if (std::strlen(file_name) >= path_size) return false;
   std::strcpy(path, file_name);
-  copy_text(g_remembered_directory, kChooserPathSize, directory_part(file_name));
-  if (directory) std::strcpy(directory, g_remembered_directory);
-  return 1;
+  copy_text(remembered, kChooserPathSize, catalogue::directory_part(file_name));
+  if (directory) std::strcpy(directory, remembered);
+  return true;
 }
 
-}  // namespace catalogue
+}  // namespace ui

@@ -1,6 +1,6 @@
-#include "ui/destinations.h"
+#include "flow/destinations.h"
 
-namespace ui {
+namespace flow {
 
 static const int kCodes[kDestinationCount] = {0, 2, 3, 4, 10};
 
@@ -15,4 +15,4 @@ int destination_index(int code) {
   return 0;
 }
 
-}  // namespace ui
+}  // namespace flow

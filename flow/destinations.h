@@ -2,7 +2,7 @@
 // each naming one classification file by its destination code.
 #pragma once
 
-namespace ui {
+namespace flow {
 
 constexpr int kDestinationCount = 5;
 
@@ -12,4 +12,4 @@ int destination_code_for_index(int index, int current);
 // Code 2, 3, 4, 10 gives 1, 2, 3, 4; every other code gives 0.
 int destination_index(int code);
 
-}  // namespace ui
+}  // namespace flow

@@ -1,0 +1,115 @@
+#include "flow/run.h"
+
+#include <cstring>
+
+#include "catalogue/list_file.h"
+#include "flow/destinations.h"
+#include "store/backups.h"
+#include "store/classification.h"
+
+namespace flow {
+namespace {
+
+const char kStatusDownloadingLists[] = "部品リストファイルをダウンロード中です。";
+const char kStatusChooseDestination[] =
+    "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
+const char kRestoreFailed[] =
+    "元に戻せなかったファイルがあります。\n"
+    "部品データを使っているプログラムを終了してから、もう一度実行して下さい。";
+const char kInitialiseCaption[] = "初期化";
+const char kCancelCaption[] = "中止";
+
+// Shows one category list. When the destination's file cannot be opened
+// the list keeps its rows and only the selection moves.
+void show_category_list(Run* run, int level) {
+  const int selected = level == 1 ? run->major_item : level == 2 ? run->class_item
+                                                                 : run->figure_entry;
+  std::vector<std::string> rows;
+  bool read = store::read_category_rows(run->program_directory.c_str(), run->destination_code,
+                                        level, run->major_item, run->class_item, &rows) == 1;
+  run->view->show_category_list(level, read ? &rows : nullptr, selected);
+}
+
+void show_all_category_lists(Run* run) {
+  for (int level = 1; level <= 3; ++level) show_category_list(run, level);
+}
+
+void copy_maker_name(Run* run, const std::string& maker) {
+  size_t take = maker.size() < kMakerNameSize - 1 ? maker.size() : kMakerNameSize - 1;
+  std::memcpy(run->maker_name, maker.data(), take);
+  run->maker_name[take] = '\0';
+}
+
+}  // namespace
+
+void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
+              const char* list_file_argument) {
+  *run = Run();
+  run->view = view;
+  run->downloader = downloader;
+  run->program_directory = program_directory;
+  view->show_status(kStatusDownloadingLists);
+  run->destination_code = destination_code_for_index(0, run->destination_code);
+  show_all_category_lists(run);
+  if (std::strlen(list_file_argument) < sizeof run->current_list_file)
+    std::strcpy(run->current_list_file, list_file_argument);
+  run->list_download_mode = run->current_list_file[0] ? 0 : 1;
+  store::take_backups(program_directory);
+}
+
+void choose_destination(Run* run, int index) {
+  run->destination_code = destination_code_for_index(index, run->destination_code);
+  run->major_item = run->class_item = run->figure_entry = 0;
+  run->view->clear_category_lists();
+  show_all_category_lists(run);
+}
+
+void choose_major_item(Run* run, int row) {
+  if (row < 0 || row >= store::kMajorItems || row == run->major_item) return;
+  run->major_item = row;
+  run->class_item = run->figure_entry = 0;
+  show_category_list(run, 2);
+  show_category_list(run, 3);
+}
+
+void choose_class_item(Run* run, int row) {
+  if (row < 0 || row >= store::kClassItems || row == run->class_item) return;
+  run->class_item = row;
+  run->figure_entry = 0;
+  show_category_list(run, 3);
+}
+
+bool adopt_list_file(Run* run, const char* path) {
+  if (std::strlen(path) >= sizeof run->current_list_file) return false;
+  std::strcpy(run->current_list_file, path);
+  run->view->show_caption(catalogue::list_caption(path));
+  std::vector<std::string> makers;
+  catalogue::read_maker_names(path, &makers);
+  run->view->show_makers(makers);
+  choose_maker(run, makers.empty() ? std::string() : makers[0]);
+  run->view->show_status(kStatusChooseDestination);
+  return true;
+}
+
+void choose_maker(Run* run, const std::string& maker) {
+  copy_maker_name(run, maker);
+  catalogue::PartRows rows;
+  catalogue::read_part_rows(run->current_list_file, maker.c_str(), false, &rows);
+  run->view->show_part_lists(rows.added, rows.deleted);
+}
+
+void initialise(Run* run) {
+  if (!store::restore_backups(run->program_directory.c_str()))
+    run->view->tell(kRestoreFailed, kInitialiseCaption);
+  show_all_category_lists(run);
+}
+
+bool cancel(Run* run) {
+  if (store::restore_backups(run->program_directory.c_str())) return true;
+  run->view->tell(kRestoreFailed, kCancelCaption);
+  return false;
+}
+
+void close_run(Run* run) { store::delete_backups(run->program_directory.c_str()); }
+
+}  // namespace flow

@@ -1,0 +1,72 @@
+#include "store/backups.h"
+
+#include <string>
+
+#include "platform/files.h"
+#include "store/classification.h"
+#include "store/parts_index.h"
+#include "suite/data_path.h"
+
+namespace store {
+namespace {
+
+// The order in which the copies are taken, restored and deleted.
+const int kBackupOrder[] = {10, 0, 2, 3, 4};
+
+std::string work_path(const char* program_directory, const char* name) {
+  char path[512];
+  suite::join_data_path(program_directory, suite::kWorkFolder, name, path, sizeof path);
+  return path;
+}
+
+std::string index_path(const char* program_directory) {
+  char path[512];
+  suite::join_data_path(program_directory, suite::kPartsFolder, kPartsIndexName, path,
+                        sizeof path);
+  return path;
+}
+
+// Copies `copy` beside `original` and puts it in place whole. A missing
+// copy is nothing to bring back.
+bool bring_back(const std::string& copy, const std::string& original) {
+  if (!plat::file_exists(copy.c_str())) return true;
+  std::string fresh = original + ".new";
+  if (plat::copy_file(copy.c_str(), fresh.c_str(), false) &&
+      plat::replace_file(fresh.c_str(), original.c_str()))
+    return true;
+  plat::delete_file(fresh.c_str());
+  return false;
+}
+
+}  // namespace
+
+void take_backups(const char* program_directory) {
+  plat::create_directory(work_path(program_directory, "").c_str());
+  for (int code : kBackupOrder) {
+    std::string original = classification_file_path(program_directory, code);
+    std::string copy = classification_file_path(program_directory, code + 100);
+    plat::delete_file(copy.c_str());
+    plat::copy_file(original.c_str(), copy.c_str(), false);
+  }
+  std::string copy = work_path(program_directory, kPartsIndexBackupName);
+  plat::delete_file(copy.c_str());
+  plat::copy_file(index_path(program_directory).c_str(), copy.c_str(), false);
+}
+
+bool restore_backups(const char* program_directory) {
+  bool all = true;
+  for (int code : kBackupOrder)
+    all &= bring_back(classification_file_path(program_directory, code + 100),
+                      classification_file_path(program_directory, code));
+  all &= restore_parts_index(program_directory);
+  return all;
+}
+
+void delete_backups(const char* program_directory) {
+  for (int code : kBackupOrder)
+    plat::delete_file(classification_file_path(program_directory, code + 100).c_str());
+  for (const char* name : {kPartsIndexName, kPartsIndexBackupName, "TRBHN.LZH"})
+    plat::delete_file(work_path(program_directory, name).c_str());
+}
+
+}  // namespace store
