@@ -30,6 +30,12 @@ struct ListEntry {
 // Gives the number of keys stored.
 int split_list_keys(const char* keys, size_t length, int32_t* part_numbers, int16_t* flags);
 
+// The decimal number at the start of text[0..end), as atoi reads it
+// (blanks, a sign, digits), but held to the 32-bit range instead of
+// overflowing on a long run of digits. Part numbers of keys and the dates
+// of the maintenance state file are read with it.
+int32_t leading_number(const char* text, const char* end);
+
 // Fills the figure name and kind code of *entry from a value text (ended by
 // its first NUL or carriage return). The other fields are left alone.
 void parse_list_value(const char* value, ListEntry* entry);

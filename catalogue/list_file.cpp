@@ -37,6 +37,31 @@ void read_maker_names(const char* list_file, std::vector<std::string>* makers) {
   }
 }
 
+void read_list_part_numbers(const char* list_file, std::vector<int32_t>* parts) {
+  parts->clear();
+  std::vector<std::string> makers;
+  read_maker_names(list_file, &makers);
+  std::vector<char> keys(kKeyListSize);
+  for (const std::string& maker : makers) {
+    if (maker.empty()) continue;
+    // A list that fills the buffer to its last two bytes may be cut: ask
+    // again with twice the room until it is whole.
+    uint32_t length;
+    while ((length = plat::profile_read(maker.c_str(), nullptr, "", keys.data(),
+                                        static_cast<uint32_t>(keys.size()), list_file)) +
+               2 >= keys.size() &&
+           keys.size() < (64u << 20))
+      keys.resize(keys.size() * 2);
+    size_t usable = whole_names_length(keys.data(), length, static_cast<uint32_t>(keys.size()));
+    for (size_t at = 0; at < usable;) {
+      const char* key = keys.data() + at;
+      size_t key_length = strnlen(key, usable - at);
+      parts->push_back(leading_number(key, key + key_length));
+      at += key_length + 1;
+    }
+  }
+}
+
 std::string numbered_row(int part_number, const char* figure_name) {
   char row[16 + kFigureNameSize];
   std::snprintf(row, sizeof row, "%6d  %s", part_number, figure_name);

@@ -5,6 +5,7 @@
 // empty.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct PartRows {
 // The rows of one maker's entries in key order: the figure name alone, or
 // with_numbers the "%6d  %s" text of part number and figure name.
 void read_part_rows(const char* list_file, const char* maker, bool with_numbers, PartRows* rows);
+
+// The part number of every key of every maker section, sections in file
+// order and keys in section order, however many keys a section holds: the
+// number at the start of each "%d,%d" key.
+void read_list_part_numbers(const char* list_file, std::vector<int32_t>* parts);
 
 // One row as the preview dialog shows it.
 std::string numbered_row(int part_number, const char* figure_name);

@@ -7,8 +7,8 @@ namespace {
 bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The decimal number at the start of a key, as atoi reads it, but held to
-// the 32-bit range instead of overflowing on a long run of digits.
+}  // namespace
+
 int32_t leading_number(const char* p, const char* end) {
   while (p < end && is_space(*p)) ++p;
   bool negative = false;
@@ -22,8 +22,6 @@ int32_t leading_number(const char* p, const char* end) {
   if (value > 2147483647LL) value = 2147483647LL;
   return (int32_t)value;
 }
-
-}  // namespace
 
 int split_list_keys(const char* keys, size_t length, int32_t* part_numbers, int16_t* flags) {
   int count = 0;

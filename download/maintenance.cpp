@@ -1,0 +1,53 @@
+#include "download/maintenance.h"
+
+#include <cstdio>
+
+#include "download/list_dates.h"
+#include "platform/profile.h"
+#include "suite/data_path.h"
+
+namespace download {
+namespace {
+
+const char kSection[] = "日付";
+constexpr unsigned kValueSize = 80;
+
+std::string date_key(int n) {
+  char key[16];
+  std::snprintf(key, sizeof key, "TMPDATE%02d", n);
+  return key;
+}
+
+}  // namespace
+
+MaintenanceState::MaintenanceState(const char* program_directory) {
+  char path[512];
+  suite::join_data_path(program_directory, suite::kSettingsFolder, "bhnmente.dat", path,
+                        sizeof path);
+  path_ = path;
+}
+
+std::string MaintenanceState::read(const char* key) const {
+  char value[kValueSize];
+  plat::profile_read(kSection, key, "", value, kValueSize, path_.c_str());
+  return value;
+}
+
+void MaintenanceState::write(const char* key, const std::string& value) const {
+  plat::profile_write(kSection, key, value.c_str(), path_.c_str());
+}
+
+std::string MaintenanceState::last_date() const { return read("LASTDATE"); }
+void MaintenanceState::set_last_date(const std::string& date) const { write("LASTDATE", date); }
+
+int MaintenanceState::list_count() const { return leading_number(read("DATSUU").c_str()); }
+void MaintenanceState::set_list_count(int count) const {
+  write("DATSUU", std::to_string(count));
+}
+
+std::string MaintenanceState::list_date(int n) const { return read(date_key(n).c_str()); }
+void MaintenanceState::set_list_date(int n, const std::string& date) const {
+  write(date_key(n).c_str(), date);
+}
+
+}  // namespace download
