@@ -14,6 +14,11 @@ enum : unsigned {
   WM_DL_PENDING = 0x0C64,
 };
 
+// Or-ed into the tag of a WM_DL_FAILED report when the server could not be
+// reached at all (no connection, or no answer in time), as against an
+// answer other than 200.
+enum : uint32_t { DL_FAILED_UNREACHABLE = 0x10000 };
+
 enum : int32_t {
   DL_TAG_PART = 0,     // "BH%07d.DAT", value: part number
   DL_TAG_LIST = 1,     // "pvnbhn_lst%02d%02d%02d.dat", value: yymmdd

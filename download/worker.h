@@ -6,6 +6,7 @@
 
 #include "download/download.h"
 #include "download/maker_host.h"
+#include "download/request_queue.h"
 
 struct DownloadWorker;
 struct HWND__;  // a window handle, as <windows.h> declares it
@@ -33,6 +34,11 @@ void download_worker_destroy(DownloadWorker* worker);
 // was shut down.
 int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
                             int32_t tag, int32_t value);
+// The same, with the queue's own answer: Full when there is no room for now,
+// TooLong when the request can never be queued (also by a worker that was
+// shut down or could not start).
+download::Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local,
+                                       int32_t tag, int32_t value);
 // The window that receives the reports; null posts them nowhere.
 void download_worker_set_window(DownloadWorker* worker, HWND__* window);
 void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing);

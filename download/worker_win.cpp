@@ -299,8 +299,14 @@ void download_worker_destroy(DownloadWorker* worker) {
 
 int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
                             int32_t tag, int32_t value) {
+  Queued queued = download_worker_offer(worker, remote, local, tag, value);
+  return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
+}
+
+Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local,
+                             int32_t tag, int32_t value) {
   forward_slashes(remote);
-  if (worker->shut || !start(worker)) return 0;
+  if (worker->shut || !start(worker)) return Queued::TooLong;
   EnterCriticalSection(&worker->lock);
   // The event stays set while the queue holds a request (the worker resets
   // it only on finding the queue empty), so only the first request into an
@@ -310,7 +316,7 @@ int download_worker_request(DownloadWorker* worker, char* remote, const char* lo
   Queued queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
   LeaveCriticalSection(&worker->lock);
   if (queued == Queued::Added && was_empty) SetEvent(worker->pending);
-  return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
+  return queued;
 }
 
 void download_worker_set_window(DownloadWorker* worker, HWND window) {

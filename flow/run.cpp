@@ -2,8 +2,12 @@
 
 #include <cstring>
 
+#include <cstdio>
+
 #include "catalogue/list_file.h"
+#include "download/download.h"
 #include "flow/destinations.h"
+#include "flow/list_walk.h"
 #include "store/backups.h"
 #include "store/classification.h"
 
@@ -16,6 +20,9 @@ const char kStatusChooseDestination[] =
 const char kRestoreFailed[] =
     "元に戻せなかったファイルがあります。\n"
     "部品データを使っているプログラムを終了してから、もう一度実行して下さい。";
+const char kListFileNameRefused[] =
+    "指定されたリストファイルの名前が正しくありません。(pvnbhn_lst年月日.dat)";
+const char kPartDownloadFailed[] = "部品のダウンロードを失敗しました。(%d)";
 const char kInitialiseCaption[] = "初期化";
 const char kCancelCaption[] = "中止";
 
@@ -48,13 +55,39 @@ void open_run(Run* run, View* view, Downloader* downloader, const char* program_
   run->view = view;
   run->downloader = downloader;
   run->program_directory = program_directory;
+  run->index.program_directory = program_directory;
   view->show_status(kStatusDownloadingLists);
   run->destination_code = destination_code_for_index(0, run->destination_code);
   show_all_category_lists(run);
   if (std::strlen(list_file_argument) < sizeof run->current_list_file)
     std::strcpy(run->current_list_file, list_file_argument);
-  run->list_download_mode = run->current_list_file[0] ? 0 : 1;
+  run->list_download_mode = 0;
+  if (!run->current_list_file[0] || !adopt_command_line_list(run)) {
+    // A name that gives no date cannot be adopted; the walk finds the
+    // lists instead, and the status line says why.
+    if (run->current_list_file[0]) view->show_status(kListFileNameRefused);
+    run->current_list_file[0] = '\0';
+    run->list_download_mode = 1;
+    start_list_walk(run);
+    view->set_enabled(false);
+    view->open_progress();
+  }
   store::take_backups(program_directory);
+}
+
+void on_download_report(Run* run, bool done, uint32_t tag_word, int32_t value) {
+  switch (tag_word & 0xFFFF) {
+    case DL_TAG_LIST:
+      on_list_report(run, done, value, (tag_word & DL_FAILED_UNREACHABLE) != 0);
+      break;
+    case DL_TAG_PART:
+      if (!done) {
+        char text[96];
+        std::snprintf(text, sizeof text, kPartDownloadFailed, value);
+        run->view->show_status(text);
+      }
+      break;
+  }
 }
 
 void choose_destination(Run* run, int index) {
@@ -110,6 +143,9 @@ bool cancel(Run* run) {
   return false;
 }
 
-void close_run(Run* run) { store::delete_backups(run->program_directory.c_str()); }
+void close_run(Run* run) {
+  store::delete_backups(run->program_directory.c_str());
+  if (run->list_download_mode == 1) delete_walk_list_files(run);
+}
 
 }  // namespace flow

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
+
+#include "store/parts_index.h"
 
 namespace flow {
 
@@ -28,6 +31,17 @@ class View {
                                const std::vector<std::string>& deleted) = 0;
   // A message box with an OK button.
   virtual void tell(const char* text, const char* caption) = 0;
+  // The main dialog taking input or not, while the list walk runs.
+  virtual void set_enabled(bool enabled) = 0;
+  // The progress dialog "DOWNLOAD", and its text (the status line shows
+  // the same text).
+  virtual void open_progress() = 0;
+  virtual void close_progress() = 0;
+  virtual void show_progress(const char* text) = 0;
+  // The list selection dialog "SELST", modal: it calls list_selection_lines
+  // when it opens and choose_listed_file on 了解. Its result: 1 when a list
+  // file was chosen, 0 when there was nothing to choose.
+  virtual int run_list_selection() = 0;
 
  protected:
   ~View() = default;
@@ -37,9 +51,14 @@ class View {
 // or a fake in the tests.
 class Downloader {
  public:
-  // Queues `remote` to be written to `local`; false when it could not be
-  // queued.
-  virtual bool request(const char* remote, const char* local, int32_t tag, int32_t value) = 0;
+  enum Handed {
+    kQueued,   // queued, or dropped as already queued or recently finished
+    kNoRoom,   // the queue is full for now: offer it again after a report
+    kRefused,  // never to be queued (a path too long for the worker)
+  };
+  // Queues `remote` (backslashes are sent as slashes) to be written to
+  // `local`, with the tag and value its report will carry.
+  virtual Handed request(const char* remote, const char* local, int32_t tag, int32_t value) = 0;
 
  protected:
   ~Downloader() = default;
@@ -47,6 +66,19 @@ class Downloader {
 
 constexpr int kListFilePathSize = 260;
 constexpr int kMakerNameSize = 40;
+
+// A request the worker had no room for yet.
+struct WaitingRequest {
+  std::string remote, local;
+  int32_t tag, value;
+};
+
+enum class WalkState {
+  None,      // no walk in this run (a list file came on the command line)
+  Running,   // the main dialog waits for LASTDATE's report
+  Complete,  // every day down to LASTDATE was checked
+  Cut,       // ended early: by the user, or the server could not be reached
+};
 
 struct Run {
   View* view;
@@ -61,13 +93,27 @@ struct Run {
   int figure_entry;  // row of the figure list
   char maker_name[kMakerNameSize];
   int nothing_registered;
+  WalkState walk;
+  std::string walk_last_day;  // LASTDATE as the walk's last report shows it
+  // Requests in the order they were made, waiting for room in the worker's
+  // queue: no request is lost to a full queue.
+  std::deque<WaitingRequest> waiting;
+  store::PartsIndexStore index;
 };
 
 // Opening: destination 3DCAD with its category lists, the guidance in the
-// status line, the command-line list file as current list file (a walk is
-// due without one), and the safety copies of the suite's files.
+// status line; then the command-line list file is adopted (the list
+// selection opens at once), or the list walk starts behind the progress
+// dialog with the main dialog disabled; last the safety copies of the
+// suite's files are taken.
 void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
               const char* list_file_argument);
+
+// A report of the download worker: WM_DL_DONE (done) or WM_DL_FAILED with
+// the request's tag in the low 16 bits of `tag_word`, and its value.
+void on_download_report(Run* run, bool done, uint32_t tag_word, int32_t value);
+// WM_DL_PENDING: the worker has room again for waiting requests.
+void on_download_pending(Run* run);
 
 // A destination radio button, by index 0-4: its category lists from the top.
 void choose_destination(Run* run, int index);
@@ -89,7 +135,39 @@ void initialise(Run* run);
 // close; false, with the safety copies kept and the user told, when a file
 // could not be brought back, so that 中止 can be tried again.
 bool cancel(Run* run);
-// 了解 and the end of 中止: the safety copies and work files go.
+// 了解 and the end of 中止: the safety copies and work files go, and after a
+// walk the list files it received.
 void close_run(Run* run);
+
+// リスト選択 (and the end of the walk): the list selection dialog; the
+// chosen list is shown, or the status line says there is none.
+void choose_list(Run* run);
+// The way out of a long walk from the progress dialog: the walk ends with
+// what has arrived so far.
+void stop_list_walk(Run* run);
+
+// The list selection dialog's steps. Opening: false when there is nothing
+// to choose (DATSUU missing or 0); else the titles of the walk's list files
+// newest first and the line of the current list file (0 when none is). It
+// moves LASTDATE to the oldest of them, unless the walk was cut short and
+// older days were never checked.
+bool list_selection_lines(Run* run, std::vector<std::string>* titles, int* selected);
+// 了解 on a line: that file becomes the current list file and the preview
+// data of every part it names is requested.
+void choose_listed_file(Run* run, int line);
+
+// Sends a request now, or keeps it until the worker has room, behind those
+// already waiting. Every request of a run goes through here.
+void send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
+                  int32_t value);
+// A part's data from the server, for registration (merged into the parts
+// index at once) or for preview. False for a part number outside
+// 1001-60000 or a local file already there.
+bool request_part_data(Run* run, int32_t part, bool preview);
+// The part file path of the part, or of part 24501 when it has none; with
+// request, the part's data is asked for first.
+std::string request_part_file(Run* run, bool request, bool preview, int32_t part);
+// Preview data for every key of every maker section of a list file.
+void request_list_previews(Run* run, const char* list_file);
 
 }  // namespace flow

@@ -31,7 +31,10 @@
 #define IDC_PREVIEW          906
 #define IDC_TEXT_IMPORT      907
 #define IDC_ARROW_PICTURE    1001
-#define IDC_ADOPT_LIST       1001 // command sent by initialisation, not a control
+#define IDC_STOP_WALK        1002 // command from the progress dialog's 中断, not a control
+
+// List selection "SELST".
+#define IDC_LISTS            401
 
 // The arrow bitmap and the icon are named resources: "YAZIRUSI", "ZKI".
-// Dialog templates are named too: "ZKLST", "DOWNLOAD".
+// Dialog templates are named too: "ZKLST", "DOWNLOAD", "SELST".

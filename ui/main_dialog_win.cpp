@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "catalogue/file_chooser.h"
+#include "download/download.h"
 #include "download/maker_host.h"
 #include "download/request_queue.h"
 #include "download/worker.h"
@@ -24,10 +25,23 @@ const char kHelpPage[] = "http://" PARTSDL_MAKER_HOST "/pvnhp/down/parts/downloa
 // A maker is looked up by at most this many bytes of its row.
 constexpr size_t kMakerRowMax = 79;
 
+INT_PTR CALLBACK list_selection_proc(HWND, UINT, WPARAM, LPARAM);
+
+// The progress dialog does nothing itself; its 中断 asks the main dialog to
+// end the list walk.
+INT_PTR CALLBACK progress_proc(HWND progress, UINT message, WPARAM wparam, LPARAM) {
+  if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL)
+    PostMessageA(GetWindow(progress, GW_OWNER), WM_COMMAND, IDC_STOP_WALK, 0);
+  return 0;
+}
+
 // The run's view over the dialog's controls.
 class DialogView : public flow::View {
  public:
   HWND dialog = nullptr;
+  HWND progress = nullptr;
+  HINSTANCE instance = nullptr;
+  flow::Run* run = nullptr;
 
   void show_category_list(int level, const std::vector<std::string>* rows,
                           int selected) override {
@@ -56,18 +70,70 @@ class DialogView : public flow::View {
   void tell(const char* text, const char* caption) override {
     MessageBoxA(dialog, text, caption, MB_OK);
   }
+  void set_enabled(bool enabled) override { EnableWindow(dialog, enabled); }
+  void open_progress() override {
+    if (!progress) progress = CreateDialogParamA(instance, "DOWNLOAD", dialog, progress_proc, 0);
+  }
+  void close_progress() override {
+    if (progress) DestroyWindow(progress);
+    progress = nullptr;
+  }
+  void show_progress(const char* text) override {
+    show_status(text);
+    if (progress) SetDlgItemTextA(progress, IDC_STATUS, text);
+  }
+  int run_list_selection() override {
+    return static_cast<int>(DialogBoxParamA(instance, "SELST", dialog, list_selection_proc,
+                                            reinterpret_cast<LPARAM>(run)));
+  }
 };
+
+// "SELST": opens on the titles of the walk's list files, or closes at once
+// with 0 when there are none; 了解 takes the selected line.
+INT_PTR CALLBACK list_selection_proc(HWND selection, UINT message, WPARAM wparam,
+                                     LPARAM lparam) {
+  flow::Run* run = reinterpret_cast<flow::Run*>(GetWindowLongPtrA(selection, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(selection, DWLP_USER, lparam);
+      run = reinterpret_cast<flow::Run*>(lparam);
+      std::vector<std::string> titles;
+      int selected = 0;
+      if (!flow::list_selection_lines(run, &titles, &selected)) {
+        EndDialog(selection, 0);
+        return TRUE;
+      }
+      HWND list = GetDlgItem(selection, IDC_LISTS);
+      fill_list_box(list, titles);
+      SendMessageA(list, LB_SETCURSEL, selected, 0);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK && run) {
+        int line = static_cast<int>(SendDlgItemMessageA(selection, IDC_LISTS, LB_GETCURSEL, 0, 0));
+        flow::choose_listed_file(run, line < 0 ? 0 : line);
+        EndDialog(selection, 1);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
 
 // The run's downloads go to the program's worker.
 class WorkerDownloader : public flow::Downloader {
  public:
   DownloadWorker* worker = nullptr;
 
-  bool request(const char* remote, const char* local, int32_t tag, int32_t value) override {
+  Handed request(const char* remote, const char* local, int32_t tag, int32_t value) override {
     char path[download::kMaxPath + 1];
-    if (std::strlen(remote) >= sizeof path) return false;
+    if (std::strlen(remote) >= sizeof path) return kRefused;
     std::strcpy(path, remote);
-    return download_worker_request(worker, path, local, tag, value) == 1;
+    switch (download_worker_offer(worker, path, local, tag, value)) {
+      case download::Queued::Full: return kNoRoom;
+      case download::Queued::TooLong: return kRefused;
+      default: return kQueued;
+    }
   }
 };
 
@@ -101,6 +167,8 @@ int selected_row(HWND dialog, int id) {
 
 void initialise_dialog(HWND dialog, MainDialog* state) {
   state->view.dialog = dialog;
+  state->view.instance = state->setup.instance;
+  state->view.run = &state->run;
   state->downloader.worker = state->setup.worker;
   state->archive_library = LoadLibraryA("UNLHA32.DLL");
   SetDlgItemTextA(dialog, IDC_DEST_3DCAD, "3DCAD");
@@ -116,6 +184,7 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
 }
 
 void close_dialog(HWND dialog, MainDialog* state) {
+  state->view.close_progress();
   flow::close_run(&state->run);
   attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
   if (state->arrow) DeleteObject(state->arrow);
@@ -162,6 +231,12 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
     case IDC_INITIALISE:
       flow::initialise(run);
       break;
+    case IDC_LIST_SELECT:
+      flow::choose_list(run);
+      break;
+    case IDC_STOP_WALK:
+      flow::stop_list_walk(run);
+      break;
     case IDC_HELP_PAGE:
       ShellExecuteA(dialog, "open", kHelpPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
       break;
@@ -181,6 +256,15 @@ INT_PTR CALLBACK main_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
       on_command(dialog, state, LOWORD(wparam), HIWORD(wparam));
       // A handled change of the classification item is reported as handled.
       return LOWORD(wparam) == IDC_CLASS_ITEMS && HIWORD(wparam) == LBN_SELCHANGE;
+    case WM_DL_DONE:
+    case WM_DL_FAILED:
+      if (state)
+        flow::on_download_report(&state->run, message == WM_DL_DONE,
+                                 static_cast<uint32_t>(wparam), static_cast<int32_t>(lparam));
+      return 0;
+    case WM_DL_PENDING:
+      if (state) flow::on_download_pending(&state->run);
+      return 0;
   }
   return 0;
 }

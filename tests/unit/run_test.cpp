@@ -1,10 +1,15 @@
 // A run of the main dialog, driven as the dialog drives it, with a view that
 // records what it is shown: opening, the category lists, adopting a list
 // file, and bringing the suite's files back on 初期化 and 中止.
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "download/download.h"
+#include "download/list_dates.h"
+#include "download/maintenance.h"
 #include "flow/run.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
@@ -15,9 +20,13 @@ using oktest::put_file;
 namespace {
 
 struct RecordingView : flow::View {
-  std::vector<std::string> shown;  // "list L rows|keep sel S", "status ...", ...
+  std::vector<std::string> shown;  // "list L rows|keep sel S", "clear"
   std::vector<std::string> makers, added, deleted;
-  std::string caption, status, told;
+  std::string caption, status, told, progress;
+  bool enabled = true, progress_open = false;
+  int selections = 0;
+  int choose_line = 0;  // what the user picks in the list selection
+  flow::Run* run = nullptr;
 
   void show_category_list(int level, const std::vector<std::string>* rows,
                           int selected) override {
@@ -36,11 +45,41 @@ struct RecordingView : flow::View {
   void tell(const char* text, const char* caption_text) override {
     told = std::string(caption_text) + ": " + text;
   }
+  void set_enabled(bool on) override { enabled = on; }
+  void open_progress() override { progress_open = true; }
+  void close_progress() override { progress_open = false; }
+  void show_progress(const char* text) override { progress = status = text; }
+  int run_list_selection() override {
+    ++selections;
+    std::vector<std::string> titles;
+    int selected;
+    if (!flow::list_selection_lines(run, &titles, &selected)) return 0;
+    flow::choose_listed_file(run, choose_line);
+    return 1;
+  }
 };
 
-struct NoDownloads : flow::Downloader {
-  bool request(const char*, const char*, int32_t, int32_t) override { return false; }
+// The worker's queue, holding `room` requests; finished ones leave it.
+struct FakeWorker : flow::Downloader {
+  struct Request {
+    std::string remote, local;
+    int32_t tag, value;
+  };
+  std::vector<Request> handed;  // every request queued, in order
+  size_t room = 1000000, queued = 0, most_queued = 0;
+
+  Handed request(const char* remote, const char* local, int32_t tag, int32_t value) override {
+    if (queued == room) return kNoRoom;
+    handed.push_back({remote, local, tag, value});
+    most_queued = std::max(most_queued, ++queued);
+    return kQueued;
+  }
 };
+
+std::string today_text() {
+  plat::LocalDate t = plat::today();
+  return download::list_date_text(download::list_date(t.year, t.month, t.day));
+}
 
 std::string program_folder(const char* name) {
   std::string dir = oktest::scratch_folder(name);
@@ -56,17 +95,19 @@ std::string content(const std::string& path) {
 struct Opened {
   std::string dir;
   RecordingView view;
-  NoDownloads downloads;
+  FakeWorker worker;
   flow::Run run;
 };
 
-// A program folder with a parts index and the sheets destination's file,
-// and a run opened on it.
+// A program folder with a parts index, the sheets destination's file and
+// LASTDATE today, and a run opened on it.
 void open(Opened* o, const char* name, const char* list_file = "") {
   o->dir = program_folder(name);
   put_file(o->dir + "HDPARTS\\TRBHN.DAT", "index at opening");
   put_file(o->dir + "HDINI\\VGZLST4.INI", "sheets at opening");
-  flow::open_run(&o->run, &o->view, &o->downloads, o->dir.c_str(), list_file);
+  put_file(o->dir + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + today_text() + "\r\n");
+  o->view.run = &o->run;
+  flow::open_run(&o->run, &o->view, &o->worker, o->dir.c_str(), list_file);
 }
 
 }  // namespace
@@ -83,13 +124,8 @@ TEST(a_run_opens_on_3dcad_with_copies_of_the_suite_files) {
   ok(content(o.dir + "HDTMP\\TRBHNBAK.DAT") == "index at opening" &&
          content(o.dir + "HDTMP\\VGZLST4.INI") == "sheets at opening",
      "copies taken\n");
-  ok(o.run.list_download_mode == 1, "without a list file the walk is due\n");
-
-  Opened given;
-  open(&given, "open_with_list", "C:\\LST\\pvnbhn_lst240401.dat");
-  ok(given.run.list_download_mode == 0 &&
-         std::string(given.run.current_list_file) == "C:\\LST\\pvnbhn_lst240401.dat",
-     "the command line's list file is taken as it is\n");
+  ok(o.run.list_download_mode == 1 && !o.view.enabled && o.view.progress_open,
+     "without a list file the walk runs behind the progress dialog\n");
 }
 
 TEST(destinations_and_items_refill_the_lists_below_them) {
@@ -191,4 +227,177 @@ TEST(a_restore_that_fails_keeps_the_file_whole_and_the_dialog_open) {
   ok(!o.view.told.empty(), "初期化 tells the failure\n");
 #endif
   ok(flow::cancel(&o.run) && content(sheets) == "sheets at opening", "a second 中止 succeeds\n");
+}
+
+TEST(list_dates_step_back_over_month_and_year_ends) {
+  static const struct {
+    int today, last;
+    const char* days;
+  } walks[] = {
+      {60301, 60226, "060301 060228 060227 060226"},
+      {80301, 80228, "080301 080229 080228"},
+      {70102, 61230, "070102 070101 061231 061230"},
+      {61129, 61129, "061129"},
+  };
+  for (const auto& w : walks) {
+    std::string days;
+    for (int day = w.today;; day = download::day_before(day)) {
+      days += (days.empty() ? "" : " ") + download::list_date_text(day);
+      if (day == w.last) break;
+    }
+    ok(days == w.days, "%06d back to %06d: %s\n", w.today, w.last, days.c_str());
+  }
+  ok(download::days_in_month(2000, 2) == 29 && download::days_in_month(2100, 2) == 28 &&
+         download::days_in_month(2008, 13) == 0,
+     "leap years by the Gregorian rule\n");
+  ok(download::list_file_name(download::list_date_text(90105)) == "pvnbhn_lst090105.dat",
+     "5 January 2009\n");
+}
+
+TEST(lastdate_is_put_right_where_the_walk_could_not_reach_it) {
+  static const struct {
+    const char* stored;
+    int last;
+    bool rewritten;
+  } cases[] = {
+      {"061129", 61129, false},  {"", 50608, true},       {"  61129", 61129, true},
+      {"+061129x", 61129, true}, {"061131", 50608, true}, {"abc", 50608, true},
+      {"-61129", 50608, true},   {"991231", 70102, true},  // after today: today
+  };
+  for (const auto& c : cases) {
+    std::string stored;
+    bool rewritten = false;
+    int last = download::walk_last_day(c.stored, 70102, &stored, &rewritten);
+    ok(last == c.last && rewritten == c.rewritten && stored == download::list_date_text(last),
+       "'%s' gives %06d (%s)\n", c.stored, last, stored.c_str());
+  }
+}
+
+TEST(list_reports_record_arrivals_and_end_on_lastdate) {
+  Opened o;
+  open(&o, "reports");
+  o.run.walk_last_day = "061129";
+  const std::string lists = o.dir + "HDTMP\\pvnbhn_lst";
+  put_file(lists + "061201.dat", "[INFO]\r\nTITLE=十二月一日\r\n[M]\r\n1001,0=ドア\r\n");
+  put_file(lists + "061129.dat", "[INFO]\r\nTITLE=十一月二十九日\r\n");
+  o.view.choose_line = 0;
+
+  flow::on_download_report(&o.run, true, DL_TAG_LIST, 61201);
+  ok(o.view.progress == "部品リストファイルをダウンロード中です。(06年12月01日ﾁｪｯｸ中)",
+     "progress %s\n", o.view.progress.c_str());
+  flow::on_download_report(&o.run, false, DL_TAG_LIST, 61130);
+  ok(!o.view.enabled && o.view.selections == 0, "another day leaves the walk running\n");
+  flow::on_download_report(&o.run, true, DL_TAG_LIST, 61129);
+  download::MaintenanceState state(o.dir.c_str());
+  ok(state.list_count() == 2 && state.list_date(1) == "061201" && state.list_date(2) == "061129",
+     "DATSUU=2, TMPDATE01=061201, TMPDATE02=061129\n");
+  ok(o.view.enabled && !o.view.progress_open && o.view.selections == 1,
+     "LASTDATE's report ends the walk and opens the selection\n");
+  ok(state.last_date() == "061129" && o.view.caption == "部品テーブルダウンロード [十二月一日]",
+     "the newest list is shown; LASTDATE is the oldest\n");
+  ok(o.worker.handed.size() == 2 && o.worker.handed[1].remote == "/k-val/HDPARTS\\PARTS000\\P0001001.BHN" &&
+         o.worker.handed[1].local == o.dir + "HDTMP\\VIEW0001001.DAT" &&
+         o.worker.handed[1].tag == DL_TAG_VIEW,
+     "one preview request per key\n");
+
+  o.run.walk = flow::WalkState::Running;
+  o.run.walk_last_day = "090105";
+  flow::on_download_report(&o.run, false, DL_TAG_LIST, 90105);
+  ok(o.run.walk == flow::WalkState::Complete && o.view.progress.find("(09年01月05日") != std::string::npos,
+     "90105 is 090105\n");
+
+  flow::close_run(&o.run);
+  ok(!plat::file_exists((lists + "061201.dat").c_str()) &&
+         !plat::file_exists((lists + "061129.dat").c_str()),
+     "closing deletes the walk's list files\n");
+}
+
+TEST(a_walk_longer_than_the_queue_is_fed_as_the_worker_finishes) {
+  Opened o;
+  open(&o, "long_walk");
+  plat::LocalDate t = plat::today();
+  int day = download::list_date(t.year, t.month, t.day);
+  for (int n = 1; n < 7850; ++n) day = download::day_before(day);
+  put_file(o.dir + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + download::list_date_text(day) + "\r\n");
+  o.worker = FakeWorker();
+  o.worker.room = 700;
+  flow::open_run(&o.run, &o.view, &o.worker, o.dir.c_str(), "");
+  for (size_t finished = 0; finished < o.worker.handed.size(); ++finished) {
+    --o.worker.queued;
+    flow::on_download_pending(&o.run);
+  }
+  bool in_order = true;
+  for (size_t n = 1; n < o.worker.handed.size(); ++n)
+    in_order &= o.worker.handed[n].value == download::day_before(o.worker.handed[n - 1].value);
+  ok(o.worker.handed.size() == 7850 && in_order && o.worker.handed.back().value == day,
+     "7,850 days in order down to LASTDATE (%d)\n", (int)o.worker.handed.size());
+  ok(o.worker.most_queued == 700, "never more than the queue holds\n");
+}
+
+TEST(a_walk_cut_short_keeps_lastdate_for_the_days_never_checked) {
+  Opened o;
+  open(&o, "cut");
+  o.run.walk_last_day = "050608";
+  put_file(o.dir + "HDTMP\\pvnbhn_lst061201.dat", "[INFO]\r\nTITLE=a\r\n");
+  flow::on_download_report(&o.run, true, DL_TAG_LIST, 61201);
+  flow::on_download_report(&o.run, false, DL_TAG_LIST | DL_FAILED_UNREACHABLE, 61130);
+  download::MaintenanceState state(o.dir.c_str());
+  ok(o.run.walk == flow::WalkState::Cut && o.view.enabled && o.view.selections == 1,
+     "an unreachable server ends the walk at once\n");
+  ok(state.last_date() == today_text(), "LASTDATE stays: %s\n", state.last_date().c_str());
+
+  Opened stopped;
+  open(&stopped, "stopped");
+  flow::stop_list_walk(&stopped.run);
+  ok(stopped.view.enabled && stopped.view.status == "部品リストがダウンロードされていません。",
+     "the way out with nothing received\n");
+}
+
+TEST(a_command_line_list_file_is_adopted_only_by_its_name) {
+  std::string source = program_folder("cmdline_src") + "pvnbhn_lst240401.dat";
+  put_file(source, "[INFO]\r\nTITLE=四月\r\n[M]\r\n1001,0=ドア\r\n");
+  Opened o;
+  open(&o, "cmdline", source.c_str());
+  download::MaintenanceState state(o.dir.c_str());
+  ok(o.run.list_download_mode == 0 && o.view.enabled && o.view.selections == 1,
+     "no walk; the selection opens during opening\n");
+  ok(state.list_count() == 1 && state.list_date(1) == "240401" && state.last_date() == "240401",
+     "DATSUU, TMPDATE01 and LASTDATE\n");
+  ok(o.view.caption == "部品テーブルダウンロード [四月]" &&
+         std::string(o.run.current_list_file) == o.dir + "HDTMP\\pvnbhn_lst240401.dat",
+     "the copy in HDTMP\\ is shown\n");
+
+  Opened refused;
+  open(&refused, "cmdline_bad", "C:\\LST\\list240401.dat");
+  ok(refused.run.list_download_mode == 1 && !refused.view.enabled &&
+         refused.view.status.find("名前が正しくありません") != std::string::npos,
+     "another name is refused in the status line and the walk runs\n");
+}
+
+TEST(part_data_requests) {
+  Opened o;
+  open(&o, "parts");
+  o.worker.handed.clear();
+  ok(flow::request_part_data(&o.run, 1001, false) && flow::request_part_data(&o.run, 3001, true) &&
+         flow::request_part_data(&o.run, 60000, true),
+     "three parts\n");
+  ok(o.worker.handed.size() == 3 &&
+         o.worker.handed[0].remote == "/k-val/HDPARTS\\PARTS000\\P0001001.BHN" &&
+         o.worker.handed[0].local == o.dir + "HDTMP\\BH0001001.DAT" && o.worker.handed[0].tag == DL_TAG_PART &&
+         o.worker.handed[1].remote == "/k-val/HDPARTS\\PARTS001\\P0003001.BHN" &&
+         o.worker.handed[2].remote == "/k-val/HDPARTS\\PARTS029\\P0060000.BHN",
+     "paths\n");
+  put_file(o.dir + "HDTMP\\VIEW0002000.DAT", "fetched earlier");
+  ok(!flow::request_part_data(&o.run, 1000, true) && !flow::request_part_data(&o.run, 60001, false) &&
+         !flow::request_part_data(&o.run, 2000, true) && o.worker.handed.size() == 3,
+     "out of range or already there: nothing\n");
+
+  std::string list = o.dir + "HDPARTS\\big.dat";
+  std::string text = "[INFO]\r\nTITLE=x\r\n[M]\r\n";
+  for (int part = 10001; part <= 12600; ++part) text += std::to_string(part) + ",0=p\r\n";
+  put_file(list, text);
+  o.worker.handed.clear();
+  flow::request_list_previews(&o.run, list.c_str());
+  ok(o.worker.handed.size() == 2600 && o.worker.handed.back().value == 12600,
+     "a maker of 2,600 keys has all of them fetched (%d)\n", (int)o.worker.handed.size());
 }
