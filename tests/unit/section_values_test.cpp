@@ -74,41 +74,24 @@ TEST(lookups_agree_with_the_keyed_reader) {
   }
 }
 
-TEST(only_the_first_section_of_a_name_counts) {
-  std::string path = oktest::scratch_folder("twice") + "pvnbhn_lst240401.dat";
-  oktest::put_file(path, "orphan=before any section\r\n[A社]\r\n1001,0=first\r\n[B社]\r\n"
-                         "[a社]\r\n1001,0=second\r\n1002,0=only here\r\n");
-  char value[32];
-  catalogue::SectionValues values;
-  catalogue::read_section_values(path.c_str(), "A社", {"1001,0", "1002,0"}, &values);
-  catalogue::section_value(values, "1001,0", value, sizeof value);
-  ok(std::strcmp(value, "first") == 0, "1001,0 [%s]\n", value);
-  catalogue::section_value(values, "1002,0", value, sizeof value);
-  ok(!value[0], "1002,0 of the second section [%s]\n", value);
-  catalogue::read_section_values(path.c_str(), "", {"orphan"}, &values);
-  catalogue::section_value(values, "orphan", value, sizeof value);
-  ok(std::strcmp(value, "before any section") == 0, "orphan [%s]\n", value);
-}
-
-TEST(only_wanted_keys_are_kept) {
-  std::string path = oktest::scratch_folder("wanted") + "pvnbhn_lst240401.dat";
-  oktest::put_file(path, "[A]\r\n1001,0=a\r\n1002,0=b\r\n1001,0=later\r\n");
-  catalogue::SectionValues values;
-  catalogue::read_section_values(path.c_str(), "A", {"1001,0", "1003,0"}, &values);
-  char value[8];
-  catalogue::section_value(values, "1001,0", value, sizeof value);
-  ok(std::strcmp(value, "a") == 0, "1001,0 [%s]\n", value);
-  catalogue::section_value(values, "1002,0", value, sizeof value);
-  ok(!value[0], "a key not asked for [%s]\n", value);
-  catalogue::section_value(values, "1003,0", value, sizeof value);
-  ok(!value[0], "a key asked for but missing [%s]\n", value);
-}
-
-TEST(a_missing_file_has_no_values) {
-  std::string path = oktest::scratch_folder("missing") + "none.dat";
-  catalogue::SectionValues values;
-  catalogue::read_section_values(path.c_str(), "A社", {"1001,0"}, &values);
-  char value[8] = "x";
-  ok(catalogue::section_value(values, "1001,0", value, sizeof value) == 0 && !value[0],
-     "value [%s]\n", value);
+TEST(first_section_wanted_keys_and_missing_files) {
+  std::string dir = oktest::scratch_folder("twice");
+  oktest::put_file(dir + "a.dat", "orphan=before any section\r\n[A社]\r\n1001,0=first\r\n1003,0=b\r\n1001,0=later\r\n"
+                                  "[B社]\r\n[a社]\r\n1001,0=second\r\n1002,0=only here\r\n");
+  static const struct {
+    const char *file, *section, *key, *value;
+  } cases[] = {
+      {"a.dat", "A社", "1001,0", "first"}, {"a.dat", "A社", "1002,0", ""},  // only the first section of a name counts
+      {"a.dat", "A社", "1003,0", ""},                                       // a key not asked for
+      {"a.dat", "A社", "1004,0", ""},  {"a.dat", "", "orphan", "before any section"}, {"none.dat", "A社", "1001,0", ""},
+  };
+  for (const auto& c : cases) {
+    catalogue::SectionValues values;
+    catalogue::read_section_values((dir + c.file).c_str(), c.section, {"1001,0", "1002,0", "1004,0", "orphan"},
+                                   &values);
+    char value[32] = "x";
+    unsigned got = catalogue::section_value(values, c.key, value, sizeof value);
+    ok(got == std::strlen(c.value) && std::strcmp(value, c.value) == 0, "%s [%s] %s: [%s]\n", c.file, c.section,
+       c.key, value);
+  }
 }
