@@ -1,21 +1,17 @@
 // The keyed reader held to the platform: one table of files, each with the
-// questions asked of it and the exact answers (result and buffer bytes).
-// The same table runs natively against the emulation and, in the Windows
-// build, under Wine against GetPrivateProfileStringA.
-//
-// Where Windows and Wine part, the case says which way the reader goes:
+// questions asked of it and the exact answers (result and buffer bytes),
+// run natively against the emulation and under Wine against
+// GetPrivateProfileStringA. The rest follows Wine, the platform the program
+// is tested on, except where Windows and Wine part:
 // - Case of double-byte letters (Ａ/ａ, Greek, Cyrillic, Roman numerals):
-//   Windows compares names in Unicode, Wine folds ASCII letters only. The
-//   reader follows Windows; maker names are written in full-width letters.
+//   Windows compares names in Unicode, Wine folds ASCII only. The reader
+//   follows Windows; maker names are written in full-width letters.
 // - Cuts inside Shift-JIS text: Wine cuts in Unicode characters and leaves
-//   a byte of the buffer unwritten. The reader cuts in bytes, as the
-//   buffer's size is counted in bytes.
-// - A quoted value that just fits: Wine drops its last character. The
+//   a byte of the buffer unwritten; the reader cuts in bytes, as the buffer.
+// - A quoted value that just fits: Wine drops its last character; the
 //   reader keeps it.
-// - A comment line: Wine finds it when asked for by its name (";k"). To the
-//   reader it is never a key.
-// The rest follows Wine, the platform the program is tested on; nothing
-// in it is known to differ from Windows except where marked.
+// - A comment line: Wine finds it by its name (";k"); to the reader it is
+//   never a key.
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -110,16 +110,6 @@ TEST(profile_many_sections_many_keys_long_values) {
   ok(sound && list.size() == kKeys - 2 && names_in(list)[0] == "1001,0", "key list with a long key\n");
 }
 
-TEST(profile_keys_of_any_form) {
-  std::string path = oktest::scratch_folder("oddkeys") + "odd.dat";
-  oktest::put_file(path, "[A]\r\nabc=1\r\n1,2,3=2\r\n-5,x=3\r\n,=4\r\n 0001,0 =5\r\n99999999999999999999,1=6\r\n");
-  bool sound = false;
-  std::vector<std::string> keys = names_in(ask("A", nullptr, kKeys, path, &sound));
-  ok(sound && keys.size() == 6, "%u keys\n", (unsigned)keys.size());
-  for (size_t k = 0; k < keys.size(); ++k)
-    ok(ask("A", keys[k].c_str(), kValue, path) == std::to_string(k + 1), "key %s\n", keys[k].c_str());
-}
-
 TEST(profile_a_hundred_megabytes) {
   std::string path = oktest::scratch_folder("huge") + "huge.dat";
   std::string chunk;

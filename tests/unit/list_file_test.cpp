@@ -109,18 +109,6 @@ TEST(values_give_name_and_kind) {
   }
 }
 
-TEST(keys_give_number_and_flag) {
-  const char keys[] = "1001,0\0001002,1\0001234,10\0 -7,2\0abc\0\0009\00099999999999,1";
-  int32_t numbers[catalogue::kMaxEntries];
-  int16_t flags[catalogue::kMaxEntries];
-  const int32_t want_numbers[] = {1001, 1002, 1234, -7, 0, 0, 9, 2147483647};
-  const int16_t want_flags[] = {0, 1, 0, 2, 0, 0, 9, 1};
-  int n = catalogue::split_list_keys(keys, sizeof keys - 1, numbers, flags);
-  ok(n == 8, "%d keys\n", n);
-  for (int i = 0; i < n && i < 8; ++i)
-    ok(numbers[i] == want_numbers[i] && flags[i] == want_flags[i], "key %d: %d,%d\n", i, numbers[i], flags[i]);
-}
-
 TEST(caption_filter_and_folder) {
   std::string caption = catalogue::list_caption(list_file("caption", "[INFO]\r\nTITLE = 2024年版 \r\n").c_str());
   ok(caption == "部品テーブルダウンロード [2024年版]", "caption %s\n", caption.c_str());

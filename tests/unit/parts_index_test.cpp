@@ -1,5 +1,6 @@
 // The parts index: merging records from the downloaded index, removing them,
-// writing whole or not at all, and the restore from the backup copy.
+// one write per operation, whole or not at all. (The restore from the backup
+// copy is checked end to end in tests/e2e/backup_test.cpp.)
 #include <cstdint>
 #include <string>
 
@@ -203,19 +204,4 @@ TEST(failed_write_keeps_the_previous_index) {
   plat::fail_writes_after(-1);
   ok(untouched(f, local) && !plat::file_exists((f.local + ".new").c_str()), "index changed by a failed write\n");
   ok(store::merge_part_record(&f.store, 7777) == 1, "merge after the disk recovered\n");
-}
-
-TEST(restore_brings_back_the_backup) {
-  Folder f;
-  std::string backup = local_index();
-  set_record(&backup, 1, 2, 3, 1001, '\xE9');
-  make_folder(&f, "restore", local_index(), "");
-  store::restore_parts_index(f.dir.c_str());
-  ok(content(f.local) == local_index(), "restore without a backup changed the index\n");
-  put_file(f.backup, backup);
-  store::restore_parts_index(f.dir.c_str());
-  ok(content(f.local) == backup && content(f.backup) == backup, "index not restored byte for byte\n");
-  plat::delete_file(f.local.c_str());
-  store::restore_parts_index(f.dir.c_str());
-  ok(content(f.local) == backup, "missing index not restored\n");
 }

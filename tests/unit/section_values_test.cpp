@@ -16,42 +16,19 @@
 namespace {
 
 const char kAwkwardFile[] =
-    "; comment=not a key\r\n"
-    "[INFO]\r\nTITLE=t\r\n"
-    "  [ A社 ]  \r\n"
-    "1001,0=ドア,8,5\r\n"
-    "  1002,1\t=\t 窓 , 3 \t\r\n"
-    "1003,2=\"quoted, kept\"\r\n"
-    "1004,0='single'\r\n"
-    "1005,0=\"unbalanced\r\n"
-    "1006,0=\r\n"
-    "1007,0=a=b=c\r\n"
-    "1001,0=second of the same key\r"
-    "1008,0=after a lone CR\n"
-    "KeyOnly\r\n"
-    ";1009,0=commented out\r\n"
-    "ABC=upper\r\n"
-    "[B社]\r\n"
-    "1001,0=B's door\r\n"
-    "[表ソ]\r\n"
-    "1011,1=表\r\n"
-    "[Ｆ社]\r\n"
-    "1012,0=全角\r\n"
-    "1013,0=\x83\r\n"
-    "1014,0=after a broken pair\r\n"
-    "1015,0\r\n"
-    "1015,0=after a line without value\r\n"
-    "[no bracket\r\n"
-    "1016,0=\x0bvertical tab\x1a\r\n"
-    "[G]\r\n"
-    "1017,0=\x82\x41 is no character, \x87\x90 has an IBM twin\r\n"
+    "; comment=not a key\r\n[INFO]\r\nTITLE=t\r\n  [ A社 ]  \r\n1001,0=ドア,8,5\r\n  1002,1\t=\t 窓 , 3 \t\r\n"
+    "1003,2=\"quoted, kept\"\r\n1004,0='single'\r\n1005,0=\"unbalanced\r\n1006,0=\r\n1007,0=a=b=c\r\n"
+    "1001,0=second of the same key\r1008,0=after a lone CR\nKeyOnly\r\n;1009,0=commented out\r\nABC=upper\r\n"
+    "[B社]\r\n1001,0=B's door\r\n[表ソ]\r\n1011,1=表\r\n[Ｆ社]\r\n1012,0=全角\r\n1013,0=\x83\r\n"
+    "1014,0=after a broken pair\r\n1015,0\r\n1015,0=after a line without value\r\n[no bracket\r\n"
+    "1016,0=\x0bvertical tab\x1a\r\n[G]\r\n1017,0=\x82\x41 is no character, \x87\x90 has an IBM twin\r\n"
     "\x98\x98\x98" "1018,0=a lead byte that takes the 1 along\r\n";
 
 const char* kSections[] = {"A社", "a社", " A社 ", "B社", "表ソ", "INFO", "C社", "", "Ｆ社", "ｆ社", "G"};
-const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0", "1007,0",
-                       "1008,0", "1009,0", "1010,0", "1011,1", "abc", "KeyOnly", "orphan",
-                       "TITLE", " 1001,0 ", "1001,1", "1012,0", "1013,0", "1014,0", "1015,0",
-                       "[no bracket", "1016,0", ";1009,0", "1017,0", "\x98\x98\x98" "1018,0"};
+const char* kKeys[] = {"1001,0", "1002,1", "1003,2", "1004,0", "1005,0", "1006,0", "1007,0", "1008,0", "1009,0",
+                       "1010,0", "1011,1", "abc", "KeyOnly", "orphan", "TITLE", " 1001,0 ", "1001,1", "1012,0",
+                       "1013,0", "1014,0", "1015,0", "[no bracket", "1016,0", ";1009,0", "1017,0",
+                       "\x98\x98\x98" "1018,0"};
 
 }  // namespace
 
