@@ -70,7 +70,8 @@ const Case kCases[] = {
     // Names without regard to case; the file's spelling comes back.
     {"ascii_case", B("[Sec]\r\nKey=v\r\n"), {V("sEC", "kEY", 1, B("v\0")), K("SEC", 4, B("Key\0\0")),
      N(4, B("Sec\0\0"))}},
-    {"full_width_case", B("[Ａｂｃ]\r\nＫｅｙ=全角\r\n"), {V("ａＢＣ", "ｋＥＹ", 4, B("全角\0")), K("ａｂＣ", 7, B("Ｋｅｙ\0\0")),
+    {"full_width_case", B("[Ａｂｃ]\r\nＫｅｙ=全角\r\n"), {V("ａＢＣ", "ｋＥＹ", 4, B("全角\0")),
+     K("ａｂＣ", 7, B("Ｋｅｙ\0\0")),
      N(7, B("Ａｂｃ\0\0"))}},
     {"full_width_key_in_a_section_in_blanks", B("[s]\r\nＫ=1\r\n"), {V(" s ", "ｋ", 1, B("1\0"))}},
     {"full_width_is_not_ascii", B("[ＡＢ]\r\nk=1\r\n[AB]\r\nk=2\r\n"), {V("ab", "k", 1, B("2\0")),
@@ -92,7 +93,8 @@ const Case kCases[] = {
     {"equals_in_value_blank_in_key", B("[s]\r\nmy key = a=b \r\n"), {V("s", "MY KEY", 3, B("a=b\0"))}},
 
     // Quotes: one enclosing pair of either kind goes; anything else stays.
-    {"quoted_values", B("[s]\r\nd=\" x \"\r\ns='y'\r\nh=\"x\r\nt=x\"\r\nm=\"x'\r\nq=\"\r\ne=\"\"\r\n"), {V("s", "d", 3, B(" x \0")),
+    {"quoted_values", B("[s]\r\nd=\" x \"\r\ns='y'\r\nh=\"x\r\nt=x\"\r\nm=\"x'\r\nq=\"\r\ne=\"\"\r\n"),
+     {V("s", "d", 3, B(" x \0")),
      V("s", "s", 1, B("y\0")), V("s", "h", 2, B("\"x\0")), V("s", "t", 2, B("x\"\0")), V("s", "m", 3, B("\"x'\0")),
      V("s", "q", 1, B("\"\0")), V("s", "e", 0, B("\0"))}},
     // Defaults lose trailing spaces (never their first character) and
@@ -138,16 +140,19 @@ const Case kCases[] = {
 
     // Shift-JIS read by character: ー is 0x81 0x5B, ‐ 0x81 0x5D, 表 0x95 0x5C,
     // ア 0x83 0x41, ソ 0x83 0x5C.
-    {"second_byte_brackets_in_sections", B("[\x81\x5B]\r\nk=1\r\n[\x81\x5D]\r\nk=2\r\n[\x95\x5C]\r\nk=3\r\n"), {N(9, B("\x81\x5B\0\x81\x5D\0\x95\x5C\0\0")),
+    {"second_byte_brackets_in_sections", B("[\x81\x5B]\r\nk=1\r\n[\x81\x5D]\r\nk=2\r\n[\x95\x5C]\r\nk=3\r\n"),
+     {N(9, B("\x81\x5B\0\x81\x5D\0\x95\x5C\0\0")),
      V("\x81\x5B", "k", 1, B("1\0")), V("\x81\x5D", "k", 1, B("2\0")), V("\x95\x5C", "k", 1, B("3\0"))}},
     {"second_byte_is_no_close", B("[s]\r\n[\x83\x41\x81\x5D\r\nk=1\r\n[\x81\x5D\r\nj=2\r\n"), {N(2, B("s\0\0")),
      K("s", 4, B("k\0j\0\0")), V("s", "j", 1, B("2\0"))}},
-    {"second_byte_backslash_in_keys", B("[s]\r\n\x95\x5C=1\r\n\x83\x5C=2\r\n\x81\x5B=3\r\n"), {K("s", 9, B("\x95\x5C\0\x83\x5C\0\x81\x5B\0\0")),
+    {"second_byte_backslash_in_keys", B("[s]\r\n\x95\x5C=1\r\n\x83\x5C=2\r\n\x81\x5B=3\r\n"),
+     {K("s", 9, B("\x95\x5C\0\x83\x5C\0\x81\x5B\0\0")),
      V("s", "\x83\x5C", 1, B("2\0"))}},
     // Read through Unicode, a code that is no character (0x8540) comes back
     // as ・, and a character code page 932 holds twice in one form: 纊 0xED40
     // as 0xFA5C, ￢ 0xEEF9 as 0x81CA. Names match in either form.
-    {"codes_read_through_unicode", B("[\xED\x40]\r\nk=\x85\x40\xED\x40\xEE\xF9\r\n"), {V("\xFA\x5C", "k", 6, B("\x81\x45\xFA\x5C\x81\xCA\0")),
+    {"codes_read_through_unicode", B("[\xED\x40]\r\nk=\x85\x40\xED\x40\xEE\xF9\r\n"),
+     {V("\xFA\x5C", "k", 6, B("\x81\x45\xFA\x5C\x81\xCA\0")),
      V("\xED\x40", "K", 6, B("\x81\x45\xFA\x5C\x81\xCA\0")), N(3, B("\xFA\x5C\0\0"))}},
     // A lead byte whose second byte is no character (here CR, or the end of
     // the file) takes that byte with it and reads as ・ (0x81 0x45): both

@@ -71,10 +71,11 @@ TEST(makers_and_their_rows) {
 
 TEST(a_section_shows_at_most_2000_entries_and_no_half_key) {
   std::string text = "[A社]\r\n";
-  for (int i = 0; i < 2500; ++i) text += std::to_string(1001 + i) + (i % 2 ? ",1=D" : ",0=A") + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 2500; ++i)
+    text += std::to_string(1001 + i) + (i % 2 ? ",1=D" : ",0=A") + std::to_string(i) + "\r\n";
   PartRows rows = part_rows(list_file("limit", text), "A社");
-  ok(rows.added.size() == 1000 && rows.deleted.size() == 1000 && rows.deleted.back() == "D1999", "%d added, %d deleted\n",
-     (int)rows.added.size(), (int)rows.deleted.size());
+  ok(rows.added.size() == 1000 && rows.deleted.size() == 1000 && rows.deleted.back() == "D1999",
+     "%d added, %d deleted\n", (int)rows.added.size(), (int)rows.deleted.size());
   // 1700 keys of 13 bytes overflow the 20000-byte key list inside a key:
   // that half key must not show up as an entry of its own.
   text = "[A社]\r\n";
@@ -94,7 +95,8 @@ TEST(values_give_name_and_kind) {
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123,4", "ABCDEFGHIJKLMNOPQRSTUVW", 4},
       // Twelve double-byte characters are 24 bytes: the twelfth does not fit
       // whole and is left out rather than halved.
-      {"あいうえおかきくけこさし", "あいうえおかきくけこさ", 0}, {"Aあいうえおかきくけこさし", "Aあいうえおかきくけこさ", 0},
+      {"あいうえおかきくけこさし", "あいうえおかきくけこさ", 0},
+      {"Aあいうえおかきくけこさし", "Aあいうえおかきくけこさ", 0},
       {"ドア\x83", "ドア", 0},  // a value cut in the middle of a character
       {"A,99999999999999999999", "A", -1},  // any kind, without overflow
   };
@@ -104,8 +106,8 @@ TEST(values_give_name_and_kind) {
     catalogue::parse_list_value(c.value.c_str(), &entry);
     bool padded = true;  // the field is NUL-padded to its end, as it is stored
     for (size_t i = c.name.size(); i < sizeof entry.figure_name; ++i) padded = padded && !entry.figure_name[i];
-    ok(padded && c.name == entry.figure_name && (c.kind < 0 || entry.kind == c.kind), "%s: [%.24s] %d\n", c.value.c_str(),
-       entry.figure_name, entry.kind);
+    ok(padded && c.name == entry.figure_name && (c.kind < 0 || entry.kind == c.kind), "%s: [%.24s] %d\n",
+       c.value.c_str(), entry.figure_name, entry.kind);
   }
 }
 
@@ -126,7 +128,7 @@ TEST(caption_filter_and_folder) {
          catalogue::filter_from_text("").empty(),
      "filter not split at its last character\n");
   // The second byte of 表 is a backslash, not a separator.
-  ok(catalogue::directory_part("C:\\表\\x.dat") == "C:\\表", "%s\n", catalogue::directory_part("C:\\表\\x.dat").c_str());
+  ok(catalogue::directory_part("C:\\表\\x.dat") == "C:\\表", "folder of 表\\x.dat\n");
   ok(catalogue::directory_part("C:\\ソ") == "C:" && catalogue::directory_part("x.dat").empty(), "ソ, no folder\n");
 }
 

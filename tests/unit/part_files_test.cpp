@@ -38,7 +38,8 @@ TEST(kinds_by_header_then_by_name) {
       // is no longer than the header; cut short it is no header.
       {"a.bmp", "PT-V01", 13}, {"a.txt", "PVN-FMZ-V" + std::string(300, 'x'), 20}, {"a.DAT", "PT-V0", -1},
       {"z.dat", " PT-V01", -1}, {"z.dat", "pt-v01", -1}, {"z.txt", std::string(40, ' ') + "PT-V01", 0},
-      {"a.DAT", jw + "f", 18}, {"a.txt", jw + "F", 8}, {"a.jpg", jw.substr(0, 21) + "f", 8}, {"a.csv", jw.substr(0, 13), 8},
+      {"a.DAT", jw + "f", 18}, {"a.txt", jw + "F", 8}, {"a.jpg", jw.substr(0, 21) + "f", 8},
+      {"a.csv", jw.substr(0, 13), 8},
       {"a.HTML", "<html>503</html>", 23}, {"a.JPEG", "<html>", 7}, {"表.TXT", "", 0}, {"BH0001234.DAT", "<html>", -1},
       {"a.phtml", "<html>", -1}, {"ajpeg", "<html>", -1}, {"txt", "", -1},
   };
@@ -64,7 +65,8 @@ TEST(part_data_versions) {
   static const struct {
     std::string bytes;
     int version;
-  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3}, {old, 2}, {old.substr(0, 13), 1}, {"PT-V0", 1}};
+  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3},
+               {old, 2},      {old.substr(0, 13), 1}, {"PT-V0", 1}};
   for (const auto& c : cases) {
     put_file(dir + "P.BHN", c.bytes);
     ok(store::part_data_version((dir + "P.BHN").c_str()) == c.version, "%u bytes [%.6s]\n", (unsigned)c.bytes.size(),

@@ -89,7 +89,8 @@ TEST(merge_places_records) {
   } cases[] = {
       {"slot kept though lower ones are free", [](std::string*) {}, 7777,
        [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
-      {"slot taken: first free slot", [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 3, 7, 0, 5556); },
+      {"slot taken: first free slot",
+       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 3, 7, 0, 5556); },
        7777, [](std::string* i) { set_record(i, 3, 7, 1, 7777, 'n'); }},
       {"slot taken, part present elsewhere",
        [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 20, 0, 5, 7777); }, 7777, nullptr},
@@ -143,7 +144,8 @@ TEST(missing_short_and_long_indexes) {
   // long one loses its extra bytes.
   std::string expected = local_index();
   set_record(&expected, 3, 7, 12, 7777, 'n');
-  make_folder(&f, "index_short", local_index().substr(0, 1000), server_index().substr(0, store::record_offset(3, 7, 13)));
+  make_folder(&f, "index_short", local_index().substr(0, 1000),
+              server_index().substr(0, store::record_offset(3, 7, 13)));
   ok(store::merge_part_record(&f.store, 8888) == 0, "part past a short server index\n");
   ok(store::merge_part_record(&f.store, 7777) == 1 && content(f.local) == expected, "short index\n");
   make_folder(&f, "index_long", local_index() + std::string(100, 'x'), server_index() + std::string(100, 'y'));
