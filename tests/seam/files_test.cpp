@@ -36,15 +36,14 @@ TEST(copy_replaces_or_refuses) {
   ok(!copy_file(none.c_str(), b.c_str(), false) && text(b) == "new", "missing source changed b\n");
   ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) && !file_exists((dir + "d.dat").c_str()),
      "missing source left a target\n");
-  // Open source or target: Wine's CopyFile shares writing of its source, so
-  // a writer that shares reading does not stop it; the emulation follows
-  // Wine. The program never copies a file it is writing.
+  // An open target refuses the copy; an open source allows it when it
+  // shares reading.
   static const struct {
     bool target;
     unsigned access, share;
     bool copies;
   } cases[] = {{true, kRead | kWrite, kShareNone, false}, {false, kRead, kShareRead, true},
-               {false, kWrite, kShareNone, false}, {false, kWrite, kShareRead, true}};
+               {false, kWrite, kShareNone, false}};
   for (const auto& h : cases) {
     put_file(c, "old");
     File* holder = open(h.target ? c : a, h.access, h.share);
@@ -106,6 +105,9 @@ TEST(share_modes_of_two_handles) {
       // A writer that shares reading is refused: the reader does not share writing.
       {kRead, kShareRead, kWrite, kShareRead, false},
       {kRead, kShareRead | kShareWrite, kWrite, kShareRead, true},
+      // Nor may a later opener refuse to share what the first one does.
+      {kRead, kShareRead | kShareWrite, kWrite, kShareWrite, false},
+      {kWrite, kShareRead, kRead, kShareRead, false},
       {kRead | kWrite, kShareNone, kNoAccess, kShareRead | kShareWrite, true},
       {kNoAccess, kShareNone, kRead | kWrite, kShareNone, true},
   };

@@ -111,7 +111,7 @@ TEST(values_give_name_and_kind) {
   }
 }
 
-TEST(caption_filter_and_folder) {
+TEST(caption_and_folder) {
   std::string caption = catalogue::list_caption(list_file("caption", "[INFO]\r\nTITLE = 2024年版 \r\n").c_str());
   ok(caption == "部品テーブルダウンロード [2024年版]", "caption %s\n", caption.c_str());
   caption = catalogue::list_caption(list_file("notitle", "[info]\r\n[A社]\r\n").c_str());
@@ -123,10 +123,6 @@ TEST(caption_filter_and_folder) {
   caption = catalogue::list_caption(list_file("longtitle", "[INFO]\r\nTITLE=" + title + "\r\n").c_str());
   ok(caption == "部品テーブルダウンロード [" + title.substr(0, 79) + "]", "long title %s\n", caption.c_str());
 
-  const char filter[] = "ﾌｧｲﾙ (*.DAT)\0P*.DAT\0";
-  ok(catalogue::filter_from_text("ﾌｧｲﾙ (*.DAT)#P*.DAT#") == std::string(filter, sizeof filter - 1) &&
-         catalogue::filter_from_text("").empty(),
-     "filter not split at its last character\n");
   // The second byte of 表 is a backslash, not a separator.
   ok(catalogue::directory_part("C:\\表\\x.dat") == "C:\\表", "folder of 表\\x.dat\n");
   ok(catalogue::directory_part("C:\\ソ") == "C:" && catalogue::directory_part("x.dat").empty(), "ソ, no folder\n");
