@@ -8,86 +8,68 @@
 #include "tests/support/scratch.h"
 
 using namespace plat;
-using oktest::get_file;
 using oktest::put_file;
 using oktest::scratch_folder;
 
 namespace {
 
-std::string contents_of(const std::string& path) {
+std::string text(const std::string& path) {
   std::string bytes;
-  if (!get_file(path, &bytes)) return "<missing>";
-  return bytes;
+  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
+}
+
+File* open(const std::string& path, unsigned access, unsigned share,
+           Disposition disposition = Disposition::OpenExisting) {
+  return open_file(path.c_str(), access, share, disposition);
 }
 
 }  // namespace
 
-TEST(copy_replaces_target_or_refuses_when_asked) {
+TEST(copy_replaces_or_refuses) {
   std::string dir = scratch_folder("copy");
-  std::string a = dir + "a.dat", b = dir + "b.dat";
-  put_file(a, "new");
-  put_file(b, "old contents");
-
-  ok(!copy_file(a.c_str(), b.c_str(), true), "copy over an existing target with fail_if_exists\n");
-  ok(contents_of(b) == "old contents", "refused copy changed the target: %s\n", contents_of(b).c_str());
-
-  ok(copy_file(a.c_str(), b.c_str(), false), "copy replacing the target failed\n");
-  ok(contents_of(b) == "new", "target after copy: %s\n", contents_of(b).c_str());
-  ok(contents_of(a) == "new", "source after copy: %s\n", contents_of(a).c_str());
-
-  std::string c = dir + "c.dat";
-  ok(copy_file(a.c_str(), c.c_str(), true), "copy to a new target with fail_if_exists failed\n");
-  ok(contents_of(c) == "new", "new target: %s\n", contents_of(c).c_str());
-}
-
-TEST(copy_of_missing_source_fails_and_keeps_target) {
-  std::string dir = scratch_folder("copymissing");
-  std::string b = dir + "b.dat";
-  put_file(b, "kept");
-  ok(!copy_file((dir + "none.dat").c_str(), b.c_str(), false), "copy of a missing source succeeded\n");
-  ok(contents_of(b) == "kept", "target after failed copy: %s\n", contents_of(b).c_str());
-  ok(!copy_file((dir + "none.dat").c_str(), (dir + "c.dat").c_str(), false),
-     "copy of a missing source to a new name succeeded\n");
-  ok(!file_exists((dir + "c.dat").c_str()), "failed copy left a target behind\n");
-}
-
-TEST(copy_fails_onto_exclusively_open_target) {
-  std::string dir = scratch_folder("copyopen");
-  std::string a = dir + "a.dat", b = dir + "b.dat";
+  std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat", none = dir + "none.dat";
   put_file(a, "new");
   put_file(b, "old");
-  File* held = open_file(b.c_str(), kRead | kWrite, kShareNone, Disposition::OpenExisting);
-  ok(held != nullptr, "open of %s failed\n", b.c_str());
-  ok(!copy_file(a.c_str(), b.c_str(), false), "copy onto an exclusively open file succeeded\n");
-  close_file(held);
-  ok(contents_of(b) == "old", "target after failed copy: %s\n", contents_of(b).c_str());
+  ok(!copy_file(a.c_str(), b.c_str(), true) && text(b) == "old", "fail_if_exists copied over b\n");
+  ok(copy_file(a.c_str(), b.c_str(), false) && text(b) == "new" && text(a) == "new", "replacing copy\n");
+  ok(copy_file(a.c_str(), c.c_str(), true) && text(c) == "new", "copy to a free name\n");
+  ok(!copy_file(none.c_str(), b.c_str(), false) && text(b) == "new", "missing source changed b\n");
+  ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) && !file_exists((dir + "d.dat").c_str()),
+     "missing source left a target\n");
+  // An open target refuses the copy; an open source allows it when it
+  // shares reading.
+  static const struct {
+    bool target;
+    unsigned access, share;
+    bool copies;
+  } cases[] = {{true, kRead | kWrite, kShareNone, false}, {false, kRead, kShareRead, true},
+               {false, kWrite, kShareNone, false}};
+  for (const auto& h : cases) {
+    put_file(c, "old");
+    File* holder = open(h.target ? c : a, h.access, h.share);
+    bool copied = copy_file(a.c_str(), c.c_str(), false);
+    close_file(holder);
+    ok(copied == h.copies && text(c) == (h.copies ? "new" : "old"), "%s held %u/%u: copied %d\n",
+       h.target ? "target" : "source", h.access, h.share, copied);
+  }
 }
 
-TEST(move_never_replaces_and_fails_on_missing_source) {
+TEST(move_and_replace_and_delete) {
   std::string dir = scratch_folder("move");
-  std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat";
+  std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat", fresh = dir + "FRESH.DAT";
   put_file(a, "moved");
-  put_file(b, "there");
-  ok(!move_file(a.c_str(), b.c_str()), "move over an existing file succeeded\n");
-  ok(contents_of(a) == "moved" && contents_of(b) == "there", "refused move changed files\n");
-
-  ok(move_file(a.c_str(), c.c_str()), "move to a free name failed\n");
-  ok(!file_exists(a.c_str()), "source still exists after move\n");
-  ok(contents_of(c) == "moved", "moved file: %s\n", contents_of(c).c_str());
-
-  ok(!move_file(a.c_str(), (dir + "d.dat").c_str()), "move of a missing source succeeded\n");
-}
-
-TEST(delete_fails_on_missing_file_and_folder) {
-  std::string dir = scratch_folder("delete");
-  std::string a = dir + "a.dat";
-  ok(!delete_file(a.c_str()), "delete of a missing file succeeded\n");
-  put_file(a, "x");
-  ok(delete_file(a.c_str()), "delete failed\n");
-  ok(!file_exists(a.c_str()), "deleted file still exists\n");
-  std::string sub = dir + "SUB";
-  create_directory(sub.c_str());
-  ok(!delete_file(sub.c_str()), "delete_file removed a folder\n");
+  put_file(b, "there, longer");
+  ok(!move_file(a.c_str(), b.c_str()) && text(a) == "moved" && text(b) == "there, longer", "move replaced b\n");
+  ok(move_file(a.c_str(), c.c_str()) && !file_exists(a.c_str()) && text(c) == "moved", "move to a free name\n");
+  ok(!move_file(a.c_str(), (dir + "d.dat").c_str()), "move of a missing source\n");
+  ok(replace_file(c.c_str(), b.c_str()) && text(b) == "moved" && !file_exists(c.c_str()), "replace\n");
+  put_file(a, "first");
+  ok(replace_file(a.c_str(), fresh.c_str()) && text(fresh) == "first", "replace onto a missing target\n");
+  ok(!replace_file(a.c_str(), b.c_str()) && text(b) == "moved", "replace from a missing source\n");
+  ok(!delete_file(a.c_str()), "delete of a missing file\n");
+  ok(delete_file(b.c_str()) && !file_exists(b.c_str()), "delete\n");
+  create_directory((dir + "SUB").c_str());
+  ok(!delete_file((dir + "SUB").c_str()), "delete_file removed a folder\n");
 }
 
 TEST(open_file_blocks_delete_move_and_replace) {
@@ -96,282 +78,162 @@ TEST(open_file_blocks_delete_move_and_replace) {
   put_file(a, "a");
   put_file(n, "n");
   // Even the most permissive share mode of ours lacks delete sharing.
-  File* reader = open_file(a.c_str(), kRead, kShareRead | kShareWrite, Disposition::OpenExisting);
-  ok(reader != nullptr, "open failed\n");
-  ok(!delete_file(a.c_str()), "delete of an open file succeeded\n");
-  ok(!move_file(a.c_str(), b.c_str()), "move of an open file succeeded\n");
-  ok(!replace_file(a.c_str(), b.c_str()), "replace from an open file succeeded\n");
-  ok(!replace_file(n.c_str(), a.c_str()), "replace over an open file succeeded\n");
+  File* reader = open(a, kRead, kShareRead | kShareWrite);
+  ok(reader && !delete_file(a.c_str()) && !move_file(a.c_str(), b.c_str()), "delete or move of an open file\n");
+  ok(!replace_file(a.c_str(), b.c_str()) && !replace_file(n.c_str(), a.c_str()), "replace from or over an open file\n");
   close_file(reader);
-  ok(contents_of(a) == "a" && contents_of(n) == "n", "blocked operations changed files\n");
-  ok(move_file(a.c_str(), b.c_str()), "move after close failed\n");
-  ok(delete_file(b.c_str()), "delete after close failed\n");
+  ok(text(a) == "a" && text(n) == "n", "blocked operations changed files\n");
+
+  // A handle without data access blocks nothing and checks no sharing.
+  File* probe = open(a, kNoAccess, kShareNone);
+  ok(probe && move_file(a.c_str(), b.c_str()), "move refused because of a no-access handle\n");
+  close_file(probe);
+  ok(text(b) == "a", "moved file: %s\n", text(b).c_str());
 }
 
-TEST(exists_needs_no_access_while_file_is_held_exclusively) {
-  std::string dir = scratch_folder("exists");
-  std::string a = dir + "a.dat";
-  ok(!file_exists(a.c_str()), "missing file exists\n");
-  put_file(a, "abc");
-  File* held = open_file(a.c_str(), kRead | kWrite, kShareNone, Disposition::OpenExisting);
-  ok(held != nullptr, "exclusive open failed\n");
-  ok(file_exists(a.c_str()), "file held exclusively does not exist\n");
-  ok(file_size(a.c_str()) == -1, "file_size opened a file held exclusively\n");
-  close_file(held);
-  ok(file_size(a.c_str()) == 3, "file_size %d\n", (int)file_size(a.c_str()));
-  ok(file_size((dir + "none.dat").c_str()) == -1, "file_size of a missing file\n");
-}
-
-TEST(exclusive_write_and_shared_read_exclude_each_other) {
+TEST(share_modes_of_two_handles) {
   std::string dir = scratch_folder("sharing");
   std::string a = dir + "a.dat";
   put_file(a, "abc");
+  static const struct {
+    unsigned access1, share1, access2, share2;
+    bool second_opens;
+  } cases[] = {
+      {kWrite, kShareNone, kRead, kShareRead, false},
+      {kRead, kShareRead, kRead, kShareRead, true},
+      {kRead, kShareRead, kWrite, kShareNone, false},
+      // A writer that shares reading is refused: the reader does not share writing.
+      {kRead, kShareRead, kWrite, kShareRead, false},
+      {kRead, kShareRead | kShareWrite, kWrite, kShareRead, true},
+      // Nor may a later opener refuse to share what the first one does.
+      {kRead, kShareRead | kShareWrite, kWrite, kShareWrite, false},
+      {kWrite, kShareRead, kRead, kShareRead, false},
+      {kRead | kWrite, kShareNone, kNoAccess, kShareRead | kShareWrite, true},
+      {kNoAccess, kShareNone, kRead | kWrite, kShareNone, true},
+  };
+  for (const auto& c : cases) {
+    File* first = open(a, c.access1, c.share1);
+    File* second = open(a, c.access2, c.share2);
+    ok(first && (second != nullptr) == c.second_opens, "%u/%u then %u/%u: second %s\n", c.access1,
+       c.share1, c.access2, c.share2, second ? "opened" : "refused");
+    close_file(second);
+    close_file(first);
+  }
 
-  File* writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
-  ok(writer != nullptr, "exclusive write open failed\n");
-  File* reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  ok(reader == nullptr, "read open succeeded while held exclusively\n");
+  File* reader = open(a, kRead, kShareRead);
+  ok(!open(a, kWrite, kShareNone, Disposition::CreateAlways), "CreateAlways beside a reader\n");
   close_file(reader);
-  close_file(writer);
+  ok(text(a) == "abc", "refused CreateAlways truncated: %s\n", text(a).c_str());
 
-  reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  ok(reader != nullptr, "shared read open failed\n");
-  File* second = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  ok(second != nullptr, "second shared read open failed\n");
-  writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
-  ok(writer == nullptr, "exclusive write open succeeded while others read\n");
-  close_file(writer);
-  // A writer that shares reading is still refused: the readers do not share writing.
-  writer = open_file(a.c_str(), kWrite, kShareRead, Disposition::OpenExisting);
-  ok(writer == nullptr, "write open succeeded while readers share only reading\n");
-  close_file(writer);
-  close_file(second);
-  close_file(reader);
-
-  writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
-  ok(writer != nullptr, "write open after readers closed failed\n");
-  close_file(writer);
-}
-
-TEST(refused_create_always_does_not_truncate) {
-  std::string dir = scratch_folder("refusedtrunc");
-  std::string a = dir + "a.dat";
-  put_file(a, "keep me");
-  File* reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  File* writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
-  ok(writer == nullptr, "CreateAlways succeeded on a file open for reading\n");
-  close_file(writer);
-  close_file(reader);
-  ok(contents_of(a) == "keep me", "refused CreateAlways truncated: %s\n", contents_of(a).c_str());
+  // Held exclusively, a file still exists but cannot be measured.
+  File* held = open(a, kRead | kWrite, kShareNone);
+  ok(file_exists(a.c_str()) && file_size(a.c_str()) == -1, "exists and size while held\n");
+  close_file(held);
+  ok(file_size(a.c_str()) == 3, "size %d\n", (int)file_size(a.c_str()));
+  ok(!file_exists((dir + "none").c_str()) && file_size((dir + "none").c_str()) == -1, "missing file\n");
 }
 
 TEST(dispositions_keep_truncate_or_refuse) {
   std::string dir = scratch_folder("dispositions");
-  std::string a = dir + "a.dat";
-  ok(open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting) == nullptr,
-     "OpenExisting of a missing file succeeded\n");
-
+  std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat";
+  ok(!open(a, kRead, kShareRead), "OpenExisting of a missing file\n");
   put_file(a, "content");
-  File* f = open_file(a.c_str(), kRead | kWrite, kShareNone, Disposition::OpenAlways);
+  File* f = open(a, kRead | kWrite, kShareNone, Disposition::OpenAlways);
   ok(f && file_length(f) == 7, "OpenAlways did not keep content\n");
   close_file(f);
-
-  ok(open_file(a.c_str(), kWrite, kShareNone, Disposition::CreateNew) == nullptr,
-     "CreateNew of an existing file succeeded\n");
-  ok(contents_of(a) == "content", "refused CreateNew changed the file\n");
-
-  f = open_file(a.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  ok(!open(a, kWrite, kShareNone, Disposition::CreateNew) && text(a) == "content", "CreateNew of a file\n");
+  f = open(a, kWrite, kShareNone, Disposition::CreateAlways);
   ok(f && file_length(f) == 0, "CreateAlways did not truncate\n");
   close_file(f);
+  close_file(open(b, kWrite, kShareNone, Disposition::OpenAlways));
+  close_file(open(c, kWrite, kShareNone, Disposition::CreateNew));
+  ok(file_exists(b.c_str()) && file_exists(c.c_str()), "OpenAlways or CreateNew did not create\n");
 
-  std::string b = dir + "b.dat";
-  f = open_file(b.c_str(), kWrite, kShareNone, Disposition::OpenAlways);
-  ok(f != nullptr, "OpenAlways did not create\n");
-  close_file(f);
-  f = open_file((dir + "c.dat").c_str(), kWrite, kShareNone, Disposition::CreateNew);
-  ok(f != nullptr, "CreateNew of a free name failed\n");
-  close_file(f);
-  ok(file_exists(b.c_str()) && file_exists((dir + "c.dat").c_str()), "created files missing\n");
-}
-
-TEST(folder_in_place_of_file_fails_every_open) {
-  std::string dir = scratch_folder("folderopen");
+  // A folder where a file is expected fails every open and every helper.
   std::string d = dir + "TRBHN.DAT";
   create_directory(d.c_str());
-  ok(!create_directory(d.c_str()), "create_directory of an existing folder succeeded\n");
-  ok(open_file(d.c_str(), kRead, kShareRead, Disposition::OpenExisting) == nullptr, "OpenExisting\n");
-  ok(open_file(d.c_str(), kRead | kWrite, kShareNone, Disposition::OpenAlways) == nullptr, "OpenAlways\n");
-  ok(open_file(d.c_str(), kWrite, kShareNone, Disposition::CreateAlways) == nullptr, "CreateAlways\n");
-  ok(open_file(d.c_str(), kWrite, kShareNone, Disposition::CreateNew) == nullptr, "CreateNew\n");
-  ok(!file_exists(d.c_str()), "a folder counts as an existing file\n");
-  ok(file_size(d.c_str()) == -1, "file_size of a folder\n");
+  ok(!create_directory(d.c_str()), "create_directory of an existing folder\n");
+  for (Disposition disposition : {Disposition::OpenExisting, Disposition::OpenAlways,
+                                  Disposition::CreateAlways, Disposition::CreateNew})
+    ok(!open(d, disposition == Disposition::OpenExisting ? kRead : kWrite, kShareNone, disposition),
+       "disposition %d opened a folder\n", (int)disposition);
   std::string bytes;
-  ok(!read_file(d.c_str(), &bytes), "read_file of a folder succeeded\n");
-  ok(!write_file(d.c_str(), "x", 1), "write_file onto a folder succeeded\n");
+  ok(!file_exists(d.c_str()) && file_size(d.c_str()) == -1, "a folder counts as a file\n");
+  ok(!read_file(d.c_str(), &bytes) && !write_file(d.c_str(), "x", 1), "whole-file helpers on a folder\n");
 }
 
 TEST(offset_reads_and_writes) {
   std::string dir = scratch_folder("offsets");
   std::string a = dir + "a.dat";
-  File* f = open_file(a.c_str(), kRead | kWrite, kShareNone, Disposition::CreateNew);
-  ok(f != nullptr, "create failed\n");
-  ok(write_at(f, 0, "abcdef", 6) == 6, "write at 0\n");
-  ok(write_at(f, 2, "XY", 2) == 2, "overwrite at 2\n");
-  // Past the end: the gap reads back as zero bytes.
-  ok(write_at(f, 10, "Z", 1) == 1, "write past the end\n");
-  ok(file_length(f) == 11, "length %d\n", (int)file_length(f));
-
+  File* f = open(a, kRead | kWrite, kShareNone, Disposition::CreateNew);
+  ok(write_at(f, 0, "abcdef", 6) == 6 && write_at(f, 2, "XY", 2) == 2, "writes\n");
+  ok(write_at(f, 10, "Z", 1) == 1 && file_length(f) == 11, "write past the end\n");
   char buf[16];
-  std::memset(buf, '?', sizeof buf);
   ok(read_at(f, 1, buf, 4) == 4 && std::memcmp(buf, "bXYe", 4) == 0, "read in the middle\n");
-  int64_t got = read_at(f, 8, buf, sizeof buf);
-  ok(got == 3, "short read at the end gave %d\n", (int)got);
-  ok(std::memcmp(buf, "\0\0Z", 3) == 0, "gap is not zero-filled\n");
-  ok(read_at(f, 11, buf, 4) == 0, "read at the end\n");
-  ok(read_at(f, 100, buf, 4) == 0, "read beyond the end\n");
+  // The gap before a write past the end reads back as zero bytes.
+  ok(read_at(f, 8, buf, sizeof buf) == 3 && std::memcmp(buf, "\0\0Z", 3) == 0, "short read at the end\n");
+  ok(read_at(f, 11, buf, 4) == 0 && read_at(f, 100, buf, 4) == 0, "read at or beyond the end\n");
   ok(flush_file(f), "flush failed\n");
   close_file(f);
-  ok(contents_of(a) == std::string("abXYef\0\0\0\0Z", 11), "file on disk differs\n");
-}
+  ok(text(a) == std::string("abXYef\0\0\0\0Z", 11), "file on disk differs\n");
 
-TEST(access_not_asked_for_is_refused) {
-  std::string dir = scratch_folder("access");
-  std::string a = dir + "a.dat";
-  put_file(a, "abc");
-  char buf[4];
-  File* reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
+  File* reader = open(a, kRead, kShareRead);
   ok(write_at(reader, 0, "x", 1) == -1, "write through a read-only handle\n");
   close_file(reader);
-  File* writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
+  File* writer = open(a, kWrite, kShareNone);
   ok(read_at(writer, 0, buf, 1) == -1, "read through a write-only handle\n");
   close_file(writer);
-  ok(contents_of(a) == "abc", "file changed: %s\n", contents_of(a).c_str());
 }
 
-TEST(replace_puts_new_file_in_place) {
-  std::string dir = scratch_folder("replace");
-  std::string tmp = dir + "TRBHN.TMP", dst = dir + "TRBHN.DAT";
-  put_file(tmp, "new");
-  put_file(dst, "old old");
-  ok(replace_file(tmp.c_str(), dst.c_str()), "replace failed\n");
-  ok(contents_of(dst) == "new", "target after replace: %s\n", contents_of(dst).c_str());
-  ok(!file_exists(tmp.c_str()), "source still exists after replace\n");
-
-  put_file(tmp, "first");
-  std::string fresh = dir + "FRESH.DAT";
-  ok(replace_file(tmp.c_str(), fresh.c_str()), "replace onto a missing target failed\n");
-  ok(contents_of(fresh) == "first", "fresh target: %s\n", contents_of(fresh).c_str());
-  ok(!replace_file(tmp.c_str(), dst.c_str()), "replace from a missing source succeeded\n");
-  ok(contents_of(dst) == "new", "target after failed replace: %s\n", contents_of(dst).c_str());
-}
-
-TEST(fail_writes_after_fails_part_way) {
-  std::string dir = scratch_folder("diskfull");
-  std::string a = dir + "a.dat";
-  File* f = open_file(a.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
-  fail_writes_after(5);
-  ok(write_at(f, 0, "abc", 3) == 3, "write within the limit failed\n");
-  ok(write_at(f, 3, "defg", 4) == -1, "write across the limit succeeded\n");
-  ok(write_at(f, 7, "h", 1) == -1, "write after the limit succeeded\n");
-  fail_writes_after(-1);
-  ok(write_at(f, 7, "h", 1) == 1, "write after the hook was turned off failed\n");
-  close_file(f);
-  std::string got = contents_of(a);
-  // The write that crossed the limit stored what fitted, as a full disk does.
-  ok(got.compare(0, 5, "abcde") == 0, "file after failed write: %s\n", got.c_str());
-
-  fail_writes_after(0);
-  ok(!write_file((dir + "b.dat").c_str(), "xyz", 3), "write_file succeeded on a full disk\n");
-  fail_writes_after(-1);
-  ok(write_file((dir + "b.dat").c_str(), "xyz", 3), "write_file failed\n");
-}
-
-TEST(whole_file_helpers) {
+TEST(whole_files_and_writes_failing_part_way) {
   std::string dir = scratch_folder("whole");
-  std::string a = dir + "a.dat";
-  std::string data("bin\0ary\r\n", 9);
-  ok(write_file(a.c_str(), data.data(), data.size()), "write_file failed\n");
-  std::string back;
-  ok(read_file(a.c_str(), &back) && back == data, "read_file gave %d bytes\n", (int)back.size());
-  ok(write_file(a.c_str(), "s", 1) && contents_of(a) == "s", "write_file did not truncate\n");
-  ok(!read_file((dir + "none").c_str(), &back), "read_file of a missing file succeeded\n");
-
-  File* reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  ok(read_file(a.c_str(), &back), "read_file refused a file open for shared reading\n");
-  ok(!write_file(a.c_str(), "t", 1), "write_file succeeded while the file is read\n");
+  std::string a = dir + "a.dat", b = dir + "b.dat", back, data("bin\0ary\r\n", 9);
+  ok(write_file(a.c_str(), data.data(), data.size()) && read_file(a.c_str(), &back) && back == data,
+     "round trip gave %d bytes\n", (int)back.size());
+  ok(write_file(a.c_str(), "s", 1) && text(a) == "s", "write_file did not truncate\n");
+  ok(!read_file((dir + "none").c_str(), &back), "read_file of a missing file\n");
+  File* reader = open(a, kRead, kShareRead);
+  ok(read_file(a.c_str(), &back) && !write_file(a.c_str(), "t", 1), "read_file shares reading, write_file not\n");
   close_file(reader);
+
+  File* f = open(b, kWrite, kShareNone, Disposition::CreateAlways);
+  fail_writes_after(5);
+  ok(write_at(f, 0, "abc", 3) == 3, "write within the limit\n");
+  ok(write_at(f, 3, "defg", 4) == -1 && write_at(f, 7, "h", 1) == -1, "writes across and after the limit\n");
+  fail_writes_after(-1);
+  ok(write_at(f, 7, "h", 1) == 1, "write after the hook was turned off\n");
+  close_file(f);
+  // The write that crossed the limit stored what fitted, as a full disk does.
+  ok(text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n", text(b).c_str());
+  fail_writes_after(0);
+  ok(!write_file(a.c_str(), "xyz", 3), "write_file on a full disk\n");
+  fail_writes_after(-1);
 }
 
 TEST(shift_jis_names_with_backslash_trail_bytes) {
-  std::string dir = scratch_folder("sjis");
   // 表 is 0x95 0x5C and ソ is 0x83 0x5C: the second bytes are not separators.
-  std::string folder = dir + "表";
-  std::string file = folder + "\\ソフト.INI";
-  ok(create_directory(folder.c_str()), "create_directory 表 failed\n");
-  ok(write_file(file.c_str(), "x=1", 3), "write_file ソフト.INI failed\n");
-  ok(file_exists(file.c_str()), "ソフト.INI does not exist\n");
-  ok(file_size(file.c_str()) == 3, "size of ソフト.INI\n");
-  std::string copy = folder + "\\能力.INI";
-  ok(copy_file(file.c_str(), copy.c_str(), true), "copy to 能力.INI failed\n");
-  ok(move_file(copy.c_str(), (folder + "\\表示.INI").c_str()), "move to 表示.INI failed\n");
-  ok(contents_of(folder + "\\表示.INI") == "x=1", "moved file content\n");
-  ok(delete_file((folder + "\\表示.INI").c_str()), "delete 表示.INI failed\n");
-}
-
-TEST(no_access_handles_block_nothing) {
-  std::string dir = scratch_folder("noaccess");
-  std::string a = dir + "a.dat", b = dir + "b.dat";
-  put_file(a, "abc");
-  // Without data access the share mode is not checked either way.
-  File* probe = open_file(a.c_str(), kNoAccess, kShareNone, Disposition::OpenExisting);
-  ok(probe != nullptr, "open with no access failed\n");
-  File* writer = open_file(a.c_str(), kRead | kWrite, kShareNone, Disposition::OpenExisting);
-  ok(writer != nullptr, "exclusive open refused because of a no-access handle\n");
-  close_file(writer);
-  ok(move_file(a.c_str(), b.c_str()), "move refused because of a no-access handle\n");
-  close_file(probe);
-  ok(contents_of(b) == "abc", "moved file: %s\n", contents_of(b).c_str());
-}
-
-TEST(copy_of_an_open_source_depends_on_its_sharing) {
-  std::string dir = scratch_folder("copywriting");
-  std::string a = dir + "a.dat", b = dir + "b.dat";
-  put_file(a, "abc");
-  File* reader = open_file(a.c_str(), kRead, kShareRead, Disposition::OpenExisting);
-  ok(copy_file(a.c_str(), b.c_str(), false), "copy of a file open for shared reading failed\n");
-  close_file(reader);
-  delete_file(b.c_str());
-
-  File* writer = open_file(a.c_str(), kWrite, kShareNone, Disposition::OpenExisting);
-  ok(!copy_file(a.c_str(), b.c_str(), false), "copy of a file held exclusively succeeded\n");
-  close_file(writer);
-  ok(!file_exists(b.c_str()), "refused copy created its target\n");
-  // Wine's CopyFile shares writing of its source, so a writer that shares
-  // reading does not stop it. The emulation follows Wine, where the tests
-  // run; the program never copies a file it is writing.
-  writer = open_file(a.c_str(), kWrite, kShareRead, Disposition::OpenExisting);
-  ok(copy_file(a.c_str(), b.c_str(), false), "copy of a file being written with shared reading failed\n");
-  close_file(writer);
-  ok(contents_of(b) == "abc", "copy: %s\n", contents_of(b).c_str());
+  std::string folder = scratch_folder("sjis") + "表";
+  std::string file = folder + "\\ソフト.INI", copy = folder + "\\能力.INI", moved = folder + "\\表示.INI";
+  ok(create_directory(folder.c_str()), "create_directory 表\n");
+  ok(write_file(file.c_str(), "x=1", 3) && file_exists(file.c_str()) && file_size(file.c_str()) == 3,
+     "write ソフト.INI\n");
+  ok(copy_file(file.c_str(), copy.c_str(), true), "copy to 能力.INI\n");
+  ok(move_file(copy.c_str(), moved.c_str()) && text(moved) == "x=1", "move to 表示.INI\n");
+  ok(delete_file(moved.c_str()), "delete 表示.INI\n");
 }
 
 TEST(write_time_round_trips_at_filetime_resolution) {
   std::string dir = scratch_folder("times");
-  std::string a = dir + "a.dat";
-  ok(put_file(a, "x"), "cannot create %s\n", a.c_str());
-  // 2026-12-06 12:00:00 UTC, as the server's Last-Modified would give it.
-  const uint64_t noon = 134410320000000000ull;
-  ok(set_file_write_time(a.c_str(), noon), "set_file_write_time failed\n");
+  std::string a = dir + "a.dat", b = dir + "b.dat", none = dir + "none";
+  put_file(a, "x");
+  const uint64_t noon = 134410320000000000ull;  // 2026-12-06 12:00:00 UTC
   uint64_t back = 0;
-  ok(file_write_time(a.c_str(), &back) && back == noon, "read back %llu\n", (unsigned long long)back);
-  ok(!file_write_time((dir + "none").c_str(), &back), "time of a missing file\n");
-  ok(!set_file_write_time((dir + "none").c_str(), noon), "time set on a missing file\n");
-
+  ok(set_file_write_time(a.c_str(), noon) && file_write_time(a.c_str(), &back) && back == noon,
+     "read back %llu\n", (unsigned long long)back);
+  ok(!file_write_time(none.c_str(), &back) && !set_file_write_time(none.c_str(), noon), "missing file\n");
   // Set on the handle after the last write, the time outlives the close.
-  std::string b = dir + "b.dat";
-  File* file = open_file(b.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
-  ok(write_at(file, 0, "data", 4) == 4, "write failed\n");
-  ok(set_write_time(file, noon), "set_write_time failed\n");
+  File* file = open(b, kWrite, kShareNone, Disposition::CreateAlways);
+  ok(write_at(file, 0, "data", 4) == 4 && set_write_time(file, noon), "write, then set on the handle\n");
   close_file(file);
   ok(file_write_time(b.c_str(), &back) && back == noon, "after close %llu\n", (unsigned long long)back);
 }

@@ -25,38 +25,24 @@ std::vector<std::string>& made_folders() {
   return folders;
 }
 
-std::string local(const std::string& path) {
 #ifdef _WIN32
-  return path;
-#else
-  return plat::native_path(path.c_str());
-#endif
-}
-
-#ifdef _WIN32
+std::string local(const std::string& path) { return path; }
 void remove_tree(const std::string& folder) {  // folder ends with a backslash
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        remove_tree(folder + name + "\\");
-      else
-        DeleteFileA((folder + name).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(folder + name + "\\");
+    else DeleteFileA((folder + name).c_str());
   }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
   RemoveDirectoryA(folder.c_str());
 }
 #else
-int remove_entry(const char* path, const struct stat*, int, struct FTW*) {
-  return ::remove(path);
-}
-void remove_tree(const std::string& folder) {
-  nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
-}
+std::string local(const std::string& path) { return plat::native_path(path.c_str()); }
+int remove_entry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
+void remove_tree(const std::string& folder) { nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS); }
 #endif
 
 // Folders are kept when something failed, to look at.
@@ -80,12 +66,10 @@ std::string scratch_folder(const char* test_name) {
 #ifdef _WIN32
   char base[MAX_PATH];
   GetTempPathA(sizeof base, base);
-  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", base, test_name,
-                GetCurrentProcessId(), stamp, ++serial);
+  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", base, test_name, GetCurrentProcessId(), stamp, ++serial);
   CreateDirectoryA(name, nullptr);
 #else
-  std::snprintf(name, sizeof name, "/tmp/pdl-%s-%d-%u-%d\\", test_name, (int)getpid(), stamp,
-                ++serial);
+  std::snprintf(name, sizeof name, "/tmp/pdl-%s-%d-%u-%d\\", test_name, (int)getpid(), stamp, ++serial);
   mkdir(local(name).c_str(), 0755);
 #endif
   made_folders().push_back(name);
@@ -104,8 +88,7 @@ bool get_file(const std::string& path, std::string* bytes) {
   if (!f) return false;
   bytes->clear();
   char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, got);
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes->append(chunk, got);
   std::fclose(f);
   return true;
 }

@@ -1,4 +1,4 @@
-// Part file names, kinds and versions.
+// Part file names, and a file's kind and version by its header or name.
 #include <cstdint>
 #include <string>
 
@@ -9,129 +9,68 @@
 
 using oktest::put_file;
 using store::PartFileVariant;
-using store::WorkFile;
-
-namespace {
-
-std::string padded(const std::string& head, size_t size) {
-  std::string bytes = head;
-  bytes.resize(size, 'x');
-  return bytes;
-}
-
-int kind_of_file(const std::string& dir, const std::string& name, const std::string& bytes) {
-  put_file(dir + name, bytes);
-  return store::detect_file_kind((dir + name).c_str());
-}
-
-}  // namespace
 
 TEST(part_and_work_file_names) {
+  // 2000 parts to a store folder, counted from part 1001.
   static const struct {
     PartFileVariant variant;
     int32_t part;
     const char* path;
   } cases[] = {
-      {PartFileVariant::Current, 1001, "D:\\APP\\HDPARTS\\PARTS000\\P0001001.BHN"},
-      {PartFileVariant::Current, 3000, "D:\\APP\\HDPARTS\\PARTS000\\P0003000.BHN"},
-      {PartFileVariant::Current, 3001, "D:\\APP\\HDPARTS\\PARTS001\\P0003001.BHN"},
-      {PartFileVariant::Current, 60000, "D:\\APP\\HDPARTS\\PARTS029\\P0060000.BHN"},
-      {PartFileVariant::Saved, 3001, "D:\\APP\\HDPARTS\\PARTS001\\RE0003001.BHN"},
-      {PartFileVariant::Saved, 59001, "D:\\APP\\HDPARTS\\PARTS029\\RE0059001.BHN"},
-  };
-  for (const auto& c : cases) {
-    std::string path = store::part_file_path("D:\\APP\\", c.variant, c.part);
-    ok(path == c.path, "part %d: got %s\n", c.part, path.c_str());
-  }
-  ok(store::work_file_path("D:\\表\\", WorkFile::Downloaded, 1234) == "D:\\表\\HDTMP\\BH0001234.DAT",
-     "downloaded data name\n");
-  ok(store::work_file_path("D:\\", WorkFile::View, 60000) == "D:\\HDTMP\\VIEW0060000.DAT",
-     "view file name\n");
-  ok(store::work_file_path("D:\\", WorkFile::SavedPrevious, 1001) == "D:\\HDTMP\\DELBH0001001.DAT",
-     "saved previous name\n");
-}
-
-TEST(kinds_by_header_win_over_names) {
-  std::string dir = oktest::scratch_folder("kind_head");
-  static const struct {
-    const char* head;
-    int kind;
-  } cases[] = {
-      {"PVN-FMZ-V", 20},  {"PVN-WCAD-V", 2}, {"PVN-MHZ-V", 3},  {"PVN-WSIT-V", 4},
-      {"PVN-KOZO-V", 6},  {"PVN-FORM-V", 10}, {"PVN-FMRD-V", 11}, {"PVN-KSIN-V", 12},
-      {"V3-1", 13}, {"V4-1", 13}, {"GZK-V1", 13}, {"PT-V01", 13},
-  };
-  for (const auto& c : cases) {
-    // A file exactly as long as the header still matches it; a name whose
-    // ending is in the table does not override it.
-    ok(kind_of_file(dir, "a.bmp", c.head) == c.kind, "%s alone\n", c.head);
-    ok(kind_of_file(dir, "BH0001234.DAT", padded(c.head, 300)) == c.kind, "%s padded\n", c.head);
-    std::string cut(c.head, std::string(c.head).size() - 1);
-    ok(kind_of_file(dir, "BH0001234.DAT", cut) == -1, "%s cut short matched\n", c.head);
-  }
-  ok(kind_of_file(dir, "z.dat", " PT-V01") == -1, "header not at the start\n");
-  ok(kind_of_file(dir, "z.dat", "pt-v01") == -1, "headers are case-sensitive\n");
-  // Headers only look at the first 40 bytes.
-  ok(kind_of_file(dir, "z.txt", std::string(40, ' ') + "PT-V01") == 0, "header after byte 40\n");
-}
-
-TEST(jw_cad_decided_by_byte_22) {
-  std::string dir = oktest::scratch_folder("kind_jw");
-  std::string head = "jw_cad(c)data";
-  ok(kind_of_file(dir, "a.DAT", padded(head, 22) + "f") == 18, "f at 22\n");
-  ok(kind_of_file(dir, "a.txt", padded(head, 22) + "F") == 8, "F at 22\n");
-  ok(kind_of_file(dir, "a.jpg", padded(head, 21) + "f") == 8, "f at 21\n");
-  ok(kind_of_file(dir, "a.csv", head) == 8, "file ending before byte 22\n");
-}
-
-TEST(kinds_by_name_ending) {
-  std::string dir = oktest::scratch_folder("kind_name");
-  std::string page = "<html><body>503</body></html>";
-  static const struct {
-    const char* name;
-    int kind;
-  } cases[] = {
-      {"a.htm", 23},  {"a.HTML", 23}, {"a.Csv", 22}, {"a.hud", 21},  {"a.BMP", 1},
-      {"a.jpg", 7},   {"a.JPEG", 7},  {"a.dxf", 9},  {"a.bat", 0},   {"a.TXT", 0},
-      {"a.doc", 0},   {"a.ini", 0},   {"a.log", 0},  {"表.txt", 0},  {"BH0001234.DAT", -1},
-      {"a.phtml", -1}, {"ajpeg", -1}, {"a.tx", -1}, {"txt", -1},
+      {PartFileVariant::Current, 3000, "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN"},
+      {PartFileVariant::Current, 3001, "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN"},
+      {PartFileVariant::Saved, 60000, "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN"},
   };
   for (const auto& c : cases)
-    ok(kind_of_file(dir, c.name, page) == c.kind, "%s\n", c.name);
-  ok(kind_of_file(dir, "empty.TXT", "") == 0, "empty .TXT\n");
-  ok(kind_of_file(dir, "empty.DAT", "") == -1, "empty .DAT\n");
+    ok(store::part_file_path("D:\\表\\", c.variant, c.part) == c.path, "part %d\n", c.part);
+  ok(store::work_file_path("D:\\", store::WorkFile::Downloaded, 1234) == "D:\\HDTMP\\BH0001234.DAT", "work file\n");
 }
 
-TEST(unreadable_files_have_no_kind) {
-  std::string dir = oktest::scratch_folder("kind_locked");
-  std::string path = dir + "a.txt";
-  ok(store::detect_file_kind(path.c_str()) == -1, "missing file\n");
-  put_file(path, "PT-V01");
+TEST(kinds_by_header_then_by_name) {
+  std::string dir = oktest::scratch_folder("kind");
+  std::string jw = "jw_cad(c)data" + std::string(9, 'x');  // byte 22 decides
+  static const struct {
+    const char* name;
+    std::string bytes;
+    int kind;
+  } cases[] = {
+      // A header wins over a name whose ending is known, even when the file
+      // is no longer than the header; cut short it is no header.
+      {"a.bmp", "PT-V01", 13}, {"a.txt", "PVN-FMZ-V" + std::string(300, 'x'), 20}, {"a.DAT", "PT-V0", -1},
+      {"z.dat", " PT-V01", -1}, {"z.dat", "pt-v01", -1}, {"z.txt", std::string(40, ' ') + "PT-V01", 0},
+      {"a.DAT", jw + "f", 18}, {"a.txt", jw + "F", 8}, {"a.jpg", jw.substr(0, 21) + "f", 8},
+      {"a.csv", jw.substr(0, 13), 8},
+      {"a.HTML", "<html>503</html>", 23}, {"a.JPEG", "<html>", 7}, {"表.TXT", "", 0}, {"BH0001234.DAT", "<html>", -1},
+      {"a.phtml", "<html>", -1}, {"ajpeg", "<html>", -1}, {"txt", "", -1},
+  };
+  for (const auto& c : cases) {
+    put_file(dir + c.name, c.bytes);
+    ok(store::detect_file_kind((dir + c.name).c_str()) == c.kind, "%s [%.12s]: %d\n", c.name, c.bytes.c_str(),
+       store::detect_file_kind((dir + c.name).c_str()));
+  }
   // Another handle that does not share reading keeps the file from us.
-  plat::File* held =
-      plat::open_file(path.c_str(), plat::kRead, plat::kShareNone, plat::Disposition::OpenExisting);
-  ok(held != nullptr, "could not hold the file\n");
-  ok(store::detect_file_kind(path.c_str()) == -1, "a file held by another opener\n");
-  ok(store::part_data_version(path.c_str()) == -1, "version of a held file\n");
+  std::string path = dir + "held.txt";
+  put_file(path, "PT-V01");
+  plat::File* held = plat::open_file(path.c_str(), plat::kRead, plat::kShareNone, plat::Disposition::OpenExisting);
+  ok(store::detect_file_kind(path.c_str()) == -1 && store::part_data_version(path.c_str()) == -1, "a held file\n");
   plat::close_file(held);
-  ok(store::detect_file_kind(path.c_str()) == 13, "released file\n");
+  ok(store::detect_file_kind(path.c_str()) == 13 && store::detect_file_kind((dir + "none").c_str()) == -1,
+     "released and missing files\n");
 }
 
 TEST(part_data_versions) {
   std::string dir = oktest::scratch_folder("version");
-  std::string path = dir + "P.BHN";
   std::string old(20, '\0');
-  old[12] = (char)(830 & 0xFF);
-  old[13] = (char)(830 >> 8);
+  old[12] = (char)(830 & 0xFF), old[13] = (char)(830 >> 8);
   static const struct {
     std::string bytes;
     int version;
-  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3}, {old, 2},
-               {old.substr(0, 13), 1}, {"PT-V0", 1}};
+  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3},
+               {old, 2},      {old.substr(0, 13), 1}, {"PT-V0", 1}};
   for (const auto& c : cases) {
-    put_file(path, c.bytes);
-    ok(store::part_data_version(path.c_str()) == c.version, "%u bytes: version %d\n",
-       (unsigned)c.bytes.size(), store::part_data_version(path.c_str()));
+    put_file(dir + "P.BHN", c.bytes);
+    ok(store::part_data_version((dir + "P.BHN").c_str()) == c.version, "%u bytes [%.6s]\n", (unsigned)c.bytes.size(),
+       c.bytes.c_str());
   }
   ok(store::part_data_version((dir + "none").c_str()) == -1, "missing file\n");
 }
