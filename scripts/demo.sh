@@ -13,22 +13,40 @@ win="$root/build/$1"
 echo "${wine_choice/Windows suite/Demo}; the demo runs build/$1"
 demo="$root/build/demo"
 program="$demo/program"
+catalogue="$demo/catalogue"
 
-rm -rf "$program"
+rm -rf "$program" "$catalogue"
 mkdir -p "$program"
 cp "$win/bin/"* "$program/"
-"$root/build/native/tools/make_sample_library" "$program"
+# A sample library, and a few weeks of list files on the stand-in server.
+"$root/build/native/tools/make_sample_library" "$program" "$catalogue"
+
+python3 "$root/tools/download_server.py" --root "$catalogue" --port 0 \
+  --port-file "$demo/server.port" --log "$demo/requests.jsonl" >/dev/null 2>"$demo/server.err" &
+server=$!
+stop_all() {
+  kill "$server" 2>/dev/null || true
+  [ -z "${bench_started:-}" ] || "$root/scripts/wine.sh" stop "$win"
+}
+trap stop_all EXIT
+rm -f "$demo/server.port"
+for _ in $(seq 100); do [ -s "$demo/server.port" ] && break; sleep 0.05; done
+[ -s "$demo/server.port" ] || { echo "demo: the download server did not start" >&2; cat "$demo/server.err" >&2; exit 1; }
+# WinINet sends every request to the stand-in server, the built-in host
+# name unchanged.
+export http_proxy="http://127.0.0.1:$(cat "$demo/server.port")"
 
 windows_path() { printf 'Z:%s\\' "$(printf '%s' "$1" | tr '/' '\\')"; }
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "Starting the program over $program"
+  echo "Starting the program over $program (server $http_proxy)"
   cd "$program"
-  exec "$root/scripts/wine.sh" run "$win" "$program/partsdl.exe"
+  "$root/scripts/wine.sh" run "$win" "$program/partsdl.exe"
+  exit
 fi
 
 "$root/scripts/wine.sh" start "$win"
-trap '"$root/scripts/wine.sh" stop "$win"' EXIT
+bench_started=1
 rm -f "$demo"/*.bmp "$demo"/*.png
 "$root/scripts/wine.sh" run "$win" "$win/tests/demo_tour.exe" \
   "$(windows_path "$program")" "$(windows_path "$demo")"

@@ -4,7 +4,13 @@
 // and a list file of several makers in HDPARTS\LST\ (kSampleListName) for
 // テキスト読込. Existing files of those names are overwritten.
 //
-//   make_sample_library PROGRAM_FOLDER
+// With a catalogue folder it also lays out the maker's server for the
+// stand-in download server: list files of a few days of the last weeks
+// (counted back from today), the part data file of every part they name,
+// and LASTDATE in the program folder's bhnmente.dat a little before the
+// oldest of them, so that the program's list walk finds them all.
+//
+//   make_sample_library PROGRAM_FOLDER [CATALOGUE_FOLDER]
 //
 // The sample part numbers start at 50001, far from the numbers the list files
 // of the tests use, so adding parts never meets a sample entry by chance.
@@ -17,7 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/list_file.h"
+#include "download/list_dates.h"
+#include "platform/clock.h"
 #include "store/classification.h"
+#include "store/part_data.h"
+#include "store/part_files.h"
 
 namespace {
 
@@ -206,11 +217,80 @@ bool make_directory(const std::string& path) {
   return false;
 }
 
+// Days before today that have a list file on the sample server, newest
+// first; the walk stops a few days after the oldest.
+const int kListDaysAgo[] = {1, 4, 9, 16, 25};
+constexpr int kWalkDays = 30;
+
+int days_ago(int days) {
+  plat::LocalDate today = plat::today();
+  int day = download::list_date(today.year, today.month, today.day);
+  for (int n = 0; n < days; ++n) day = download::day_before(day);
+  return day;
+}
+
+// A part data file as the server holds it: the "PT-V01" header of a part
+// without elements or sections.
+std::vector<uint8_t> sample_part_data() {
+  std::vector<uint8_t> bytes(store::kElementStreamOffset + 32, 0);
+  std::memcpy(bytes.data(), "PT-V01", 6);
+  bytes[store::kPartMagicArea + 16] = store::kPartHeaderSize & 0xFF;
+  bytes[store::kPartMagicArea + 17] = store::kPartHeaderSize >> 8;
+  return bytes;
+}
+
+bool make_directories(const std::string& root, const std::string& relative) {
+  std::string path = root;
+  for (size_t at = 0; at <= relative.size(); ++at) {
+    if (at == relative.size() || relative[at] == '/') {
+      if (!make_directory(path + relative.substr(0, at))) return false;
+    }
+  }
+  return true;
+}
+
+// The maker's server under catalogue/newdownload, and LASTDATE for the walk.
+bool make_catalogue(const std::string& program, const std::string& catalogue) {
+  const std::string lists = "newdownload/K-VAL/";
+  if (!make_directories(catalogue, lists)) return false;
+  std::string local_list = program + "HDPARTS/LST/" + kSampleListName;
+  for (int n = 0; n < static_cast<int>(sizeof kListDaysAgo / sizeof kListDaysAgo[0]); ++n) {
+    int day = days_ago(kListDaysAgo[n]);
+    char title[96];
+    std::snprintf(title, sizeof title, "[INFO]\r\nTITLE=%d年%d月%d日版 部品リスト\r\n",
+                  2000 + day / 10000, day / 100 % 100, day % 100);
+    std::string text = title;
+    // The sample list's makers, the first n % 4 of them left out, so that
+    // the lists tell apart.
+    const char* makers = std::strstr(kSampleList, "\r\n[") + 2;
+    for (int skip = 0; skip < n % 4; ++skip) makers = std::strstr(makers, "\r\n[") + 2;
+    text += makers;
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    if (!write_file(catalogue + lists + download::list_file_name(download::list_date_text(day)),
+                    bytes))
+      return false;
+  }
+  std::vector<int32_t> parts;
+  catalogue::read_list_part_numbers(local_list.c_str(), &parts);
+  const std::vector<uint8_t> part = sample_part_data();
+  for (int32_t number : parts) {
+    char relative[64];
+    std::snprintf(relative, sizeof relative, "newdownload/k-val/HDPARTS/PARTS%03d",
+                  store::store_directory_number(number));
+    char name[32];
+    std::snprintf(name, sizeof name, "/P%07d.BHN", number);
+    if (!make_directories(catalogue, relative) || !write_file(catalogue + relative + name, part))
+      return false;
+  }
+  std::string state = "[日付]\r\nLASTDATE=" + download::list_date_text(days_ago(kWalkDays)) + "\r\n";
+  return write_file(program + "HDINI/bhnmente.dat", std::vector<uint8_t>(state.begin(), state.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_sample_library PROGRAM_FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: make_sample_library PROGRAM_FOLDER [CATALOGUE_FOLDER]\n");
     return 2;
   }
   std::string root = argv[1];
@@ -234,5 +314,10 @@ int main(int argc, char** argv) {
   if (!make_directory(root + "HDPARTS/LST")) return 1;
   const std::vector<uint8_t> list(kSampleList, kSampleList + sizeof kSampleList - 1);
   if (!write_file(root + "HDPARTS/LST/" + kSampleListName, list)) return 1;
+  if (argc == 3) {
+    std::string catalogue = argv[2];
+    if (!catalogue.empty() && catalogue.back() != '/') catalogue += '/';
+    if (!make_directory(catalogue) || !make_catalogue(root, catalogue)) return 1;
+  }
   return 0;
 }
