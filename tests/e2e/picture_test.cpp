@@ -1,80 +1,45 @@
-// What the main dialog shows on screen besides its lists: the arrow picture
-// and the status line.
-#include "tests/e2e/driver.h"
-#include "tests/support/ok.h"
+// What the main dialog shows besides its lists: the arrow picture and the
+// status line.
+#include "resources/resource.h"
+#include "tests/e2e/cases.h"
 
-using namespace e2e;
-
-namespace {
-
-struct ArrowLook {
-  COLORREF shaft, head, corners[4];
-  int white;  // pixels of pure white in the control
-};
-
-ArrowLook look_at(HWND control) {
-  RECT area = client_on_screen(control);
-  Pixels pixels = capture(area);
-  ArrowLook look = {};
-  if (pixels.width == 0) return look;
-  int w = pixels.width, h = pixels.height;
-  // The 25 x 30 bitmap is drawn unscaled from the top left corner: its shaft
-  // is the upper half around column 12, its head the lower half.
-  look.shaft = screen_pixel(area.left + 12, area.top + 7);
-  look.head = pixels.at(12, 20 < h ? 20 : h - 1);
-  look.corners[0] = pixels.at(0, 0);
-  look.corners[1] = pixels.at(w - 1, 0);
-  look.corners[2] = pixels.at(0, h - 1);
-  look.corners[3] = pixels.at(w - 1, h - 1);
-  for (COLORREF colour : pixels.colour)
-    if (colour == RGB(255, 255, 255)) ++look.white;
-  return look;
-}
-
-bool looks_right(const ArrowLook& look, COLORREF face) {
-  if (look.shaft != RGB(0, 0, 0) || look.head != RGB(0, 0, 0) || look.white) return false;
-  for (COLORREF corner : look.corners)
-    if (corner != face) return false;
-  return true;
-}
-
-}  // namespace
+using namespace gui;
 
 TEST(arrow_picture) {
   Folder folder("arrow");
   Program program;
-  if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
-  HWND control = item(program.dialog, 1001);
-  if (!ok(control != nullptr, "no control 1001\n")) return;
-
-  COLORREF face = GetSysColor(COLOR_BTNFACE);
-  ArrowLook look = {};
+  if (!open_dialog(&program, folder)) return;
+  HWND control = GetDlgItem(program.dialog, IDC_ARROW_PICTURE);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), black = RGB(0, 0, 0);
+  COLORREF shaft = 0, head = 0, corner = 0;
+  int white = -1;
+  // The 25 x 30 bitmap is drawn unscaled from the top left corner: the shaft
+  // is the upper half around column 12, the head the lower half. Its white
+  // shows as button face, also in the corners of the control.
+  auto drawn = [&] {
+    Pixels p = capture(client_on_screen(control));
+    if (p.width < 13 || p.height < 21) return false;
+    white = 0;
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) white += p.at(x, y) == RGB(255, 255, 255);
+    int right = p.width - 1, bottom = p.height - 1;
+    shaft = p.at(12, 7), head = p.at(12, 20), corner = p.at(0, 0);
+    return shaft == black && head == black && white == 0 && corner == face &&
+           p.at(right, 0) == face && p.at(0, bottom) == face && p.at(right, bottom) == face;
+  };
   bring_to_front_and_paint(program.dialog);
-  bool right = poll(3000, [&] {
-    look = look_at(control);
-    return looks_right(look, face);
-  });
-  ok(look.shaft == RGB(0, 0, 0), "shaft is %06lx\n", look.shaft);
-  ok(look.head == RGB(0, 0, 0), "head is %06lx\n", look.head);
-  for (COLORREF corner : look.corners)
-    ok(corner == face, "corner is %06lx, button face %06lx\n", corner, face);
-  ok(look.white == 0, "%d white pixels\n", look.white);
-  if (!right) screenshot("arrow_picture.bmp");
-
-  click(program.dialog, IDCANCEL);
-  DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
+  if (!ok(wait_until(3000, drawn), "shaft %06lx, head %06lx, corner %06lx, %d white pixels, "
+          "button face %06lx\n", shaft, head, corner, white, face))
+    screenshot("arrow_picture.bmp");
+  close_with(&program, IDCANCEL);
 }
 
 TEST(status_line_text) {
   Folder folder("status");
   Program program;
-  if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
-
-  std::string status = item_text(program.dialog, 209);
-  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n", readable(status).c_str());
-
-  click(program.dialog, IDCANCEL);
-  DWORD code = 99;
-  ok(wait_exit(&program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
+  if (!open_dialog(&program, folder)) return;
+  std::string status = item_text(program.dialog, IDC_STATUS);
+  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n",
+     readable(status).c_str());
+  close_with(&program, IDCANCEL);
 }
