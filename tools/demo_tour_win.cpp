@@ -14,10 +14,33 @@ namespace {
 
 std::string shots;
 
+// The whole screen as a 32-bit top-down .bmp: file header and info header
+// field by field, then the captured rows made opaque.
+bool screenshot(const std::string& path) {
+  gui::Pixels pixels =
+      gui::capture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  if (pixels.width == 0) return false;
+  for (size_t alpha = 3; alpha < pixels.bgrx.size(); alpha += 4) pixels.bgrx[alpha] = '\xFF';
+  std::string bytes(54, '\0');
+  auto put = [&](size_t at, DWORD value, int size) {
+    for (int k = 0; k < size; ++k) bytes[at + k] = static_cast<char>(value >> (8 * k));
+  };
+  put(0, 0x4D42, 2);  // "BM"
+  put(2, 54 + pixels.bgrx.size(), 4);
+  put(10, 54, 4);     // where the rows start
+  put(14, 40, 4);     // info header size
+  put(18, pixels.width, 4);
+  put(22, -pixels.height, 4);
+  put(26, 1, 2);      // planes
+  put(28, 32, 2);     // bits a pixel; no compression
+  put(34, pixels.bgrx.size(), 4);
+  return gui::write_file(path, bytes + pixels.bgrx);
+}
+
 void shoot(HWND window, const char* name) {
   gui::bring_to_front_and_paint(window);
   std::string path = shots + name + ".bmp";
-  std::printf("%s %s\n", gui::screenshot(path) ? "saved" : "could not save", path.c_str());
+  std::printf("%s %s\n", screenshot(path) ? "saved" : "could not save", path.c_str());
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ std::string current_file(const std::string& tag) {
       }
     }
   }
-  put(&image, figure_at(5, 0, 7) + 8, "FULL-24-BYTES-NO-NUL-XYZ", 24);
+  put(&image, figure_at(0, 0, 7) + 8, "FULL-24-BYTES-NO-NUL-XYZ", 24);
   return image;
 }
 

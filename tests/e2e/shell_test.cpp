@@ -1,4 +1,7 @@
-// Starting the program: one copy at a time, and the program folder limit.
+// Starting the program: one copy at a time, the program folder limit, and
+// what the main dialog shows at first besides its lists (the arrow picture
+// and the status line).
+#include "resources/resource.h"
 #include "tests/e2e/cases.h"
 
 using namespace gui;
@@ -50,4 +53,37 @@ TEST(long_program_folder) {
   DWORD code = 99;
   ok(wait_exit(&program, &code) && code == 0, "program did not end with 0\n");
   ok(!file_exists(folder.file("HDINI\\VGZLST0.INI")), "VGZLST0.INI created\n");
+}
+
+TEST(arrow_picture) {
+  Folder folder("arrow");
+  Program program;
+  if (!open_dialog(&program, folder)) return;
+  HWND control = GetDlgItem(program.dialog, IDC_ARROW_PICTURE);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), black = RGB(0, 0, 0);
+  // The 25 x 30 bitmap is drawn unscaled from the top left corner: the shaft
+  // is the upper half around column 12, the head the lower half. Its white
+  // shows as button face, also in the corners of the control.
+  auto drawn = [&] {
+    Pixels p = capture(client_on_screen(control));
+    for (size_t k = 0; k < p.bgrx.size(); k += 4)
+      if (p.bgrx.compare(k, 3, "\xFF\xFF\xFF") == 0) return false;  // white
+    int right = p.width - 1, bottom = p.height - 1;
+    return p.width > 12 && p.height > 20 && p.at(12, 7) == black && p.at(12, 20) == black &&
+           p.at(0, 0) == face && p.at(right, 0) == face && p.at(0, bottom) == face &&
+           p.at(right, bottom) == face;
+  };
+  bring_to_front_and_paint(program.dialog);
+  ok(wait_until(3000, drawn), "the arrow is not drawn as black on button face %06lx\n", face);
+  close_with(&program, IDCANCEL);
+}
+
+TEST(status_line_text) {
+  Folder folder("status");
+  Program program;
+  if (!open_dialog(&program, folder)) return;
+  std::string status = item_text(program.dialog, IDC_STATUS);
+  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n",
+     readable(status).c_str());
+  close_with(&program, IDCANCEL);
 }

@@ -17,6 +17,15 @@ LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD time
   return static_cast<LRESULT>(result);
 }
 
+// cp932 bytes (code page 932) or UTF-8 (CP_UTF8).
+std::string narrow(const std::wstring& text, UINT code_page) {
+  int size = WideCharToMultiByte(code_page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(code_page, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  bytes.resize(bytes.size() - 1);  // the converted terminator
+  return bytes;
+}
+
 // A text a control gives through a pair of length and text messages.
 std::string wide_text(HWND window, UINT length_message, UINT text_message, WPARAM which) {
   LRESULT length = send(window, length_message, which, 0);
@@ -24,15 +33,14 @@ std::string wide_text(HWND window, UINT length_message, UINT text_message, WPARA
   if (length < 0 || send(window, text_message, text_message == WM_GETTEXT ? buffer.size() : which,
                          reinterpret_cast<LPARAM>(buffer.data())) < 0)
     return "<none>";
-  return to_cp932(buffer.data());
+  return narrow(buffer.data(), 932);
 }
 
-std::string narrow(const std::wstring& text, UINT code_page) {
-  int size = WideCharToMultiByte(code_page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(code_page, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-  bytes.resize(bytes.size() - 1);  // the converted terminator
-  return bytes;
+std::wstring from_cp932(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');  // never more characters than bytes
+  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                  static_cast<int>(wide.size())));
+  return wide;
 }
 
 struct Search {
@@ -80,7 +88,7 @@ void shell_files(UINT operation, const std::string& from, const std::string& to 
   files.wFunc = operation;
   files.pFrom = source.c_str();
   files.pTo = target.c_str();
-  files.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY;
+  files.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY;
   SHFileOperationA(&files);
 }
 
@@ -107,18 +115,7 @@ void pause_ms(DWORD ms) {
   }
 }
 
-std::string to_cp932(const wchar_t* text) { return narrow(text, 932); }
-
-std::wstring from_cp932(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');  // never more characters than bytes
-  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                  static_cast<int>(wide.size())));
-  return wide;
-}
-
 std::string readable(const std::string& cp932) { return narrow(from_cp932(cp932), CP_UTF8); }
-
-// ---- Program folder ------------------------------------------------------
 
 Folder::Folder(const char* name, const std::string& extra) {
   char temp[MAX_PATH] = {}, own[96];
@@ -161,8 +158,6 @@ bool file_exists(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-// ---- Process -------------------------------------------------------------
 
 Program::~Program() {
   if (running(*this) && TerminateProcess(process.hProcess, 99))
@@ -209,10 +204,7 @@ std::vector<HWND> process_windows(DWORD pid, const char* class_name) {
   return search.found;
 }
 
-// ---- Controls and dialogs --------------------------------------------------
-
 std::string text(HWND window) { return wide_text(window, WM_GETTEXTLENGTH, WM_GETTEXT, 0); }
-
 std::string item_text(HWND dialog, int id) { return text(GetDlgItem(dialog, id)); }
 
 std::string class_name(HWND window) {
@@ -265,16 +257,9 @@ std::string combo_text(HWND dialog, int id) {
   return wide_text(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, send(combo, CB_GETCURSEL, 0, 0));
 }
 
-HWND wait_message_box(DWORD pid, DWORD timeout_ms) {
-  return wait_dialog(pid, timeout_ms, message_text);
-}
-
-HWND wait_file_dialog(DWORD pid, DWORD timeout_ms) {
-  return wait_dialog(pid, timeout_ms, file_name_box);
-}
-
+HWND wait_message_box(DWORD pid, DWORD timeout) { return wait_dialog(pid, timeout, message_text); }
+HWND wait_file_dialog(DWORD pid, DWORD timeout) { return wait_dialog(pid, timeout, file_name_box); }
 std::string message_box_text(HWND box) { return text(message_text(box)); }
-
 void answer_ok(HWND box) { post_click(box, GetDlgItem(box, IDOK) ? IDOK : IDCANCEL); }
 
 // The Explorer-style name combo 0x47C holds the edit one or two levels
@@ -295,7 +280,7 @@ std::vector<std::string> listed_files(HWND file_dialog) {
   HWND view = find_child(file_dialog, "SysListView32");
   DWORD pid = 0;
   GetWindowThreadProcessId(view, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
   if (!view || !process) return names;
   // The item record and its text buffer are in the program's memory, where
   // the list view writes its answer.
@@ -313,14 +298,12 @@ std::vector<std::string> listed_files(HWND file_dialog) {
         send(view, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote)) < 0 ||
         !ReadProcessMemory(process, item.pszText, name, 2 * kChars, nullptr))
       break;
-    names.push_back(to_cp932(name));
+    names.push_back(narrow(name, 932));
   }
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   return names;
 }
-
-// ---- Screen ----------------------------------------------------------------
 
 void bring_to_front_and_paint(HWND window) {
   SetForegroundWindow(window);
@@ -338,51 +321,27 @@ RECT client_on_screen(HWND window) {
 
 Pixels capture(const RECT& screen_rect) {
   Pixels pixels;
+  pixels.width = screen_rect.right - screen_rect.left;
+  pixels.height = screen_rect.bottom - screen_rect.top;
+  if (pixels.width <= 0 || pixels.height <= 0) return Pixels();
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = screen_rect.right - screen_rect.left;
-  info.bmiHeader.biHeight = -(screen_rect.bottom - screen_rect.top);  // rows from the top
+  info.bmiHeader.biWidth = pixels.width;
+  info.bmiHeader.biHeight = -pixels.height;  // rows from the top
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
   HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    pixels.width = info.bmiHeader.biWidth;
-    pixels.height = -info.bmiHeader.biHeight;
-    BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, screen_rect.left, screen_rect.top,
-           SRCCOPY);
-    GdiFlush();
-    pixels.bgrx.assign(static_cast<const char*>(bits), 4 * pixels.width * pixels.height);
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, screen_rect.left, screen_rect.top,
+         SRCCOPY);
+  SelectObject(memory, old);
+  pixels.bgrx.resize(4 * pixels.width * pixels.height);
+  GetDIBits(memory, bitmap, 0, pixels.height, &pixels.bgrx[0], &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return pixels;
-}
-
-// A 32-bit top-down .bmp: file header and info header field by field, then
-// the captured rows made opaque.
-bool screenshot(const std::string& path) {
-  Pixels pixels = capture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-  if (pixels.width == 0) return false;
-  for (size_t alpha = 3; alpha < pixels.bgrx.size(); alpha += 4) pixels.bgrx[alpha] = '\xFF';
-  std::string bytes(54, '\0');
-  auto put = [&](size_t at, DWORD value, int size) {
-    for (int k = 0; k < size; ++k) bytes[at + k] = static_cast<char>(value >> (8 * k));
-  };
-  put(0, 0x4D42, 2);  // "BM"
-  put(2, 54 + pixels.bgrx.size(), 4);
-  put(10, 54, 4);     // where the rows start
-  put(14, 40, 4);     // info header size
-  put(18, pixels.width, 4);
-  put(22, -pixels.height, 4);
-  put(26, 1, 2);      // planes
-  put(28, 32, 2);     // bits a pixel; no compression
-  put(34, pixels.bgrx.size(), 4);
-  return write_file(path, bytes + pixels.bgrx);
 }
 
 }  // namespace gui

@@ -27,8 +27,6 @@ bool wait_until(DWORD timeout_ms, Done done) {
   }
 }
 
-std::string to_cp932(const wchar_t* text);
-std::wstring from_cp932(const std::string& text);
 std::string readable(const std::string& cp932);  // as UTF-8, for messages
 
 // A copy of the built program folder (PARTSDL_BIN, else <build>\bin\ beside
@@ -110,6 +108,5 @@ struct Pixels {
 void bring_to_front_and_paint(HWND window);
 RECT client_on_screen(HWND window);
 Pixels capture(const RECT& screen_rect);
-bool screenshot(const std::string& path);  // the whole screen as a .bmp file
 
 }  // namespace gui
