@@ -8,15 +8,39 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "tests/e2e/driver.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace {
 
-bool shoot(const std::string& folder, const char* name) {
-  std::string path = folder + name + ".bmp";
-  bool saved = e2e::screenshot(path);
-  std::printf("%s %s\n", saved ? "saved" : "could not save", path.c_str());
-  return saved;
+std::string shots;
+
+// The whole screen as a 32-bit top-down .bmp: file header and info header
+// field by field, then the captured rows made opaque.
+bool screenshot(const std::string& path) {
+  gui::Pixels pixels =
+      gui::capture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  if (pixels.width == 0) return false;
+  for (size_t alpha = 3; alpha < pixels.bgrx.size(); alpha += 4) pixels.bgrx[alpha] = '\xFF';
+  std::string bytes(54, '\0');
+  auto put = [&](size_t at, DWORD value, int size) {
+    for (int k = 0; k < size; ++k) bytes[at + k] = static_cast<char>(value >> (8 * k));
+  };
+  put(0, 0x4D42, 2);  // "BM"
+  put(2, 54 + pixels.bgrx.size(), 4);
+  put(10, 54, 4);     // where the rows start
+  put(14, 40, 4);     // info header size
+  put(18, pixels.width, 4);
+  put(22, -pixels.height, 4);
+  put(26, 1, 2);      // planes
+  put(28, 32, 2);     // bits a pixel; no compression
+  put(34, pixels.bgrx.size(), 4);
+  return gui::write_file(path, bytes + pixels.bgrx);
+}
+
+void shoot(HWND window, const char* name) {
+  gui::bring_to_front_and_paint(window);
+  std::string path = shots + name + ".bmp";
+  std::printf("%s %s\n", screenshot(path) ? "saved" : "could not save", path.c_str());
 }
 
 }  // namespace
@@ -26,49 +50,40 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: demo_tour PROGRAM_FOLDER\\ SHOT_FOLDER\\\n");
     return 2;
   }
-  const std::string program_folder = argv[1], shots = argv[2];
-  e2e::Program program;
-  if (!e2e::start_in(&program, program_folder) || !e2e::wait_windows(&program)) {
+  shots = argv[2];
+  gui::Program program;
+  if (!gui::start(&program, argv[1]) || !gui::wait_windows(&program)) {
     std::fprintf(stderr, "the program did not open its main dialog\n");
     return 1;
   }
   HWND dialog = program.dialog;
-  e2e::bring_to_front_and_paint(dialog);
-  shoot(shots, "01-main-3dcad");
+  shoot(dialog, "01-main-3dcad");
 
   // テキスト読込 (its button is hidden; its command is what the button sends):
   // the sample list file is picked in the open-file dialog as a user would.
-  e2e::post_click(dialog, IDC_TEXT_IMPORT);
-  if (HWND file_dialog = e2e::wait_file_dialog(program.process.dwProcessId)) {
-    e2e::type_text(e2e::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
-    e2e::bring_to_front_and_paint(file_dialog);
-    shoot(shots, "02-open-list-file");
-    e2e::post_click(file_dialog, IDOK);
-    e2e::wait_gone(file_dialog);
-    e2e::poll(e2e::kWaitMs, [&] { return e2e::list_count(dialog, IDC_MAKERS) > 0; });
+  gui::post_click(dialog, IDC_TEXT_IMPORT);
+  if (HWND file_dialog = gui::wait_file_dialog(program.pid())) {
+    gui::type_text(gui::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
+    shoot(file_dialog, "02-open-list-file");
+    gui::post_click(file_dialog, IDOK);
+    gui::wait_until(gui::kWaitMs, [&] { return !gui::list_rows(dialog, IDC_MAKERS).empty(); });
   } else {
     std::fprintf(stderr, "the open-file dialog did not appear\n");
   }
-  e2e::bring_to_front_and_paint(dialog);
-  shoot(shots, "03-catalogue");
+  shoot(dialog, "03-catalogue");
 
-  e2e::select_row(dialog, IDC_MAKERS, 2);
-  e2e::select_row(dialog, IDC_MAJOR_ITEMS, 1);
-  e2e::select_row(dialog, IDC_CLASS_ITEMS, 2);
-  e2e::bring_to_front_and_paint(dialog);
-  shoot(shots, "04-maker-and-item-selected");
-
-  e2e::click(dialog, IDC_DEST_ROOF);
-  e2e::bring_to_front_and_paint(dialog);
-  shoot(shots, "05-roof-plan");
-
-  e2e::click(dialog, IDC_DEST_OTHER);
-  e2e::bring_to_front_and_paint(dialog);
-  shoot(shots, "06-other");
+  gui::select_row(dialog, IDC_MAKERS, 2);
+  gui::select_row(dialog, IDC_MAJOR_ITEMS, 1);
+  gui::select_row(dialog, IDC_CLASS_ITEMS, 2);
+  shoot(dialog, "04-maker-and-item-selected");
+  gui::click(dialog, IDC_DEST_ROOF);
+  shoot(dialog, "05-roof-plan");
+  gui::click(dialog, IDC_DEST_OTHER);
+  shoot(dialog, "06-other");
 
   // 中止 leaves the sample library as it was.
-  e2e::post_click(dialog, IDCANCEL);
+  gui::post_click(dialog, IDCANCEL);
   DWORD code = 0;
-  e2e::wait_exit(&program, e2e::kWaitMs, &code);
+  gui::wait_exit(&program, &code);
   return 0;
 }

@@ -1,125 +1,104 @@
-// The run's safety copies: 中止 and 初期化 return the suite's files to their
-// state at opening, whatever happened to them on disk meanwhile.
-#include "tests/e2e/checks.h"
-#include "tests/e2e/class_files.h"
-#include "tests/e2e/driver.h"
-#include "tests/support/ok.h"
+// The run's safety copies: 中止 (or Escape) and 初期化 return the suite's
+// files to their state at opening whatever happened to them on disk
+// meanwhile, 了解 keeps what is on disk; either way no copy is left.
+#include "resources/resource.h"
+#include "tests/e2e/cases.h"
 
-using namespace e2e;
+using namespace gui;
 
 namespace {
 
-struct SuiteFile {
-  const char* path;
-  std::string at_opening;  // empty: absent at opening
-};
-
-// Four classification files and the parts index exist, VGZLST4.INI does not.
-std::vector<SuiteFile> suite_at_opening() {
-  std::string index;
-  for (int k = 0; k < 5000; ++k) index += static_cast<char>((k * 13 + 1) & 0xFF);
-  return {{"HDINI\\GLZSLCT.INI", current_file("他")},
-          {"HDINI\\VGZLST0.INI", current_file("三")},
-          {"HDINI\\VGZLST2.INI", current_file("屋")},
-          {"HDINI\\VGZLST3.INI", current_file("二")},
-          {"HDINI\\VGZLST4.INI", ""},
-          {"HDPARTS\\TRBHN.DAT", index}};
-}
-
+const char* const kFiles[] = {"HDINI\\GLZSLCT.INI", "HDINI\\VGZLST0.INI", "HDINI\\VGZLST2.INI",
+                              "HDINI\\VGZLST3.INI", "HDINI\\VGZLST4.INI", "HDPARTS\\TRBHN.DAT"};
 const char* const kCopies[] = {"HDTMP\\GLZSLCT.INI", "HDTMP\\VGZLST0.INI", "HDTMP\\VGZLST2.INI",
                                "HDTMP\\VGZLST3.INI", "HDTMP\\VGZLST4.INI", "HDTMP\\TRBHNBAK.DAT"};
+constexpr size_t kCount = 6;
 
-bool write_suite(const Folder& folder, const std::vector<SuiteFile>& suite) {
-  bool written = true;
-  for (const SuiteFile& file : suite)
-    if (!file.at_opening.empty()) written &= write_file(folder.file(file.path), file.at_opening);
-  return written;
+// The files at opening (VGZLST4.INI absent), and as another program of the
+// suite might change them while the dialog is open.
+std::vector<std::string> at_opening() {
+  return {current_file("他"), current_file("三"), current_file("屋"), current_file("二"), "",
+          std::string(5000, 'k')};
 }
 
-// What another program of the suite might do while the dialog is open.
-void change_everything(const Folder& folder) {
-  const char* tags[] = {"甲", "乙", "丙", "丁", "戊"};
-  const char* files[] = {"HDINI\\GLZSLCT.INI", "HDINI\\VGZLST0.INI", "HDINI\\VGZLST2.INI",
-                         "HDINI\\VGZLST3.INI", "HDINI\\VGZLST4.INI"};
-  for (int k = 0; k < 5; ++k)
-    ok(write_file(folder.file(files[k]), current_file(tags[k])), "cannot change %s\n", files[k]);
-  ok(write_file(folder.file("HDPARTS\\TRBHN.DAT"), std::string(3000, 'Z')),
-     "cannot change TRBHN.DAT\n");
+std::vector<std::string> changed() {
+  return {current_file("甲"), current_file("乙"), current_file("丙"), current_file("丁"),
+          current_file("戊"), std::string(3000, 'Z')};
 }
 
-void check_back_at_opening(const Folder& folder, const std::vector<SuiteFile>& suite,
-                           const char* how) {
-  for (const SuiteFile& file : suite) {
-    if (file.at_opening.empty()) continue;
-    std::string path = folder.file(file.path);
-    ok(file_equals(path, file.at_opening), "%s: %s: %s\n", how, file.path,
-       difference(path, file.at_opening).c_str());
+void write_files(const Folder& folder, const std::vector<std::string>& files) {
+  for (size_t k = 0; k < kCount; ++k)
+    ok(files[k].empty() || write_file(folder.file(kFiles[k]), files[k]), "cannot write %s\n",
+       kFiles[k]);
+}
+
+// The files are as expected (absent ones not looked at) and no copy is left.
+void check_files(const Folder& folder, const std::vector<std::string>& expected, const char* how) {
+  for (size_t k = 0; k < kCount; ++k) {
+    ok(expected[k].empty() || read_file(folder.file(kFiles[k])) == expected[k], "%s: %s differs\n",
+       how, kFiles[k]);
+    ok(!file_exists(folder.file(kCopies[k])), "%s: %s stays\n", how, kCopies[k]);
   }
-  for (const char* copy : kCopies)
-    ok(!file_exists(folder.file(copy)), "%s: %s stays\n", how, copy);
 }
 
-void end_with(Program* program, int button, const char* how) {
-  click(program->dialog, button);
-  DWORD code = 99;
-  ok(wait_exit(program, kWaitMs, &code), "%s: program still runs\n", how);
-  ok(code == 0, "%s: exit code %lu\n", how, code);
+// Opens the dialog over the suite's files, checks the copies it takes, has
+// every file changed on disk, ends the run with `end`, and checks the files
+// are back at opening or, when `kept`, as changed.
+void change_then(const char* how, bool kept, void (*end)(Program*)) {
+  Folder folder(how);
+  std::vector<std::string> opening = at_opening(), later = changed();
+  write_files(folder, opening);
+  Program program;
+  if (!open_dialog(&program, folder)) return;
+  for (size_t k = 0; k < kCount; ++k)
+    ok(opening[k].empty() || read_file(folder.file(kCopies[k])) == opening[k], "no copy of %s\n",
+       kFiles[k]);
+  write_files(folder, later);
+  end(&program);
+  check_files(folder, kept ? later : opening, how);
 }
 
 }  // namespace
 
 TEST(cancel_restores) {
-  Folder folder("cancel");
-  std::vector<SuiteFile> suite = suite_at_opening();
-  ok(write_suite(folder, suite), "cannot write the suite's files\n");
-  Program program;
-  if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
+  change_then("cancel", false, [](Program* program) { close_with(program, IDCANCEL); });
+}
 
-  for (const SuiteFile& file : suite) {
-    if (file.at_opening.empty()) continue;
-    std::string name = file.path;
-    name = name.substr(name.find('\\') + 1);
-    if (name == "TRBHN.DAT") name = "TRBHNBAK.DAT";
-    std::string copy = folder.path + "HDTMP\\" + name;
-    ok(file_equals(copy, file.at_opening), "no copy of %s at opening: %s\n", file.path,
-       difference(copy, file.at_opening).c_str());
-  }
-  change_everything(folder);
-  end_with(&program, IDCANCEL, "cancel");
-  check_back_at_opening(folder, suite, "cancel");
+TEST(escape_cancels) {
+  change_then("escape", false, [](Program* program) {
+    press_escape(*program);
+    DWORD code = 99;
+    ok(wait_exit(program, &code) && code == 0, "Escape did not end the program with 0\n");
+  });
+}
+
+TEST(ok_keeps_changes) {
+  change_then("ok", true, [](Program* program) { close_with(program, IDOK); });
 }
 
 TEST(initialise_then_ok) {
-  Folder folder("initialise");
-  std::vector<SuiteFile> suite = suite_at_opening();
-  ok(write_suite(folder, suite), "cannot write the suite's files\n");
-  Program program;
-  if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
-
-  change_everything(folder);
-  click(program.dialog, 903);
-  // 初期化 refills the lists from the restored file.
-  rows_are(program.dialog, 401, expected_rows(current_file("三"), 1, 0, 0), "initialise");
-  end_with(&program, IDOK, "initialise then OK");
-  check_back_at_opening(folder, suite, "initialise then OK");
+  change_then("initialise", false, [](Program* program) {
+    click(program->dialog, IDC_INITIALISE);
+    // The lists are filled again from the restored file.
+    rows_are(program->dialog, 401, rows_of(current_file("三"), 1), "initialise");
+    close_with(program, IDOK);
+  });
 }
 
 TEST(stale_copies_not_restored) {
   Folder folder("stale");
-  std::vector<SuiteFile> suite = suite_at_opening();
-  suite.back().at_opening.clear();  // no parts index either
-  ok(write_suite(folder, suite), "cannot write the suite's files\n");
-  // Copies left in HDTMP\ by an earlier run that did not end; the files they
-  // were taken from do not exist now.
-  std::string stale = current_file("古");
-  ok(write_file(folder.file("HDTMP\\VGZLST4.INI"), stale), "cannot write stale copy\n");
-  std::string stale_index(2000, 'S');
-  ok(write_file(folder.file("HDTMP\\TRBHNBAK.DAT"), stale_index), "cannot write stale copy\n");
+  std::vector<std::string> opening = at_opening();
+  opening[5].clear();  // no parts index either
+  write_files(folder, opening);
+  // Copies left in HDTMP\ by an earlier run that did not end, of files that
+  // do not exist now.
+  std::string stale = current_file("古"), stale_index(2000, 'S');
+  ok(write_file(folder.file(kCopies[4]), stale) && write_file(folder.file(kCopies[5]), stale_index),
+     "cannot write the stale copies\n");
   Program program;
-  if (!ok(start(&program, folder) && wait_windows(&program), "dialog did not open\n")) return;
-
-  end_with(&program, IDCANCEL, "cancel");
-  ok(!file_equals(folder.file("HDINI\\VGZLST4.INI"), stale), "stale VGZLST4.INI copied back\n");
-  ok(!file_equals(folder.file("HDPARTS\\TRBHN.DAT"), stale_index), "stale TRBHN.DAT copied back\n");
-  check_back_at_opening(folder, suite, "cancel after an earlier run");
+  if (!open_dialog(&program, folder)) return;
+  close_with(&program, IDCANCEL);
+  ok(read_file(folder.file(kFiles[4])) != stale, "stale VGZLST4.INI copied back\n");
+  ok(read_file(folder.file(kFiles[5])) != stale_index, "stale TRBHN.DAT copied back\n");
+  check_files(folder, opening, "cancel after an earlier run");
 }

@@ -1,15 +1,11 @@
 // テキスト読込: the hidden button's command opens the open-file dialog in
-// HDPARTS\LST\, the user types a list file's name and opens it, and the main
-// dialog shows that catalogue; a cancelled dialog changes nothing.
-#include <algorithm>
-#include <cctype>
-
+// HDPARTS\LST\ listing only the list files, the user types a list file's
+// name and opens it, and the main dialog shows that catalogue; a cancelled
+// dialog changes nothing.
 #include "resources/resource.h"
-#include "tests/e2e/checks.h"
-#include "tests/e2e/driver.h"
-#include "tests/support/ok.h"
+#include "tests/e2e/cases.h"
 
-using namespace e2e;
+using namespace gui;
 
 namespace {
 
@@ -19,36 +15,19 @@ const char kCatalogue[] =
     "[B設備]\r\n2001,0=洗面台,3\r\n2002,2=旧便器\r\n"
     "[C照明]\r\n3001,0=ダウンライト\r\n";
 
-const char kStatusAtOpening[] = "部品リストファイルをダウンロード中です。";
-const char kStatusAfterList[] = "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
-
-// A program folder whose HDPARTS\LST\ holds two list files and two files
-// that the filter must leave out.
-bool prepare(const Folder& folder) {
-  return CreateDirectoryA(folder.file("HDPARTS\\LST").c_str(), nullptr) &&
-         write_file(folder.file("HDPARTS\\LST\\pvnbhn_lst240401.dat"), kCatalogue) &&
-         write_file(folder.file("HDPARTS\\LST\\PVNBHN_LST240315.DAT"), "[INFO]\r\nTITLE=old\r\n") &&
-         write_file(folder.file("HDPARTS\\LST\\readme.txt"), "not a list") &&
-         write_file(folder.file("HDPARTS\\LST\\parts.dat"), "[X]\r\n");
-}
-
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool open_text_import(Program* program, const Folder& folder, HWND* file_dialog) {
-  if (!ok(prepare(folder), "cannot prepare %s\n", folder.path.c_str())) return false;
-  if (!ok(start(program, folder) && wait_windows(program), "dialog did not open\n")) return false;
+// Two list files and two files the filter leaves out in HDPARTS\LST\; the
+// program started and the open-file dialog opened.
+HWND open_text_import(Program* program, const Folder& folder) {
+  std::string lst = folder.file("HDPARTS\\LST\\");
+  bool made = CreateDirectoryA(lst.c_str(), nullptr) &&
+              write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
+              write_file(lst + "PVNBHN_LST240315.DAT", "[INFO]\r\nTITLE=old\r\n") &&
+              write_file(lst + "readme.txt", "not a list") && write_file(lst + "parts.dat", "[X]\r\n");
+  if (!ok(made, "cannot prepare %s\n", lst.c_str()) || !open_dialog(program, folder)) return nullptr;
   post_click(program->dialog, IDC_TEXT_IMPORT);
-  *file_dialog = wait_file_dialog(program->process.dwProcessId);
-  return ok(*file_dialog != nullptr, "no open-file dialog after command 907\n");
-}
-
-void cancel_and_wait(Program* program) {
-  click(program->dialog, IDCANCEL);
-  DWORD code = 99;
-  ok(wait_exit(program, kWaitMs, &code) && code == 0, "cancel did not end the program with 0\n");
+  HWND file_dialog = wait_file_dialog(program->pid());
+  ok(file_dialog != nullptr, "no open-file dialog after command 907\n");
+  return file_dialog;
 }
 
 }  // namespace
@@ -56,69 +35,56 @@ void cancel_and_wait(Program* program) {
 TEST(text_import_shows_catalogue) {
   Folder folder("text_import");
   Program program;
-  HWND file_dialog = nullptr;
-  if (!open_text_import(&program, folder, &file_dialog)) return;
+  HWND file_dialog = open_text_import(&program, folder);
+  if (!file_dialog) return;
   HWND dialog = program.dialog;
 
-  // It opens in HDPARTS\LST\ and shows only PVNBHN_LST*.DAT.
+  // Only the two list files, whatever the case of their names.
   std::vector<std::string> listed;
-  poll(5000, [&] {
-    listed = listed_files(file_dialog);
-    return listed.size() >= 2;
-  });
-  for (std::string& name : listed) name = lower(name);
-  std::sort(listed.begin(), listed.end());
-  std::string all;
-  for (const std::string& name : listed) all += "[" + name + "]";
-  ok(all == "[pvnbhn_lst240315.dat][pvnbhn_lst240401.dat]" ||
-         all == "[pvnbhn_lst240315][pvnbhn_lst240401]",
-     "files listed: %s\n", all.c_str());
-  std::string filter = combo_text(file_dialog, 0x470);
+  wait_until(5000, [&] { return (listed = listed_files(file_dialog)).size() >= 2; });
+  ok(listed.size() == 2, "%d files listed\n", static_cast<int>(listed.size()));
+  for (const std::string& name : listed)
+    ok(lstrcmpiA(name.substr(0, 10).c_str(), "PVNBHN_LST") == 0, "%s listed\n", name.c_str());
+  std::string filter = combo_text(file_dialog, 0x470), look_in = combo_text(file_dialog, 0x471);
   ok(filter == "部品ダウンロードﾌｧｲﾙ (*.DAT)", "filter %s\n", readable(filter).c_str());
-  std::string look_in = combo_text(file_dialog, 0x471);
   ok(look_in == "LST", "opens in %s\n", readable(look_in).c_str());
 
   type_text(file_name_box(file_dialog), "pvnbhn_lst240401.dat");
   post_click(file_dialog, IDOK);
-  ok(wait_gone(file_dialog), "the open-file dialog stayed\n");
-
-  const std::string caption = "部品テーブルダウンロード [2024年4月版]";
-  ok(poll(kWaitMs, [&] { return text(dialog) == caption; }), "caption %s\n",
-     readable(text(dialog)).c_str());
+  ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
+  ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }),
+     "caption %s\n", readable(text(dialog)).c_str());
   rows_are(dialog, IDC_MAKERS, {"A建材", "B設備", "C照明"}, "makers in file order");
   ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n",
      list_selection(dialog, IDC_MAKERS));
   rows_are(dialog, IDC_ADDED_PARTS, {"片開きドア", "引戸"}, "first maker added");
   rows_are(dialog, IDC_DELETED_PARTS, {"旧ドア"}, "first maker deleted");
-  ok(item_text(dialog, IDC_STATUS) == kStatusAfterList, "status %s\n",
-     readable(item_text(dialog, IDC_STATUS)).c_str());
-
+  ok(item_text(dialog, IDC_STATUS) == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
+     "status %s\n", readable(item_text(dialog, IDC_STATUS)).c_str());
   select_row(dialog, IDC_MAKERS, 1);
   rows_are(dialog, IDC_ADDED_PARTS, {"洗面台"}, "second maker added");
   rows_are(dialog, IDC_DELETED_PARTS, {"旧便器"}, "second maker deleted");
   select_row(dialog, IDC_MAKERS, 2);
   rows_are(dialog, IDC_ADDED_PARTS, {"ダウンライト"}, "third maker added");
   rows_are(dialog, IDC_DELETED_PARTS, {}, "third maker deleted");
-
-  ok(!wait_message_box(program.process.dwProcessId, 500), "a message box appeared\n");
-  cancel_and_wait(&program);
+  ok(!wait_message_box(program.pid(), 500), "a message box appeared\n");
+  close_with(&program, IDCANCEL);
 }
 
 TEST(text_import_cancelled) {
   Folder folder("text_import_cancel");
   Program program;
-  HWND file_dialog = nullptr;
-  if (!open_text_import(&program, folder, &file_dialog)) return;
+  HWND file_dialog = open_text_import(&program, folder);
+  if (!file_dialog) return;
   HWND dialog = program.dialog;
 
   post_click(file_dialog, IDCANCEL);
-  ok(wait_gone(file_dialog), "the open-file dialog stayed\n");
-  ok(!wait_message_box(program.process.dwProcessId, 1500), "a cancel showed a message box\n");
+  ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
+  ok(!wait_message_box(program.pid(), 1500), "a cancel showed a message box\n");
   ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
-  rows_are(dialog, IDC_MAKERS, {}, "after cancel");
-  rows_are(dialog, IDC_ADDED_PARTS, {}, "after cancel");
-  rows_are(dialog, IDC_DELETED_PARTS, {}, "after cancel");
-  ok(item_text(dialog, IDC_STATUS) == kStatusAtOpening, "status %s\n",
+  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
+    rows_are(dialog, id, {}, "after cancel");
+  ok(item_text(dialog, IDC_STATUS) == "部品リストファイルをダウンロード中です。", "status %s\n",
      readable(item_text(dialog, IDC_STATUS)).c_str());
-  cancel_and_wait(&program);
+  close_with(&program, IDCANCEL);
 }
