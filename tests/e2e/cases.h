@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/ok.h"
-#include "tools/gui_driver/gui_driver.h"
+#include "tools/gui_driver/gui_driver_win.h"
 
 bool open_dialog(gui::Program* program, const gui::Folder& folder);  // started, dialog shown
 void close_with(gui::Program* program, int button);  // pressed; the program ends with 0

@@ -83,7 +83,7 @@ TEST(status_line_text) {
   Program program;
   if (!open_dialog(&program, folder)) return;
   std::string status = item_text(program.dialog, IDC_STATUS);
-  ok(status == "部品リストファイルをダウンロード中です。", "status line reads %s\n",
+  ok(status == "部品リストがダウンロードされていません。", "after a walk that found nothing: %s\n",
      readable(status).c_str());
   close_with(&program, IDCANCEL);
 }

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "tools/gui_driver/gui_driver.h"
+#include "tools/gui_driver/gui_driver_win.h"
 
 namespace gui {
 namespace {
@@ -130,6 +130,9 @@ Folder::Folder(const char* name, const std::string& extra) {
   shell_files(FO_COPY, built_program_folder() + "*", folder);
   for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"})
     CreateDirectoryA((folder + sub).c_str(), nullptr);
+  // The program's list walk goes back to LASTDATE: today alone, unless a
+  // case sets another.
+  write_file(folder + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n");
   if (file_exists(folder + "partsdl.exe")) path = folder;
 }
 
@@ -176,7 +179,25 @@ bool start(Program* program, const std::string& folder) {
                                            nullptr, folder.c_str(), &startup, &program->process);
 }
 
-bool wait_windows(Program* program, DWORD timeout_ms) {
+std::string list_date(int days_ago) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file;
+  SystemTimeToFileTime(&now, &file);
+  ULARGE_INTEGER t;
+  t.LowPart = file.dwLowDateTime;
+  t.HighPart = file.dwHighDateTime;
+  t.QuadPart -= static_cast<ULONGLONG>(days_ago) * 24 * 3600 * 10000000ULL;
+  file.dwLowDateTime = t.LowPart;
+  file.dwHighDateTime = t.HighPart;
+  SYSTEMTIME day;
+  FileTimeToSystemTime(&file, &day);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d%02d%02d", day.wYear % 100, day.wMonth, day.wDay);
+  return text;
+}
+
+bool wait_windows(Program* program, DWORD timeout_ms, bool enabled) {
   return wait_until(timeout_ms, [&] {
     std::vector<HWND> apps = process_windows(program->pid(), "GzmlsdlClass");
     program->app = apps.empty() ? nullptr : apps[0];
@@ -184,7 +205,7 @@ bool wait_windows(Program* program, DWORD timeout_ms) {
     for (HWND window : process_windows(program->pid(), "#32770"))
       if (GetDlgItem(window, 401)) program->dialog = window;
     return running(*program) && program->app && program->dialog &&
-           IsWindowVisible(program->dialog);
+           IsWindowVisible(program->dialog) && (!enabled || IsWindowEnabled(program->dialog));
   });
 }
 

@@ -31,7 +31,9 @@ std::string readable(const std::string& cp932);  // as UTF-8, for messages
 
 // A copy of the built program folder (PARTSDL_BIN, else <build>\bin\ beside
 // the caller's <build>\tests\) under the temporary folder, with HDINI\,
-// HDTMP\ and HDPARTS\; `extra` is one more folder level above the program.
+// HDTMP\ and HDPARTS\, and LASTDATE today in HDINI\bhnmente.dat so that the
+// list walk asks for one day; `extra` is one more folder level above the
+// program.
 // Removed with the object unless PARTSDL_E2E_KEEP is set.
 struct Folder {
   std::string path;  // ends with a backslash; empty when it could not be made
@@ -44,6 +46,9 @@ struct Folder {
  private:
   std::string top_;
 };
+
+// The date `days_ago` days before today as a list date, "yymmdd".
+std::string list_date(int days_ago);
 
 bool write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);  // "<missing>" when it cannot be read
@@ -62,8 +67,9 @@ struct Program {
 
 // Starts folder\partsdl.exe in the folder (ending with a backslash).
 bool start(Program* program, const std::string& folder);
-// Waits for the application window and the visible main dialog.
-bool wait_windows(Program* program, DWORD timeout_ms = kWaitMs);
+// Waits for the application window and the visible main dialog, and with
+// `enabled` for the list walk to have ended.
+bool wait_windows(Program* program, DWORD timeout_ms = kWaitMs, bool enabled = true);
 bool wait_exit(Program* program, DWORD* code, DWORD timeout_ms = kWaitMs);
 bool running(const Program& program);
 // Top-level windows of a class, of one process or (pid 0) of all.
