@@ -8,7 +8,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "tools/gui_driver/gui_driver.h"
+#include "tools/gui_driver/gui_driver_win.h"
 
 namespace {
 

@@ -73,7 +73,7 @@ TEST(destination_lists) {
   } destinations[] = {{IDC_DEST_3DCAD, "HDINI\\VGZLST0.INI", current_file("三")},
                       {IDC_DEST_ROOF, "HDINI\\VGZLST2.INI", current_file("屋根")},
                       {IDC_DEST_2DCAD, "HDINI\\VGZLST3.INI", current_file("二")},
-                      {IDC_DEST_SPEC, "HDINI\\VGZLST4.INI", current_file("仕")},
+                      {IDC_DEST_SHEETS, "HDINI\\VGZLST4.INI", current_file("仕")},
                       {IDC_DEST_OTHER, "HDINI\\GLZSLCT.INI", current_file("他")}};
   Folder folder("destinations");
   for (auto& d : destinations) ok(write_file(folder.file(d.file), d.image), "cannot write\n");
