@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/notice.h"
-#include "store/le_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace store {
 
@@ -74,9 +74,9 @@ void convert_old_image(const uint8_t* old, std::vector<uint8_t>* image) {
         int figure = item * kFigureSlots + f;
         uint8_t* entry = out + figure_entry_offset(m, i, f);
         const uint8_t* triple = old + kOldTripleOffset + kOldTripleSize * figure;
-        put_u16(entry + kFigureNumberOffset, get_u16(triple));
-        put_u16(entry + kFigureValuesOffset, get_u16(triple + 2));
-        put_u16(entry + kFigureValuesOffset + 2, get_u16(triple + 4));
+        plat::put_u16(entry + kFigureNumberOffset, plat::get_u16(triple));
+        plat::put_u16(entry + kFigureValuesOffset, plat::get_u16(triple + 2));
+        plat::put_u16(entry + kFigureValuesOffset + 2, plat::get_u16(triple + 4));
         std::memcpy(entry + kFigureNameOffset, old + kOldFigureOffset + kOldNameBytes * figure,
                     kOldNameBytes);
       }

@@ -5,7 +5,7 @@
 
 #include "app/shell.h"
 #include "platform/files.h"
-#include "store/le_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace store {
 
@@ -20,7 +20,7 @@ constexpr int kReadAttempts = 50;
 constexpr size_t kWriteChunk = 168000;
 
 int32_t record_part(const uint8_t* index, int record) {
-  return get_i32(index + kRecordOffset + kPartRecordSize * record);
+  return plat::get_i32(index + kRecordOffset + kPartRecordSize * record);
 }
 
 RecordPosition position_of(int record) {
@@ -134,10 +134,10 @@ int find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
 int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
                            const uint8_t* descriptive, int* group, int* subgroup) {
   for (int g = 0; g < kIndexGroups; ++g) {
-    if (get_i16(index + group_offset(g)) != group_code) continue;
+    if (plat::get_i16(index + group_offset(g)) != group_code) continue;
     for (int s = 0; s < kIndexSubgroups; ++s) {
       const uint8_t* entry = index + subgroup_offset(g, s);
-      if (get_i16(entry) != subgroup_code) continue;
+      if (plat::get_i16(entry) != subgroup_code) continue;
       if (std::memcmp(entry + 2, descriptive, kDescriptiveBytes) == 0) {
         *group = g;
         *subgroup = s;
@@ -151,24 +151,24 @@ int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t sub
 
 int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from) {
   const uint8_t* source = downloaded + record_offset(from.group, from.subgroup, from.slot);
-  int32_t part = get_i32(source);
+  int32_t part = plat::get_i32(source);
   const uint8_t* source_subgroup = downloaded + subgroup_offset(from.group, from.subgroup);
   int changed = 0;
 
   int g, s;
-  if (!find_matching_subgroup(local, get_i16(downloaded + group_offset(from.group)),
-                              get_i16(source_subgroup), source_subgroup + 2, &g, &s)) {
+  if (!find_matching_subgroup(local, plat::get_i16(downloaded + group_offset(from.group)),
+                              plat::get_i16(source_subgroup), source_subgroup + 2, &g, &s)) {
     g = from.group;
     s = from.subgroup;
     uint8_t* target_subgroup = local + subgroup_offset(g, s);
-    if (get_i16(target_subgroup) == 0) {
+    if (plat::get_i16(target_subgroup) == 0) {
       std::memcpy(target_subgroup, source_subgroup, kGroupEntrySize);
       changed = 1;
     }
   }
 
   uint8_t* same_slot = local + record_offset(g, s, from.slot);
-  int32_t holder = get_i32(same_slot);
+  int32_t holder = plat::get_i32(same_slot);
   if (holder == 0) {
     std::memcpy(same_slot, source, kPartRecordSize);
     return 1;
@@ -178,7 +178,7 @@ int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition fr
   if (find_part_record(local, part, &elsewhere)) return changed;
   for (int k = 0; k < kIndexSlots; ++k) {
     uint8_t* slot = local + record_offset(g, s, k);
-    if (get_i32(slot) == 0) {
+    if (plat::get_i32(slot) == 0) {
       std::memcpy(slot, source, kPartRecordSize);
       return 1;
     }

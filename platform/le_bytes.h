@@ -1,10 +1,11 @@
-// Little-endian fields of the suite's files, read and written byte by byte so
-// that no layout depends on the host's struct packing or byte order.
+// Little-endian fields of byte layouts (the suite's files, LZH headers, the
+// download queue), read and written byte by byte at their offsets so that no
+// layout depends on the host's struct packing or byte order.
 #pragma once
 
 #include <cstdint>
 
-namespace store {
+namespace plat {
 
 inline uint16_t get_u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline int16_t get_i16(const uint8_t* p) { return static_cast<int16_t>(get_u16(p)); }
@@ -13,6 +14,9 @@ inline uint32_t get_u32(const uint8_t* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 inline int32_t get_i32(const uint8_t* p) { return static_cast<int32_t>(get_u32(p)); }
+inline uint64_t get_u64(const uint8_t* p) {
+  return get_u32(p) | (static_cast<uint64_t>(get_u32(p + 4)) << 32);
+}
 
 inline void put_u16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -22,4 +26,4 @@ inline void put_u32(uint8_t* p, uint32_t v) {
   for (int n = 0; n < 4; ++n) p[n] = static_cast<uint8_t>(v >> (8 * n));
 }
 
-}  // namespace store
+}  // namespace plat
