@@ -134,13 +134,12 @@ int run_create_command(int argc, char** argv) {
   const std::string archive = argv[arg++];
   // Built beside the target and put in its place only when complete, so a
   // failure never leaves a cut archive under the real name.
-  const std::string partial = archive + ".partial";
-  plat::File* file = plat::open_file(partial.c_str(), plat::kRead | plat::kWrite, plat::kShareNone,
-                                     plat::Disposition::CreateAlways);
-  if (!file) {
-    std::fprintf(stderr, "lzhtool: cannot create %s\n", partial.c_str());
+  plat::NewFile out;
+  if (!plat::begin_new_file(&out, archive.c_str())) {
+    std::fprintf(stderr, "lzhtool: cannot create %s.new\n", archive.c_str());
     return 1;
   }
+  plat::File* file = out.file;
   uint64_t offset = 0;
   bool good = true;
   for (; arg < argc && good; ++arg) good = add_member(file, &offset, argv[arg], method);
@@ -149,14 +148,12 @@ int run_create_command(int argc, char** argv) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     good = false;
   }
-  good = good && plat::flush_file(file);
-  plat::close_file(file);
-  if (good && !plat::replace_file(partial.c_str(), archive.c_str())) {
-    std::fprintf(stderr, "lzhtool: cannot put %s in place\n", archive.c_str());
-    good = false;
-  }
   if (!good) {
-    plat::delete_file(partial.c_str());
+    plat::drop_new_file(&out);
+    return 1;
+  }
+  if (!plat::finish_new_file(&out, true)) {
+    std::fprintf(stderr, "lzhtool: cannot put %s in place\n", archive.c_str());
     return 1;
   }
   return 0;

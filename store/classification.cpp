@@ -29,10 +29,6 @@ constexpr uint32_t kOldTripleOffset = 117550;
 constexpr uint32_t kOldTripleSize = 6;
 constexpr uint32_t kOldReservedOffset = 147550;
 
-// Writes go out in pieces so that a failing disk stops them part way rather
-// than in one all-or-nothing call.
-constexpr size_t kWriteChunk = 64000;
-
 bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
   return count >= static_cast<int64_t>(kMagicLength) &&
          std::memcmp(bytes, magic, kMagicLength) == 0;
@@ -41,15 +37,6 @@ bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
 void tell_cannot_open(const char* path) {
   std::string text = std::string(path) + " ファイルがオープンできませんでした。";
   plat::error_box(text.c_str());
-}
-
-bool write_all(plat::File* file, const std::vector<uint8_t>& image) {
-  for (size_t at = 0; at < image.size(); at += kWriteChunk) {
-    size_t count = image.size() - at < kWriteChunk ? image.size() - at : kWriteChunk;
-    if (plat::write_at(file, at, image.data() + at, count) != static_cast<int64_t>(count))
-      return false;
-  }
-  return true;
 }
 
 plat::File* open_for_reading(const char* path) {
@@ -110,24 +97,11 @@ std::string classification_file_path(const char* program_directory, int code) {
 }
 
 int create_empty_classification_file(const char* path) {
-  // Only a file this call made may be removed again after a failed write;
-  // a half-written one would carry a valid magic and pass for whole.
-  plat::File* file =
-      plat::open_file(path, plat::kWrite, plat::kShareNone, plat::Disposition::CreateNew);
-  if (!file) {
-    tell_cannot_open(path);
-    return -1;
-  }
   std::vector<uint8_t> image(kClassFileSize, 0);
   std::memcpy(image.data(), kMagicCurrent, kMagicLength);
-  bool written = write_all(file, image);
-  plat::close_file(file);
-  if (!written) {
-    plat::delete_file(path);
-    tell_cannot_open(path);
-    return -1;
-  }
-  return 1;
+  if (plat::replace_whole_file(path, image.data(), image.size())) return 1;
+  tell_cannot_open(path);
+  return -1;
 }
 
 int upgrade_classification_file(const char* path) {
@@ -148,18 +122,7 @@ int upgrade_classification_file(const char* path) {
   std::vector<uint8_t> image;
   convert_old_image(old.data(), &image);
 
-  std::string fresh = std::string(path) + ".new";
-  plat::delete_file(fresh.c_str());
-  file = plat::open_file(fresh.c_str(), plat::kWrite, plat::kShareNone,
-                         plat::Disposition::CreateNew);
-  if (!file) return 0;
-  bool whole = write_all(file, image) && plat::flush_file(file);
-  plat::close_file(file);
-  if (!whole || !plat::replace_file(fresh.c_str(), path)) {
-    plat::delete_file(fresh.c_str());
-    return 0;
-  }
-  return 1;
+  return plat::replace_whole_file(path, image.data(), image.size()) ? 1 : 0;
 }
 
 int open_classification_file(const char* program_directory, int destination_code,

@@ -44,8 +44,8 @@ inline uint32_t figure_entry_offset(int m, int i, int f) {
   return kFigureOffset + 64000u * m + 1600u * i + 32u * f;
 }
 
-// Writes a complete empty current-layout file. 1, or -1 after telling the
-// user "%s ファイルがオープンできませんでした。".
+// Writes a complete empty current-layout file (beside the path, then put in
+// place). 1, or -1 after telling the user "%s ファイルがオープンできませんでした。".
 int create_empty_classification_file(const char* path);
 
 enum class OpenMode { Read, Write };

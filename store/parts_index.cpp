@@ -15,9 +15,6 @@ const char kPartsIndexBackupName[] = "TRBHNBAK.DAT";
 namespace {
 
 constexpr int kReadAttempts = 50;
-// Writes go out in pieces so that a failing disk stops them part way rather
-// than in one all-or-nothing call.
-constexpr size_t kWriteChunk = 168000;
 
 int32_t record_part(const uint8_t* index, int record) {
   return plat::get_i32(index + kRecordOffset + kPartRecordSize * record);
@@ -26,30 +23,6 @@ int32_t record_part(const uint8_t* index, int record) {
 RecordPosition position_of(int record) {
   return {record / (kIndexSubgroups * kIndexSlots), record / kIndexSlots % kIndexSubgroups,
           record % kIndexSlots};
-}
-
-std::string fresh_name(const std::string& path) { return path + ".new"; }
-
-// Puts bytes in place of path: written whole beside it first, so a failure
-// at any point leaves path as it was.
-bool replace_whole_file(const std::string& path, const uint8_t* bytes, size_t size) {
-  std::string fresh = fresh_name(path);
-  plat::delete_file(fresh.c_str());
-  plat::File* file = plat::open_file(fresh.c_str(), plat::kWrite, plat::kShareNone,
-                                     plat::Disposition::CreateNew);
-  if (!file) return false;
-  bool whole = true;
-  for (size_t at = 0; whole && at < size; at += kWriteChunk) {
-    size_t count = size - at < kWriteChunk ? size - at : kWriteChunk;
-    whole = plat::write_at(file, at, bytes + at, count) == static_cast<int64_t>(count);
-  }
-  whole = whole && plat::flush_file(file);
-  plat::close_file(file);
-  if (!whole || !plat::replace_file(fresh.c_str(), path.c_str())) {
-    plat::delete_file(fresh.c_str());
-    return false;
-  }
-  return true;
 }
 
 bool downloaded_unchanged(const PartsIndexStore& store, const std::string& path) {
@@ -116,7 +89,8 @@ int read_parts_index(const char* program_directory, IndexCopy which, std::vector
 }
 
 int write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
-  return replace_whole_file(parts_index_path(program_directory, which), index, kPartsIndexSize)
+  return plat::replace_whole_file(parts_index_path(program_directory, which).c_str(), index,
+                                 kPartsIndexSize)
              ? 1
              : 0;
 }
@@ -251,7 +225,7 @@ void restore_parts_index(const char* program_directory) {
   std::string index = parts_index_path(program_directory, IndexCopy::Local);
   // Copied beside the index and put in place whole: a copy that stops part
   // way must not cost the index it was meant to restore.
-  std::string fresh = fresh_name(index);
+  std::string fresh = index + ".new";
   if (!plat::copy_file(backup, fresh.c_str(), false)) {
     plat::delete_file(fresh.c_str());
     return;
