@@ -6,15 +6,13 @@
 
 #include "archive/crc16.h"
 #include "archive/lzh_encoder.h"
+#include "platform/file_time.h"
 #include "platform/files.h"
 #include "platform/shift_jis.h"
 
 namespace {
 
 const char kUsage[] = "usage: lzhtool a [-lh5|-lh6|-lh7] <archive> <files...>\n";
-
-// Seconds between 1601-01-01 and 1970-01-01, in Windows file time units.
-const uint64_t kUnixEpochFiletime = 116444736000000000ull;
 
 // The last path element, splitting at either separator but never at a
 // 0x5C that is the second byte of a Shift-JIS character.
@@ -32,9 +30,7 @@ std::string bare_name(const char* path) {
 
 uint32_t unix_time_of(const char* path) {
   uint64_t filetime = 0;
-  if (!plat::file_write_time(path, &filetime) || filetime < kUnixEpochFiletime) return 0;
-  uint64_t seconds = (filetime - kUnixEpochFiletime) / 10000000u;
-  return seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+  return plat::file_write_time(path, &filetime) ? plat::unix_from_filetime(filetime) : 0;
 }
 
 struct ArchiveWriter {

@@ -1,9 +1,9 @@
 #include "archive/header.h"
 
 #include <cstring>
-#include <ctime>
 #include <vector>
 
+#include "platform/file_time.h"
 #include "platform/le_bytes.h"
 
 namespace lzh {
@@ -189,29 +189,11 @@ Source memory_source(MemorySource* memory) {
 }
 
 uint64_t write_filetime(const Header& header) {
-  const uint64_t kUnixEpoch = 11644473600ull;  // seconds from 1601 to 1970
-  int64_t seconds;
-  if (header.has_unix_time) {
-    seconds = header.unix_time;
-  } else {
-    // Bits: year since 1980 (7), month (4), day (5), hour (5), minute (6),
-    // seconds / 2 (5).
-    uint32_t t = header.dos_time;
-    std::tm local = {};
-    local.tm_year = static_cast<int>((t >> 25) + 80);
-    local.tm_mon = static_cast<int>((t >> 21) & 0x0F) - 1;
-    local.tm_mday = static_cast<int>((t >> 16) & 0x1F);
-    local.tm_hour = static_cast<int>((t >> 11) & 0x1F);
-    local.tm_min = static_cast<int>((t >> 5) & 0x3F);
-    local.tm_sec = static_cast<int>((t & 0x1F) * 2);
-    local.tm_isdst = -1;
-    if (t == 0 || local.tm_mon < 0 || local.tm_mday == 0) return 0;
-    std::time_t made = std::mktime(&local);
-    if (made == static_cast<std::time_t>(-1)) return 0;
-    seconds = static_cast<int64_t>(made);
-  }
-  if (seconds < 0) return 0;
-  return (static_cast<uint64_t>(seconds) + kUnixEpoch) * 10000000ull;
+  if (header.has_unix_time) return plat::filetime_from_unix(header.unix_time);
+  plat::CivilTime local;
+  uint64_t filetime = 0;
+  if (plat::civil_from_dos(header.dos_time, &local)) plat::filetime_from_local(local, &filetime);
+  return filetime;
 }
 
 bool is_directory_or_link(const Header& header) {
