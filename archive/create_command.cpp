@@ -6,27 +6,13 @@
 
 #include "archive/crc16.h"
 #include "archive/lzh_encoder.h"
+#include "archive/names.h"
 #include "platform/file_time.h"
 #include "platform/files.h"
-#include "platform/shift_jis.h"
 
 namespace {
 
 const char kUsage[] = "usage: lzhtool a [-lh5|-lh6|-lh7] <archive> <files...>\n";
-
-// The last path element, splitting at either separator but never at a
-// 0x5C that is the second byte of a Shift-JIS character.
-std::string bare_name(const char* path) {
-  size_t start = 0;
-  for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (plat::is_lead_byte(static_cast<unsigned char>(path[i])) && path[i + 1] != '\0') {
-      ++i;
-      continue;
-    }
-    if (path[i] == '\\' || path[i] == '/') start = i + 1;
-  }
-  return std::string(path + start);
-}
 
 uint32_t unix_time_of(const char* path) {
   uint64_t filetime = 0;
@@ -60,7 +46,7 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
   }
   const uint8_t* data = reinterpret_cast<const uint8_t*>(contents.data());
   lzh::MemberHeader header;
-  header.name = bare_name(path);
+  header.name = lzh::last_path_element(path);
   header.method = method;
   header.original_size = static_cast<uint32_t>(contents.size());
   header.unix_time = unix_time_of(path);

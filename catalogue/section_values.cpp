@@ -93,9 +93,7 @@ void index_section_values(std::string text, const char* list_file, const char* s
     if (*begin == '[') {
       // The name runs to the last ']' that is a character of its own; a
       // line without one is a key line.
-      const char* close = end;
-      for (const char* c = begin; c < end; c += plat::is_lead_byte((unsigned char)*c) ? 2 : 1)
-        if (*c == ']') close = c;
+      const char* close = begin + plat::last_char_of(begin, (size_t)(end - begin), "]");
       if (close < end) {
         // Only the first section of a name counts, as on the platform.
         if (inside) break;

@@ -45,8 +45,6 @@ namespace plat {
 
 namespace {
 
-bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
-
 // What the platform gives back for each double-byte code, read through
 // Unicode and back: the code itself; the other code of the same character
 // where code page 932 holds one twice (NEC and IBM rows: one form comes
@@ -184,9 +182,7 @@ Line read_line(const char* t, size_t n, size_t* pos) {
   }
   if (t[p] == '[') {
     // The name runs to the last ']' that is a character of its own.
-    size_t close = e;
-    for (size_t i = p; i < e; i += is_lead_byte((unsigned char)t[i]) ? 2 : 1)
-      if (t[i] == ']') close = i;
+    size_t close = p + last_char_of(t + p, e - p, "]");
     if (close < e) {
       size_t b = p + 1, f = close;
       while (b < f && is_profile_blank((unsigned char)t[b])) ++b;
