@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/file_time.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace lzh {
 namespace {
@@ -17,16 +17,11 @@ bool read_exact(const Source& source, uint64_t offset, uint8_t* buffer, size_t c
   return source.read_at(source.context, offset, buffer, count) == static_cast<int64_t>(count);
 }
 
-std::string up_to_nul(const uint8_t* p, size_t count) {
-  const void* nul = std::memchr(p, 0, count);
-  return std::string(reinterpret_cast<const char*>(p), nul ? static_cast<const uint8_t*>(nul) - p : count);
-}
-
 // One extended header's data, by type.
 void take_extended(Header* header, uint8_t type, const uint8_t* data, size_t size) {
   switch (type) {
-    case 0x01: header->name = up_to_nul(data, size); break;
-    case 0x02: header->directory = up_to_nul(data, size); break;
+    case 0x01: header->name = plat::field_text(data, size); break;
+    case 0x02: header->directory = plat::field_text(data, size); break;
     case 0x42:
       // 64-bit sizes replace the 32-bit fields (levels 2 and 3 only: level 1
       // counts its extended headers in the packed size).
@@ -86,7 +81,7 @@ int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head,
 
   size_t name_length = bytes[21];
   if (22 + name_length > base) return kBadHeader;
-  header->name = up_to_nul(bytes + 22, name_length);
+  header->name = plat::field_text(bytes + 22, name_length);
   size_t after_name = 22 + name_length;
   if (after_name + 2 <= base) {
     header->has_crc = true;

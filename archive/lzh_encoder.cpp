@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "archive/crc16.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace lzh {
 namespace {

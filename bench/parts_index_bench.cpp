@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 #include "store/parts_index.h"
 
 namespace {

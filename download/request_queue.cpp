@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace download {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/notice.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 
@@ -72,10 +72,8 @@ void convert_old_image(const uint8_t* old, std::vector<uint8_t>* image) {
 }
 
 std::string row_text(const uint8_t* name) {
-  size_t length = 0;
-  while (length < static_cast<size_t>(kNameBytes) && name[length] != 0) ++length;
-  if (length == 0) return "   ";  // keeps the row, so rows stay at their entries' indices
-  return std::string(reinterpret_cast<const char*>(name), length);
+  std::string text = plat::field_text(name, kNameBytes);
+  return text.empty() ? "   " : text;  // keeps the row, so rows stay at their entries' indices
 }
 
 }  // namespace

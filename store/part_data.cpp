@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 

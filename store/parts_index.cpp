@@ -5,7 +5,7 @@
 
 #include "app/shell.h"
 #include "platform/files.h"
-#include "platform/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 

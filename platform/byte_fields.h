@@ -1,9 +1,13 @@
-// Little-endian fields of byte layouts (the suite's files, LZH headers, the
-// download queue), read and written byte by byte at their offsets so that no
-// layout depends on the host's struct packing or byte order.
+// Fields of byte layouts (the suite's files, LZH headers, the download
+// queue), read and written byte by byte at their offsets so that no layout
+// depends on the host's struct packing or byte order: little-endian numbers,
+// and texts that end at a NUL or fill their field.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace plat {
 
@@ -24,6 +28,18 @@ inline void put_u16(uint8_t* p, uint16_t v) {
 }
 inline void put_u32(uint8_t* p, uint32_t v) {
   for (int n = 0; n < 4; ++n) p[n] = static_cast<uint8_t>(v >> (8 * n));
+}
+
+
+// Length of the text in a field of `width` bytes: up to its first NUL, or
+// the whole field when it has none.
+inline size_t text_length(const void* field, size_t width) {
+  const void* nul = std::memchr(field, 0, width);
+  return nul ? static_cast<size_t>(static_cast<const char*>(nul) - static_cast<const char*>(field))
+             : width;
+}
+inline std::string field_text(const void* field, size_t width) {
+  return std::string(static_cast<const char*>(field), text_length(field, width));
 }
 
 }  // namespace plat
