@@ -135,8 +135,8 @@ int merge_literal(std::vector<uint8_t>* local_index, const std::vector<uint8_t>&
 // written in place after each change.
 void merge_straightforward(const Library& lib, int32_t part) {
   std::vector<uint8_t> local, server;
-  if (store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Local, &local) != 1 ||
-      store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Downloaded, &server) != 1)
+  if (!store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Local, &local) ||
+      !store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Downloaded, &server))
     return;
   for (int writes = merge_literal(&local, server, part); writes > 0; --writes)
     write_in_place(lib.local_path, local);

@@ -94,33 +94,33 @@ std::string classification_file_path(const char* program_directory, int code) {
   return path;
 }
 
-int create_empty_classification_file(const char* path) {
+bool create_empty_classification_file(const char* path) {
   std::vector<uint8_t> image(kClassFileSize, 0);
   std::memcpy(image.data(), kMagicCurrent, kMagicLength);
-  if (plat::replace_whole_file(path, image.data(), image.size())) return 1;
+  if (plat::replace_whole_file(path, image.data(), image.size())) return true;
   tell_cannot_open(path);
-  return -1;
+  return false;
 }
 
-int upgrade_classification_file(const char* path) {
+bool upgrade_classification_file(const char* path) {
   std::vector<uint8_t> old(kOldFileSize);
   plat::File* file = open_for_reading(path);
-  if (!file) return 0;
+  if (!file) return false;
   int64_t got = plat::read_at(file, 0, old.data(), old.size());
   plat::close_file(file);
   if (got != static_cast<int64_t>(kOldFileSize) || !has_magic(old.data(), got, kMagicOld))
-    return 0;
+    return false;
 
   // Another program of the suite holding the file must make the conversion
   // fail before anything is written.
   file = plat::open_file(path, plat::kWrite, plat::kShareNone, plat::Disposition::OpenExisting);
-  if (!file) return 0;
+  if (!file) return false;
   plat::close_file(file);
 
   std::vector<uint8_t> image;
   convert_old_image(old.data(), &image);
 
-  return plat::replace_whole_file(path, image.data(), image.size()) ? 1 : 0;
+  return plat::replace_whole_file(path, image.data(), image.size());
 }
 
 int open_classification_file(const char* program_directory, int destination_code,
@@ -136,7 +136,7 @@ int open_classification_file(const char* program_directory, int destination_code
 
   plat::File* opened = open_for_reading(path.c_str());
   if (!opened) {
-    if (create_empty_classification_file(path.c_str()) != 1) return -1;
+    if (!create_empty_classification_file(path.c_str())) return -1;
     *file = open_for_reading(path.c_str());
     return *file ? 1 : -1;
   }
@@ -151,7 +151,7 @@ int open_classification_file(const char* program_directory, int destination_code
   // Any other header belongs to something this program does not know; it is
   // neither recreated nor changed.
   if (!has_magic(header, got, kMagicOld)) return -1;
-  if (upgrade_classification_file(path.c_str()) != 1) return -1;
+  if (!upgrade_classification_file(path.c_str())) return -1;
   *file = open_for_reading(path.c_str());
   return *file ? 1 : -1;
 }

@@ -43,8 +43,8 @@ bool load_downloaded(PartsIndexStore* store) {
   int64_t size = plat::file_size(path.c_str());
   uint64_t time = 0;
   if (size < 0 || !plat::file_write_time(path.c_str(), &time)) return false;
-  if (read_parts_index(store->program_directory.c_str(), IndexCopy::Downloaded,
-                       &store->downloaded) != 1)
+  if (!read_parts_index(store->program_directory.c_str(), IndexCopy::Downloaded,
+                        &store->downloaded))
     return false;
   for (int record = 0; record < kIndexRecords; ++record) {
     int32_t part = record_part(store->downloaded.data(), record);
@@ -60,7 +60,7 @@ bool load_downloaded(PartsIndexStore* store) {
 bool load_local(PartsIndexStore* store) {
   if (store->local_loaded) return true;
   store->local_loaded =
-      read_parts_index(store->program_directory.c_str(), IndexCopy::Local, &store->local) == 1;
+      read_parts_index(store->program_directory.c_str(), IndexCopy::Local, &store->local);
   return store->local_loaded;
 }
 
@@ -73,39 +73,34 @@ std::string parts_index_path(const char* program_directory, IndexCopy which) {
   return path;
 }
 
-int read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index) {
+bool read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index) {
   index->assign(kPartsIndexSize, 0);
   std::string path = parts_index_path(program_directory, which);
   plat::File* file =
       plat::open_file(path.c_str(), plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
-  if (!file) return 0;
+  if (!file) return false;
   int64_t got = plat::read_at(file, 0, index->data(), index->size());
   plat::close_file(file);
-  if (got < 0) {
-    index->assign(kPartsIndexSize, 0);
-    return 0;
-  }
-  return 1;
+  if (got < 0) index->assign(kPartsIndexSize, 0);
+  return got >= 0;
 }
 
-int write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
+bool write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
   return plat::replace_whole_file(parts_index_path(program_directory, which).c_str(), index,
-                                 kPartsIndexSize)
-             ? 1
-             : 0;
+                                 kPartsIndexSize);
 }
 
-int find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
+bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
   for (int record = 0; record < kIndexRecords; ++record) {
     if (record_part(index, record) == part) {
       *at = position_of(record);
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
-int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
+bool find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
                            const uint8_t* descriptive, int* group, int* subgroup) {
   for (int g = 0; g < kIndexGroups; ++g) {
     if (plat::get_i16(index + group_offset(g)) != group_code) continue;
@@ -115,19 +110,19 @@ int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t sub
       if (std::memcmp(entry + 2, descriptive, kDescriptiveBytes) == 0) {
         *group = g;
         *subgroup = s;
-        return 1;
+        return true;
       }
       break;  // only the first subgroup with the code counts in each group
     }
   }
-  return 0;
+  return false;
 }
 
-int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from) {
+bool merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from) {
   const uint8_t* source = downloaded + record_offset(from.group, from.subgroup, from.slot);
   int32_t part = plat::get_i32(source);
   const uint8_t* source_subgroup = downloaded + subgroup_offset(from.group, from.subgroup);
-  int changed = 0;
+  bool changed = false;
 
   int g, s;
   if (!find_matching_subgroup(local, plat::get_i16(downloaded + group_offset(from.group)),
@@ -137,7 +132,7 @@ int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition fr
     uint8_t* target_subgroup = local + subgroup_offset(g, s);
     if (plat::get_i16(target_subgroup) == 0) {
       std::memcpy(target_subgroup, source_subgroup, kGroupEntrySize);
-      changed = 1;
+      changed = true;
     }
   }
 
@@ -145,7 +140,7 @@ int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition fr
   int32_t holder = plat::get_i32(same_slot);
   if (holder == 0) {
     std::memcpy(same_slot, source, kPartRecordSize);
-    return 1;
+    return true;
   }
   if (holder == part) return changed;
   RecordPosition elsewhere;
@@ -154,24 +149,18 @@ int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition fr
     uint8_t* slot = local + record_offset(g, s, k);
     if (plat::get_i32(slot) == 0) {
       std::memcpy(slot, source, kPartRecordSize);
-      return 1;
+      return true;
     }
   }
   return changed;  // a full subgroup leaves the part unindexed
 }
 
-int merge_record(uint8_t* local, const uint8_t* downloaded, int32_t part) {
-  RecordPosition from;
-  // Number 0 marks free slots, never a part.
-  if (part == 0 || !find_part_record(downloaded, part, &from)) return 0;
-  return merge_record_at(local, downloaded, from);
-}
-
-int remove_record(uint8_t* local, int32_t part) {
+bool remove_record(uint8_t* local, int32_t part) {
   RecordPosition at;
-  if (part == 0 || !find_part_record(local, part, &at)) return 0;
+  // Number 0 marks free slots, never a part.
+  if (part == 0 || !find_part_record(local, part, &at)) return false;
   std::memset(local + record_offset(at.group, at.subgroup, at.slot), 0, kPartRecordSize);
-  return 1;
+  return true;
 }
 
 void begin_index_changes(PartsIndexStore* store) { ++store->depth; }
@@ -182,7 +171,7 @@ int end_index_changes(PartsIndexStore* store) {
   int result = 1;
   if (store->local_loaded && store->local_changed)
     result = write_parts_index(store->program_directory.c_str(), IndexCopy::Local,
-                               store->local.data());
+                               store->local.data()) ? 1 : 0;
   // The file may change between operations (a restore, another program of
   // the suite), so the next operation reads it afresh.
   store->local_loaded = false;
@@ -196,7 +185,7 @@ int merge_part_record(PartsIndexStore* store, int32_t part) {
   bool loaded = false;
   for (int attempt = 0; attempt < kReadAttempts && !loaded; ++attempt)
     loaded = load_local(store) && load_downloaded(store);
-  int changed = 0;
+  bool changed = false;
   if (loaded && part != 0) {
     const auto& records = store->downloaded_records;
     auto found = std::lower_bound(records.begin(), records.end(), std::make_pair(part, 0));
@@ -207,16 +196,16 @@ int merge_part_record(PartsIndexStore* store, int32_t part) {
   if (changed) store->local_changed = true;
   // Outside a run the call is the whole operation, and a change that could
   // not be written is no change.
-  return end_index_changes(store) == 1 ? changed : 0;
+  return end_index_changes(store) == 1 && changed ? 1 : 0;
 }
 
 int remove_part_record(PartsIndexStore* store, int32_t part) {
   begin_index_changes(store);
-  int changed = load_local(store) ? remove_record(store->local.data(), part) : 0;
+  bool changed = load_local(store) && remove_record(store->local.data(), part);
   if (changed) store->local_changed = true;
   // Outside a run the call is the whole operation, and a change that could
   // not be written is no change.
-  return end_index_changes(store) == 1 ? changed : 0;
+  return end_index_changes(store) == 1 && changed ? 1 : 0;
 }
 
 void restore_parts_index(const char* program_directory) {
