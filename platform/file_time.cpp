@@ -47,7 +47,7 @@ bool filetime_from_local(const CivilTime& t, uint64_t* filetime) {
   local.tm_sec = t.second;
   local.tm_isdst = -1;
   std::time_t made = std::mktime(&local);
-  if (made < 0 || static_cast<int64_t>(made) > 0xFFFFFFFFll) return false;
+  if (made < 0 || static_cast<uint64_t>(made) >> 32 != 0) return false;
   *filetime = filetime_from_unix(static_cast<uint32_t>(made));
   return true;
 }
