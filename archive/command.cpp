@@ -1,5 +1,6 @@
 #include "archive/command.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -61,12 +62,7 @@ int run_command(const char* command, std::string* report) {
 
 void copy_report(const std::string& report, char* buffer, size_t size) {
   if (!buffer || size == 0) return;
-  size_t keep = 0;
-  while (keep < report.size()) {
-    size_t step = plat::is_lead_byte(static_cast<unsigned char>(report[keep])) ? 2 : 1;
-    if (keep + step > size - 1 || keep + step > report.size()) break;
-    keep += step;
-  }
+  size_t keep = plat::whole_characters(report.data(), std::min(report.size(), size - 1));
   std::memcpy(buffer, report.data(), keep);
   buffer[keep] = '\0';
 }

@@ -6,35 +6,17 @@
 
 #include "archive/crc16.h"
 #include "archive/lzh_encoder.h"
+#include "archive/names.h"
+#include "platform/file_time.h"
 #include "platform/files.h"
-#include "platform/shift_jis.h"
 
 namespace {
 
 const char kUsage[] = "usage: lzhtool a [-lh5|-lh6|-lh7] <archive> <files...>\n";
 
-// Seconds between 1601-01-01 and 1970-01-01, in Windows file time units.
-const uint64_t kUnixEpochFiletime = 116444736000000000ull;
-
-// The last path element, splitting at either separator but never at a
-// 0x5C that is the second byte of a Shift-JIS character.
-std::string bare_name(const char* path) {
-  size_t start = 0;
-  for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (plat::is_lead_byte(static_cast<unsigned char>(path[i])) && path[i + 1] != '\0') {
-      ++i;
-      continue;
-    }
-    if (path[i] == '\\' || path[i] == '/') start = i + 1;
-  }
-  return std::string(path + start);
-}
-
 uint32_t unix_time_of(const char* path) {
   uint64_t filetime = 0;
-  if (!plat::file_write_time(path, &filetime) || filetime < kUnixEpochFiletime) return 0;
-  uint64_t seconds = (filetime - kUnixEpochFiletime) / 10000000u;
-  return seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+  return plat::file_write_time(path, &filetime) ? plat::unix_from_filetime(filetime) : 0;
 }
 
 struct ArchiveWriter {
@@ -64,7 +46,7 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
   }
   const uint8_t* data = reinterpret_cast<const uint8_t*>(contents.data());
   lzh::MemberHeader header;
-  header.name = bare_name(path);
+  header.name = lzh::last_path_element(path);
   header.method = method;
   header.original_size = static_cast<uint32_t>(contents.size());
   header.unix_time = unix_time_of(path);
@@ -134,13 +116,12 @@ int run_create_command(int argc, char** argv) {
   const std::string archive = argv[arg++];
   // Built beside the target and put in its place only when complete, so a
   // failure never leaves a cut archive under the real name.
-  const std::string partial = archive + ".partial";
-  plat::File* file = plat::open_file(partial.c_str(), plat::kRead | plat::kWrite, plat::kShareNone,
-                                     plat::Disposition::CreateAlways);
-  if (!file) {
-    std::fprintf(stderr, "lzhtool: cannot create %s\n", partial.c_str());
+  plat::NewFile out;
+  if (!plat::begin_new_file(&out, archive.c_str())) {
+    std::fprintf(stderr, "lzhtool: cannot create %s.new\n", archive.c_str());
     return 1;
   }
+  plat::File* file = out.file;
   uint64_t offset = 0;
   bool good = true;
   for (; arg < argc && good; ++arg) good = add_member(file, &offset, argv[arg], method);
@@ -149,14 +130,12 @@ int run_create_command(int argc, char** argv) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     good = false;
   }
-  good = good && plat::flush_file(file);
-  plat::close_file(file);
-  if (good && !plat::replace_file(partial.c_str(), archive.c_str())) {
-    std::fprintf(stderr, "lzhtool: cannot put %s in place\n", archive.c_str());
-    good = false;
-  }
   if (!good) {
-    plat::delete_file(partial.c_str());
+    plat::drop_new_file(&out);
+    return 1;
+  }
+  if (!plat::finish_new_file(&out, true)) {
+    std::fprintf(stderr, "lzhtool: cannot put %s in place\n", archive.c_str());
     return 1;
   }
   return 0;

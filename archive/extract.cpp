@@ -180,15 +180,7 @@ int extract_archive(const char* archive_path, const char* folder_path, std::stri
   std::string folder = folder_path;
   if (folder.empty()) folder = ".";
   // A last backslash may be the second byte of a character (表\ ends "\x95\x5C").
-  bool ends_with_separator = folder.back() == '/';
-  for (size_t i = 0; i < folder.size(); ++i) {
-    if (plat::is_lead_byte(static_cast<unsigned char>(folder[i])) && i + 1 < folder.size()) {
-      ++i;
-      continue;
-    }
-    if (folder[i] == '\\') ends_with_separator = i + 1 == folder.size();
-  }
-  if (!ends_with_separator) folder += '\\';
+  if (plat::last_char_of(folder.data(), folder.size(), "\\/") + 1 != folder.size()) folder += '\\';
 
   OpenArchive archive;
   if (!archive.open(archive_path)) {

@@ -1,8 +1,10 @@
 #include "archive/header.h"
 
 #include <cstring>
-#include <ctime>
 #include <vector>
+
+#include "platform/file_time.h"
+#include "platform/byte_fields.h"
 
 namespace lzh {
 namespace {
@@ -10,43 +12,34 @@ namespace {
 // No header we accept is larger; a level 3 header could claim up to 4 GiB.
 const uint64_t kLargestHeader = 1 << 20;
 
-uint32_t le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-uint64_t le64(const uint8_t* p) { return le32(p) | (static_cast<uint64_t>(le32(p + 4)) << 32); }
-
 bool read_exact(const Source& source, uint64_t offset, uint8_t* buffer, size_t count) {
   if (offset > source.length || count > source.length - offset) return false;
   return source.read_at(source.context, offset, buffer, count) == static_cast<int64_t>(count);
 }
 
-std::string up_to_nul(const uint8_t* p, size_t count) {
-  const void* nul = std::memchr(p, 0, count);
-  return std::string(reinterpret_cast<const char*>(p), nul ? static_cast<const uint8_t*>(nul) - p : count);
-}
-
 // One extended header's data, by type.
 void take_extended(Header* header, uint8_t type, const uint8_t* data, size_t size) {
   switch (type) {
-    case 0x01: header->name = up_to_nul(data, size); break;
-    case 0x02: header->directory = up_to_nul(data, size); break;
+    case 0x01: header->name = plat::field_text(data, size); break;
+    case 0x02: header->directory = plat::field_text(data, size); break;
     case 0x42:
       // 64-bit sizes replace the 32-bit fields (levels 2 and 3 only: level 1
       // counts its extended headers in the packed size).
       if (size >= 16 && header->level >= 2) {
-        header->packed_size = le64(data);
-        header->original_size = le64(data + 8);
+        header->packed_size = plat::get_u64(data);
+        header->original_size = plat::get_u64(data + 8);
       }
       break;
     case 0x54:
       if (size >= 4) {
         header->has_unix_time = true;
-        header->unix_time = le32(data);
+        header->unix_time = plat::get_u32(data);
       }
       break;
     case 0x50:
       if (size >= 2) {
         header->has_unix_mode = true;
-        header->unix_mode = static_cast<uint16_t>(le16(data));
+        header->unix_mode = plat::get_u16(data);
       }
       break;
   }
@@ -67,7 +60,7 @@ bool read_extended(const Source& source, uint64_t offset, uint64_t size, int siz
     take_extended(header, bytes[0], bytes.data() + 1, static_cast<size_t>(size) - 1 - size_bytes);
     offset += size;
     *total += size;
-    size = size_bytes == 2 ? le16(next) : le32(next);
+    size = size_bytes == 2 ? plat::get_u16(next) : plat::get_u32(next);
   }
   return true;
 }
@@ -88,11 +81,11 @@ int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head,
 
   size_t name_length = bytes[21];
   if (22 + name_length > base) return kBadHeader;
-  header->name = up_to_nul(bytes + 22, name_length);
+  header->name = plat::field_text(bytes + 22, name_length);
   size_t after_name = 22 + name_length;
   if (after_name + 2 <= base) {
     header->has_crc = true;
-    header->crc = static_cast<uint16_t>(le16(bytes + after_name));
+    header->crc = plat::get_u16(bytes + after_name);
   }
   if (after_name + 3 <= base) header->os = bytes[after_name + 2];
   uint64_t data = offset + base;
@@ -102,7 +95,7 @@ int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head,
     // the first extended header.
     if (after_name + 5 > base) return kBadHeader;
     uint64_t extended = 0;
-    if (!read_extended(source, data, le16(bytes + base - 2), 2, header, &extended)) return kBadHeader;
+    if (!read_extended(source, data, plat::get_u16(bytes + base - 2), 2, header, &extended)) return kBadHeader;
     if (extended > header->packed_size) return kBadHeader;
     header->packed_size -= extended;
     data += extended;
@@ -112,13 +105,13 @@ int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head,
 }
 
 int read_level2(const Source& source, uint64_t offset, const uint8_t* head, Header* header) {
-  uint64_t total = le16(head);
+  uint64_t total = plat::get_u16(head);
   if (total < 26) return kBadHeader;
   header->has_crc = true;
-  header->crc = static_cast<uint16_t>(le16(head + 21));
+  header->crc = plat::get_u16(head + 21);
   header->os = head[23];
   uint64_t extended = 0;
-  if (!read_extended(source, offset + 26, le16(head + 24), 2, header, &extended)) return kBadHeader;
+  if (!read_extended(source, offset + 26, plat::get_u16(head + 24), 2, header, &extended)) return kBadHeader;
   // Some writers pad the header by a byte; the size field is what counts.
   if (26 + extended > total) return kBadHeader;
   header->data_offset = offset + total;
@@ -127,14 +120,14 @@ int read_level2(const Source& source, uint64_t offset, const uint8_t* head, Head
 
 int read_level3(const Source& source, uint64_t offset, const uint8_t* head, Header* header) {
   uint8_t more[32];
-  if (le16(head) != 4 || !read_exact(source, offset, more, sizeof more)) return kBadHeader;
-  uint64_t total = le32(more + 24);
+  if (plat::get_u16(head) != 4 || !read_exact(source, offset, more, sizeof more)) return kBadHeader;
+  uint64_t total = plat::get_u32(more + 24);
   if (total < 32 || total > kLargestHeader) return kBadHeader;
   header->has_crc = true;
-  header->crc = static_cast<uint16_t>(le16(head + 21));
+  header->crc = plat::get_u16(head + 21);
   header->os = head[23];
   uint64_t extended = 0;
-  if (!read_extended(source, offset + 32, le32(more + 28), 4, header, &extended)) return kBadHeader;
+  if (!read_extended(source, offset + 32, plat::get_u32(more + 28), 4, header, &extended)) return kBadHeader;
   if (32 + extended > total) return kBadHeader;
   header->data_offset = offset + total;
   return kHeader;
@@ -163,14 +156,14 @@ int read_header(const Source& source, uint64_t offset, Header* header) {
 
   std::memcpy(header->method_id, head + 2, 5);
   header->method = method_from_id(head + 2);
-  header->packed_size = le32(head + 7);
-  header->original_size = le32(head + 11);
+  header->packed_size = plat::get_u32(head + 7);
+  header->original_size = plat::get_u32(head + 11);
   header->level = head[20];
   if (header->level >= 2) {
     header->has_unix_time = true;
-    header->unix_time = le32(head + 15);
+    header->unix_time = plat::get_u32(head + 15);
   } else {
-    header->dos_time = le32(head + 15);
+    header->dos_time = plat::get_u32(head + 15);
   }
   int result;
   switch (header->level) {
@@ -191,29 +184,11 @@ Source memory_source(MemorySource* memory) {
 }
 
 uint64_t write_filetime(const Header& header) {
-  const uint64_t kUnixEpoch = 11644473600ull;  // seconds from 1601 to 1970
-  int64_t seconds;
-  if (header.has_unix_time) {
-    seconds = header.unix_time;
-  } else {
-    // Bits: year since 1980 (7), month (4), day (5), hour (5), minute (6),
-    // seconds / 2 (5).
-    uint32_t t = header.dos_time;
-    std::tm local = {};
-    local.tm_year = static_cast<int>((t >> 25) + 80);
-    local.tm_mon = static_cast<int>((t >> 21) & 0x0F) - 1;
-    local.tm_mday = static_cast<int>((t >> 16) & 0x1F);
-    local.tm_hour = static_cast<int>((t >> 11) & 0x1F);
-    local.tm_min = static_cast<int>((t >> 5) & 0x3F);
-    local.tm_sec = static_cast<int>((t & 0x1F) * 2);
-    local.tm_isdst = -1;
-    if (t == 0 || local.tm_mon < 0 || local.tm_mday == 0) return 0;
-    std::time_t made = std::mktime(&local);
-    if (made == static_cast<std::time_t>(-1)) return 0;
-    seconds = static_cast<int64_t>(made);
-  }
-  if (seconds < 0) return 0;
-  return (static_cast<uint64_t>(seconds) + kUnixEpoch) * 10000000ull;
+  if (header.has_unix_time) return plat::filetime_from_unix(header.unix_time);
+  plat::CivilTime local;
+  uint64_t filetime = 0;
+  if (plat::civil_from_dos(header.dos_time, &local)) plat::filetime_from_local(local, &filetime);
+  return filetime;
 }
 
 bool is_directory_or_link(const Header& header) {

@@ -57,7 +57,8 @@ struct MemorySource {
 Source memory_source(MemorySource* memory);
 
 // The member's last-write time as a Windows file time (100 ns since 1601,
-// UTC); MS-DOS times are taken as local time. 0 when the header has none.
+// UTC); MS-DOS times are taken as local time. 0 when the header has none or
+// its MS-DOS stamp is no valid date and time.
 uint64_t write_filetime(const Header& header);
 
 // True for members that are not files: directories and symbolic links.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/crc16.h"
+#include "platform/byte_fields.h"
 
 namespace lzh {
 namespace {
@@ -392,15 +393,6 @@ void parse(Encoder* e) {
   if (pending && e->result == 1) emit(e, e->data[pos - 1], 0);
 }
 
-void put16(std::string* s, size_t at, uint16_t v) {
-  (*s)[at] = static_cast<char>(v & 0xFF);
-  (*s)[at + 1] = static_cast<char>(v >> 8);
-}
-
-void put32(std::string* s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 }  // namespace
 
 const char* method_id(Method method) {
@@ -468,27 +460,28 @@ std::string level2_header(const MemberHeader& h) {
   if (h.name.empty() || total > 0xFFFF || !method_id(h.method)) return std::string();
 
   std::string s(total, '\0');
-  put16(&s, 0, static_cast<uint16_t>(total));
+  uint8_t* b = reinterpret_cast<uint8_t*>(&s[0]);
+  plat::put_u16(b, static_cast<uint16_t>(total));
   std::memcpy(&s[2], method_id(h.method), 5);
-  put32(&s, 7, h.packed_size);
-  put32(&s, 11, h.original_size);
-  put32(&s, 15, h.unix_time);
+  plat::put_u32(b + 7, h.packed_size);
+  plat::put_u32(b + 11, h.original_size);
+  plat::put_u32(b + 15, h.unix_time);
   s[19] = 0x20;  // archive attribute byte of the older levels, fixed here
   s[20] = 2;     // header level
-  put16(&s, 21, h.data_crc);
+  plat::put_u16(b + 21, h.data_crc);
   // Made on Windows: readers keep the name's case, where an MS-DOS one
   // would have them lower an all-capital name such as TRBHN.DAT.
   s[23] = 'w';
-  put16(&s, 24, static_cast<uint16_t>(kCommon));
+  plat::put_u16(b + 24, static_cast<uint16_t>(kCommon));
 
   s[26] = 0x00;  // common extension: header CRC at 27, filled last
-  put16(&s, 29, static_cast<uint16_t>(kNameFixed + h.name.size()));
+  plat::put_u16(b + 29, static_cast<uint16_t>(kNameFixed + h.name.size()));
   s[31] = 0x01;  // file name extension
   std::memcpy(&s[32], h.name.data(), h.name.size());
-  put16(&s, 32 + h.name.size(), 0);
+  plat::put_u16(b + 32 + h.name.size(), 0);
 
   uint16_t crc = crc16_update(0, reinterpret_cast<const uint8_t*>(s.data()), s.size());
-  put16(&s, 27, crc);
+  plat::put_u16(b + 27, crc);
   return s;
 }
 

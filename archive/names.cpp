@@ -12,9 +12,8 @@ bool is_separator(unsigned char c) { return c == '\\' || c == '/' || c == 0xFF; 
 // A lead byte makes a character only with a valid second byte: in a name
 // that is not Shift-JIS at all, a lead byte must not hide the '/' after it.
 bool is_pair(const std::string& text, size_t i) {
-  if (!plat::is_lead_byte(static_cast<unsigned char>(text[i])) || i + 1 >= text.size()) return false;
-  unsigned char next = static_cast<unsigned char>(text[i + 1]);
-  return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
+  return plat::is_lead_byte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+         plat::is_trail_byte(static_cast<unsigned char>(text[i + 1]));
 }
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

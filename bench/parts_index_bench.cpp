@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 #include "store/parts_index.h"
 
 namespace {
@@ -52,18 +52,18 @@ Library& library() {
   uint8_t* local = lib.local_before.data();
   for (int n = 0; n < 3000; ++n) {
     int g = n % 30, s = n / 30 % 50, k = n / 1500 * 7 + n % 5;
-    store::put_u16(server + store::group_offset(g), static_cast<uint16_t>(100 + g));
-    store::put_u16(server + store::subgroup_offset(g, s), static_cast<uint16_t>(200 + s));
+    plat::put_u16(server + store::group_offset(g), static_cast<uint16_t>(100 + g));
+    plat::put_u16(server + store::subgroup_offset(g, s), static_cast<uint16_t>(200 + s));
     std::memset(server + store::subgroup_offset(g, s) + 2, 'a' + s % 26, 24);
     uint8_t* record = server + store::record_offset(g, s, k);
-    store::put_u32(record, static_cast<uint32_t>(1001 + n));
+    plat::put_u32(record, static_cast<uint32_t>(1001 + n));
     std::memset(record + 4, 'p', 24);
     if (n < 1000 || n % 7 == 0) {  // the local index has these subgroups
       std::memcpy(local + store::group_offset(g), server + store::group_offset(g), 26);
       std::memcpy(local + store::subgroup_offset(g, s), server + store::subgroup_offset(g, s), 26);
     }
     if (n < 1000) std::memcpy(local + store::record_offset(g, s, k), record, 28);
-    if (n >= 1000 && n % 11 == 0) store::put_u32(local + store::record_offset(g, s, k), 99000 + n);
+    if (n >= 1000 && n % 11 == 0) plat::put_u32(local + store::record_offset(g, s, k), 99000 + n);
     if (n >= 1000) lib.parts.push_back(1001 + n);
   }
   lib.parts.resize(kMerges);
@@ -102,28 +102,28 @@ int merge_literal(std::vector<uint8_t>* local_index, const std::vector<uint8_t>&
   if (!store::find_part_record(server.data(), part, &at)) return 0;
   const uint8_t* sub = server.data() + store::subgroup_offset(at.group, at.subgroup);
   int writes = 0, g, s;
-  if (!store::find_matching_subgroup(local, store::get_i16(server.data() +
+  if (!store::find_matching_subgroup(local, plat::get_i16(server.data() +
                                                           store::group_offset(at.group)),
-                                     store::get_i16(sub), sub + 2, &g, &s)) {
+                                     plat::get_i16(sub), sub + 2, &g, &s)) {
     g = at.group;
     s = at.subgroup;
-    if (store::get_i16(local + store::subgroup_offset(g, s)) == 0) {
+    if (plat::get_i16(local + store::subgroup_offset(g, s)) == 0) {
       std::memcpy(local + store::subgroup_offset(g, s), sub, 26);
       ++writes;
     }
   }
   const uint8_t* record = server.data() + store::record_offset(at.group, at.subgroup, at.slot);
   uint8_t* slot = local + store::record_offset(g, s, at.slot);
-  if (store::get_i32(slot) == 0) {
+  if (plat::get_i32(slot) == 0) {
     std::memcpy(slot, record, 28);
     return writes + 1;
   }
   store::RecordPosition elsewhere;
-  if (store::get_i32(slot) == part || store::find_part_record(local, part, &elsewhere))
+  if (plat::get_i32(slot) == part || store::find_part_record(local, part, &elsewhere))
     return writes;
   for (int k = 0; k < store::kIndexSlots; ++k) {
     uint8_t* free_slot = local + store::record_offset(g, s, k);
-    if (store::get_i32(free_slot) == 0) {
+    if (plat::get_i32(free_slot) == 0) {
       std::memcpy(free_slot, record, 28);
       return writes + 1;
     }
@@ -135,8 +135,8 @@ int merge_literal(std::vector<uint8_t>* local_index, const std::vector<uint8_t>&
 // written in place after each change.
 void merge_straightforward(const Library& lib, int32_t part) {
   std::vector<uint8_t> local, server;
-  if (store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Local, &local) != 1 ||
-      store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Downloaded, &server) != 1)
+  if (!store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Local, &local) ||
+      !store::read_parts_index(lib.dir.c_str(), store::IndexCopy::Downloaded, &server))
     return;
   for (int writes = merge_literal(&local, server, part); writes > 0; --writes)
     write_in_place(lib.local_path, local);

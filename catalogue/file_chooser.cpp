@@ -1,5 +1,7 @@
 #include "catalogue/file_chooser.h"
 
+#include <cstring>
+
 #include "platform/shift_jis.h"
 
 namespace catalogue {
@@ -14,13 +16,9 @@ std::string filter_from_text(const std::string& text) {
 }
 
 std::string directory_part(const char* path) {
-  size_t last = std::string::npos;
-  for (size_t at = 0; path[at];) {
-    unsigned char c = (unsigned char)path[at];
-    if (c == '\\') last = at;
-    at += plat::is_lead_byte(c) && path[at + 1] ? 2 : 1;
-  }
-  return last == std::string::npos ? std::string() : std::string(path, last);
+  size_t length = std::strlen(path);
+  size_t last = plat::last_char_of(path, length, "\\");
+  return last == length ? std::string() : std::string(path, last);
 }
 
 }  // namespace catalogue

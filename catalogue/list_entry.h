@@ -45,8 +45,4 @@ void parse_list_value(const char* value, ListEntry* entry);
 // no stray lead byte can join whatever is shown or stored after the name.
 void cut_figure_name(const char* text, size_t length, char field[kFigureNameSize]);
 
-// Length of text[0..length) after dropping a last lead byte whose second
-// byte is missing (a Shift-JIS text cut at a byte count).
-size_t whole_characters(const char* text, size_t length);
-
 }  // namespace catalogue

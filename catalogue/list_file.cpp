@@ -6,6 +6,7 @@
 #include "catalogue/list_entry.h"
 #include "catalogue/section_values.h"
 #include "platform/profile.h"
+#include "platform/shift_jis.h"
 
 namespace catalogue {
 namespace {
@@ -111,7 +112,7 @@ std::string list_caption(const char* list_file) {
   uint32_t length = plat::profile_read(kInfoSection, "TITLE", "", title, kTitleSize, list_file);
   // A title cut at its byte limit must not leave a lead byte to swallow the
   // closing bracket.
-  title[whole_characters(title, length < kTitleSize ? length : kTitleSize - 1)] = '\0';
+  title[plat::whole_characters(title, length < kTitleSize ? length : kTitleSize - 1)] = '\0';
   char caption[sizeof kCaptionFormat + kTitleSize];
   std::snprintf(caption, sizeof caption, kCaptionFormat, title);
   return caption;

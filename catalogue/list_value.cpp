@@ -25,18 +25,8 @@ uint8_t kind_code(const char* p, const char* end) {
 
 }  // namespace
 
-size_t whole_characters(const char* text, size_t length) {
-  size_t at = 0;
-  while (at < length) {
-    size_t width = plat::is_lead_byte((unsigned char)text[at]) ? 2 : 1;
-    if (at + width > length) break;
-    at += width;
-  }
-  return at;
-}
-
 void cut_figure_name(const char* text, size_t length, char field[kFigureNameSize]) {
-  size_t take = whole_characters(text, length < kFigureNameSize - 1 ? length : kFigureNameSize - 1);
+  size_t take = plat::whole_characters(text, length < kFigureNameSize - 1 ? length : kFigureNameSize - 1);
   std::memset(field, 0, kFigureNameSize);
   std::memcpy(field, text, take);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/byte_fields.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/profile_text.h"
@@ -17,22 +18,12 @@ constexpr size_t kNotFound = std::string::npos;
 // platform; such a file is left to the reader itself.
 bool is_utf8_file(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0; }
 
-void trim(const char** begin, const char** end) {
-  while (*begin < *end && plat::is_profile_blank((unsigned char)**begin)) ++*begin;
-  while (*end > *begin && plat::is_profile_blank((unsigned char)(*end)[-1])) --*end;
-}
-
-// A name as far as the platform's strings go: up to a NUL.
-const char* up_to_nul(const char* begin, const char* end) {
-  const void* nul = std::memchr(begin, 0, (size_t)(end - begin));
-  return nul ? static_cast<const char*>(nul) : end;
-}
-
 // The form in which names compare, character by character with letter case
-// folded as the keyed reader folds it.
-std::u32string folded(const char* begin, const char* end) {
+// folded as the keyed reader folds it, as far as the platform's strings go:
+// up to a NUL.
+std::u32string folded(const char* begin, size_t length) {
   std::u32string name;
-  while (begin < end) {
+  for (const char* end = begin + plat::text_length(begin, length); begin < end;) {
     size_t step;
     name += (char32_t)plat::folded_char(begin, end, &step);
     begin += step;
@@ -46,9 +37,9 @@ std::u32string asked_name(const char* name) {
   std::string as_read = name, fixed;
   if (plat::profile_name_text(as_read, &fixed)) as_read.swap(fixed);
   const char* begin = as_read.c_str();
-  const char* end = begin + std::strlen(begin);
-  trim(&begin, &end);
-  return folded(begin, end);
+  size_t length = std::strlen(begin);
+  plat::trim_blanks(&begin, &length);
+  return folded(begin, length);
 }
 
 }  // namespace
@@ -87,22 +78,22 @@ void index_section_values(std::string text, const char* list_file, const char* s
     while (end < stop && *end != '\r' && *end != '\n') ++end;
     p = end;
     while (p < stop && (*p == '\r' || *p == '\n')) ++p;
-    trim(&begin, &end);
+    size_t length = (size_t)(end - begin);
+    plat::trim_blanks(&begin, &length);
+    end = begin + length;
     if (begin == end) continue;
 
     if (*begin == '[') {
       // The name runs to the last ']' that is a character of its own; a
       // line without one is a key line.
-      const char* close = end;
-      for (const char* c = begin; c < end; c += plat::is_lead_byte((unsigned char)*c) ? 2 : 1)
-        if (*c == ']') close = c;
+      const char* close = begin + plat::last_char_of(begin, (size_t)(end - begin), "]");
       if (close < end) {
         // Only the first section of a name counts, as on the platform.
         if (inside) break;
         const char* name = begin + 1;
-        const char* name_end = close;
-        trim(&name, &name_end);
-        inside = folded(name, up_to_nul(name, name_end)) == wanted;
+        size_t name_length = (size_t)(close - name);
+        plat::trim_blanks(&name, &name_length);
+        inside = folded(name, name_length) == wanted;
         continue;
       }
     }
@@ -112,7 +103,7 @@ void index_section_values(std::string text, const char* list_file, const char* s
     const char* equals = static_cast<const char*>(std::memchr(begin, '=', (size_t)(end - begin)));
     const char* name_end = equals ? equals : end;
     while (name_end > begin && plat::is_profile_blank((unsigned char)name_end[-1])) --name_end;
-    auto found = out->values.find(folded(begin, up_to_nul(begin, name_end)));
+    auto found = out->values.find(folded(begin, (size_t)(name_end - begin)));
     if (found == out->values.end() || found->second.second != kNotFound) continue;
     --missing;
     // The first line of a key answers, also one without '=' (no value).
@@ -120,7 +111,7 @@ void index_section_values(std::string text, const char* list_file, const char* s
     if (!equals) continue;
     const char* value = equals + 1;
     while (value < end && plat::is_profile_blank((unsigned char)*value)) ++value;
-    size_t length = (size_t)(up_to_nul(value, end) - value);
+    length = plat::text_length(value, (size_t)(end - value));
     plat::drop_quotes(&value, &length);
     found->second = std::make_pair((size_t)(value - base), length);
   }

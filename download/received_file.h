@@ -5,18 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-namespace plat {
-struct File;
-}
+#include "platform/files.h"
 
 namespace download {
 
 struct ReceivedFile {
-  std::string target;
-  std::string fresh;
-  plat::File* file = nullptr;
+  plat::NewFile out;
   uint64_t length = 0;
   bool failed = false;
 };

@@ -2,21 +2,10 @@
 
 #include <cstring>
 
+#include "platform/byte_fields.h"
+
 namespace download {
 namespace {
-
-int32_t get_le32(const uint8_t* p) {
-  return (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
-                   (uint32_t)p[3] << 24);
-}
-
-void put_le32(uint8_t* p, int32_t value) {
-  uint32_t v = (uint32_t)value;
-  p[0] = (uint8_t)v;
-  p[1] = (uint8_t)(v >> 8);
-  p[2] = (uint8_t)(v >> 16);
-  p[3] = (uint8_t)(v >> 24);
-}
 
 // Length of the NUL-terminated string at `offset`, or -1 when it runs past
 // the buffer.
@@ -38,8 +27,8 @@ bool read_request(const uint8_t* queue, size_t offset, Request* request) {
   const uint8_t* numbers = queue + offset + r + l + 2;
   request->remote = (const char*)queue + offset;
   request->local = (const char*)queue + offset + r + 1;
-  request->tag = get_le32(numbers);
-  request->value = get_le32(numbers + 4);
+  request->tag = plat::get_i32(numbers);
+  request->value = plat::get_i32(numbers + 4);
   request->size = size;
   return true;
 }
@@ -79,8 +68,8 @@ Queued add_request(uint8_t* queue, const char* recent, const char* remote, const
   uint8_t* p = queue + end;
   std::memcpy(p, remote, r + 1);
   std::memcpy(p + r + 1, local, l + 1);
-  put_le32(p + r + l + 2, tag);
-  put_le32(p + r + l + 6, value);
+  plat::put_u32(p + r + l + 2, (uint32_t)tag);
+  plat::put_u32(p + r + l + 6, (uint32_t)value);
   p[r + l + 10] = 0;
   return Queued::Added;
 }

@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "download/dos_time.h"
 #include "download/download.h"
 #include "download/maker_host.h"
 #include "download/received_file.h"
 #include "download/request_queue.h"
 #include "download/worker.h"
+#include "platform/file_time.h"
 
 using namespace download;
 
@@ -68,11 +68,8 @@ bool last_modified(HINTERNET request, uint64_t* filetime) {
   if (!HttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &size,
                       nullptr))
     return false;
-  UtcTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-  uint32_t dos;
-  if (!dos_date_time(t, &dos)) return false;
-  *filetime = filetime_from_dos(dos);
-  return true;
+  plat::CivilTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  return plat::filetime_at_dos_resolution(t, filetime);
 }
 
 // Status, time and body of an answered request; the body goes straight to

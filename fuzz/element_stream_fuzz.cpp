@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz/part_file_fuzz.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 #include "store/part_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (input.compare(0, 6, "PT-V01") == 0) {
     file = input;
   } else {
-    int32_t length = input.size() >= 4 ? store::get_i32(data) : 0;
+    int32_t length = input.size() >= 4 ? plat::get_i32(data) : 0;
     file = fuzzing::part_head(length, 20, 2160) + (input.size() > 4 ? input.substr(4) : "");
   }
   std::string path = fuzzing::scratch_file("P.BHN");
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Each element was taken whole: lengths add up to the stream's end.
   size_t at = 0;
   while (stream.size() - at >= 5) {
-    size_t length = store::get_u16(stream.data() + at + 3);
+    size_t length = plat::get_u16(stream.data() + at + 3);
     fuzzing::expect(length >= 1 && length <= store::kElementBlockSize);
     at += length;
   }
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(file.begin() + 2168, file.end());
     std::vector<uint8_t> out(bytes.size() < store::kElementBufferSize ? bytes.size() + 1
                                                                       : store::kElementBufferSize);
-    int32_t length = store::get_i32(reinterpret_cast<const uint8_t*>(file.data()) + 12);
+    int32_t length = plat::get_i32(reinterpret_cast<const uint8_t*>(file.data()) + 12);
     size_t taken = store::take_elements(bytes.data(), bytes.size(), length, out.data());
     fuzzing::expect(taken == stream.size());
   }

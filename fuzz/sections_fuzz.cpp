@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/part_file_fuzz.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 #include "store/part_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

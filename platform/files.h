@@ -69,6 +69,26 @@ bool set_write_time(File* file, uint64_t filetime);
 bool read_file(const char* path, std::string* contents);
 bool write_file(const char* path, const void* data, size_t size);
 
+// Whole-file rewrites of the suite's files. The complete new file is written
+// beside `path` as "<path>.new" and put in place with replace_file only when
+// whole, so a crash or a full disk leaves the old file or the new one, never
+// a cut one. On failure the ".new" file is deleted and `path` is as it was.
+bool replace_whole_file(const char* path, const void* data, size_t size);
+
+// The same for a file written piece by piece: begin_new_file creates (or
+// truncates) "<path>.new", held exclusively, and the caller writes to `file`
+// at any offsets. finish_new_file puts it in place, flushed to the disk first
+// when `flush` is set (a file that can be fetched again may skip the cost);
+// drop_new_file abandons it. Both close the file and delete what is left.
+struct NewFile {
+  std::string path;
+  std::string fresh;
+  File* file = nullptr;
+};
+bool begin_new_file(NewFile* out, const char* path);
+bool finish_new_file(NewFile* out, bool flush);
+void drop_new_file(NewFile* out);
+
 // Test hook: after `bytes` more bytes have been written by write_at, every
 // write fails as on a full disk. A negative value turns the hook off.
 void fail_writes_after(int64_t bytes);

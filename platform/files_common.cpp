@@ -42,4 +42,49 @@ bool write_file(const char* path, const void* data, size_t size) {
   return whole;
 }
 
+bool begin_new_file(NewFile* out, const char* path) {
+  drop_new_file(out);
+  out->path = path;
+  out->fresh = out->path + ".new";
+  out->file = open_file(out->fresh.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  if (!out->file) out->fresh.clear();
+  return out->file != nullptr;
+}
+
+bool finish_new_file(NewFile* out, bool flush) {
+  bool whole = out->file && (!flush || flush_file(out->file));
+  close_file(out->file);
+  out->file = nullptr;
+  if (whole && replace_file(out->fresh.c_str(), out->path.c_str())) {
+    out->fresh.clear();
+    return true;
+  }
+  drop_new_file(out);
+  return false;
+}
+
+void drop_new_file(NewFile* out) {
+  close_file(out->file);
+  out->file = nullptr;
+  if (!out->fresh.empty()) delete_file(out->fresh.c_str());
+  out->fresh.clear();
+}
+
+bool replace_whole_file(const char* path, const void* data, size_t size) {
+  // Written in pieces, so that a disk that fills stops the writes part way
+  // rather than in one all-or-nothing call.
+  const size_t kPiece = 65536;
+  NewFile out;
+  if (!begin_new_file(&out, path)) return false;
+  const char* bytes = static_cast<const char*>(data);
+  for (size_t at = 0; at < size; at += kPiece) {
+    size_t count = size - at < kPiece ? size - at : kPiece;
+    if (write_at(out.file, at, bytes + at, count) != static_cast<int64_t>(count)) {
+      drop_new_file(&out);
+      return false;
+    }
+  }
+  return finish_new_file(&out, true);
+}
+
 }  // namespace plat

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/file_time.h"
 #include "platform/native_path.h"
 
 namespace plat {
@@ -227,15 +228,10 @@ bool create_directory(const char* path) {
   return mkdir(native_path(path).c_str(), 0777) == 0;
 }
 
-namespace {
-// Seconds from 1601-01-01 to 1970-01-01.
-const uint64_t kUnixEpochAsFiletime = 11644473600ull * 10000000ull;
-}  // namespace
-
 bool file_write_time(const char* path, uint64_t* filetime) {
   struct stat st;
   if (stat(native_path(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  *filetime = kUnixEpochAsFiletime + (uint64_t)st.st_mtim.tv_sec * 10000000ull +
+  *filetime = kUnixEpochFiletime + (uint64_t)st.st_mtim.tv_sec * kFiletimeSecond +
               (uint64_t)st.st_mtim.tv_nsec / 100;
   return true;
 }
@@ -243,12 +239,12 @@ bool file_write_time(const char* path, uint64_t* filetime) {
 namespace {
 // Access time left as it is, last-write time from a FILETIME.
 bool times_from_filetime(uint64_t filetime, struct timespec times[2]) {
-  if (filetime < kUnixEpochAsFiletime) return false;
-  uint64_t since_epoch = filetime - kUnixEpochAsFiletime;
+  if (filetime < kUnixEpochFiletime) return false;
+  uint64_t since_epoch = filetime - kUnixEpochFiletime;
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = (time_t)(since_epoch / 10000000ull);
-  times[1].tv_nsec = (long)(since_epoch % 10000000ull) * 100;
+  times[1].tv_sec = (time_t)(since_epoch / kFiletimeSecond);
+  times[1].tv_nsec = (long)(since_epoch % kFiletimeSecond) * 100;
   return true;
 }
 }  // namespace

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/byte_fields.h"
 #include "platform/native_path.h"
 #include "platform/profile_text.h"
 #include "platform/shift_jis.h"
@@ -44,8 +45,6 @@
 namespace plat {
 
 namespace {
-
-bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // What the platform gives back for each double-byte code, read through
 // Unicode and back: the code itself; the other code of the same character
@@ -158,11 +157,6 @@ struct Line {
   size_t value, value_length;
 };
 
-size_t up_to_nul(const char* text, size_t at, size_t length) {
-  const void* nul = std::memchr(text + at, 0, length);
-  return nul ? (size_t)((const char*)nul - (text + at)) : length;
-}
-
 // Reads the line at *pos and moves *pos to the next one. A line ends at CR
 // or LF; the second byte of a character never is either.
 Line read_line(const char* t, size_t n, size_t* pos) {
@@ -184,9 +178,7 @@ Line read_line(const char* t, size_t n, size_t* pos) {
   }
   if (t[p] == '[') {
     // The name runs to the last ']' that is a character of its own.
-    size_t close = e;
-    for (size_t i = p; i < e; i += is_lead_byte((unsigned char)t[i]) ? 2 : 1)
-      if (t[i] == ']') close = i;
+    size_t close = p + last_char_of(t + p, e - p, "]");
     if (close < e) {
       size_t b = p + 1, f = close;
       while (b < f && is_profile_blank((unsigned char)t[b])) ++b;
@@ -194,7 +186,7 @@ Line read_line(const char* t, size_t n, size_t* pos) {
       line.kind = Kind::Section;
       line.name = b;
       line.raw_name_length = f - b;
-      line.name_length = up_to_nul(t, b, f - b);
+      line.name_length = text_length(t + b, f - b);
       return line;
     }
     // A '[' line without ']' is a key line like any other.
@@ -211,25 +203,16 @@ Line read_line(const char* t, size_t n, size_t* pos) {
     while (v < e && is_profile_blank((unsigned char)t[v])) ++v;
     line.has_value = true;
     line.value = v;
-    line.value_length = up_to_nul(t, v, e - v);
+    line.value_length = text_length(t + v, e - v);
   }
   line.raw_name_length = name_end - p;
-  line.name_length = up_to_nul(t, p, name_end - p);
+  line.name_length = text_length(t + p, name_end - p);
   return line;
 }
 
 // A comment line is never a key, neither listed nor found by its name
 // (Wine finds it by name; a reader of list files has no use for that).
 bool is_comment(const char* t, const Line& line) { return line.name_length && t[line.name] == ';'; }
-
-void trim(const char** text, size_t* length) {
-  const char* b = *text;
-  const char* e = b + *length;
-  while (b < e && is_profile_blank((unsigned char)*b)) ++b;
-  while (e > b && is_profile_blank((unsigned char)e[-1])) --e;
-  *text = b;
-  *length = (size_t)(e - b);
-}
 
 // The first section of that name, as [begin, end) of its key lines. The
 // keys before the first header make up a section without a name; a "[]"
@@ -496,8 +479,8 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
 
   // Blanks around the asked names do not count.
   size_t section_length = std::strlen(section), key_length = std::strlen(key);
-  trim(&section, &section_length);
-  trim(&key, &key_length);
+  trim_blanks(&section, &section_length);
+  trim_blanks(&key, &key_length);
   KeyLine line;
   if (!find_key(c, text, section, section_length, key, key_length, &line) || !line.has_value)
     return put_profile_default(def, true, buffer, size);
@@ -523,8 +506,8 @@ bool profile_write(const char* section, const char* key, const char* value, cons
   size_t asked_length = std::strlen(section), key_length = key ? std::strlen(key) : 0;
   const char* asked = section;
   const char* asked_key = key;
-  trim(&asked, &asked_length);
-  if (key) trim(&asked_key, &key_length);
+  trim_blanks(&asked, &asked_length);
+  if (key) trim_blanks(&asked_key, &key_length);
 
   // The first section of that name, where it ends (next header or end of
   // file), the key line in it, and where its last line that is not blank

@@ -63,6 +63,15 @@ bool has_wide_letter_case(const char* name) {
   return false;
 }
 
+void trim_blanks(const char** text, size_t* length) {
+  const char* b = *text;
+  const char* e = b + *length;
+  while (b < e && is_profile_blank((unsigned char)*b)) ++b;
+  while (e > b && is_profile_blank((unsigned char)e[-1])) --e;
+  *text = b;
+  *length = (size_t)(e - b);
+}
+
 void drop_quotes(const char** text, size_t* length) {
   const char* t = *text;
   if (*length >= 2 && (t[0] == '"' || t[0] == '\'') && t[*length - 1] == t[0]) {

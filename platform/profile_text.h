@@ -36,6 +36,8 @@ bool profile_file_text(const std::string& raw, std::string* fixed);
 // The same for an asked section or key name, which has no byte-order mark.
 bool profile_name_text(const std::string& name, std::string* fixed);
 
+// Drops the blanks at both ends.
+void trim_blanks(const char** text, size_t* length);
 // Drops one pair of enclosing quotes, double or single.
 void drop_quotes(const char** text, size_t* length);
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/notice.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 
@@ -29,10 +29,6 @@ constexpr uint32_t kOldTripleOffset = 117550;
 constexpr uint32_t kOldTripleSize = 6;
 constexpr uint32_t kOldReservedOffset = 147550;
 
-// Writes go out in pieces so that a failing disk stops them part way rather
-// than in one all-or-nothing call.
-constexpr size_t kWriteChunk = 64000;
-
 bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
   return count >= static_cast<int64_t>(kMagicLength) &&
          std::memcmp(bytes, magic, kMagicLength) == 0;
@@ -41,15 +37,6 @@ bool has_magic(const uint8_t* bytes, int64_t count, const char* magic) {
 void tell_cannot_open(const char* path) {
   std::string text = std::string(path) + " ファイルがオープンできませんでした。";
   plat::error_box(text.c_str());
-}
-
-bool write_all(plat::File* file, const std::vector<uint8_t>& image) {
-  for (size_t at = 0; at < image.size(); at += kWriteChunk) {
-    size_t count = image.size() - at < kWriteChunk ? image.size() - at : kWriteChunk;
-    if (plat::write_at(file, at, image.data() + at, count) != static_cast<int64_t>(count))
-      return false;
-  }
-  return true;
 }
 
 plat::File* open_for_reading(const char* path) {
@@ -74,9 +61,9 @@ void convert_old_image(const uint8_t* old, std::vector<uint8_t>* image) {
         int figure = item * kFigureSlots + f;
         uint8_t* entry = out + figure_entry_offset(m, i, f);
         const uint8_t* triple = old + kOldTripleOffset + kOldTripleSize * figure;
-        put_u16(entry + kFigureNumberOffset, get_u16(triple));
-        put_u16(entry + kFigureValuesOffset, get_u16(triple + 2));
-        put_u16(entry + kFigureValuesOffset + 2, get_u16(triple + 4));
+        plat::put_u16(entry + kFigureNumberOffset, plat::get_u16(triple));
+        plat::put_u16(entry + kFigureValuesOffset, plat::get_u16(triple + 2));
+        plat::put_u16(entry + kFigureValuesOffset + 2, plat::get_u16(triple + 4));
         std::memcpy(entry + kFigureNameOffset, old + kOldFigureOffset + kOldNameBytes * figure,
                     kOldNameBytes);
       }
@@ -85,10 +72,8 @@ void convert_old_image(const uint8_t* old, std::vector<uint8_t>* image) {
 }
 
 std::string row_text(const uint8_t* name) {
-  size_t length = 0;
-  while (length < static_cast<size_t>(kNameBytes) && name[length] != 0) ++length;
-  if (length == 0) return "   ";  // keeps the row, so rows stay at their entries' indices
-  return std::string(reinterpret_cast<const char*>(name), length);
+  std::string text = plat::field_text(name, kNameBytes);
+  return text.empty() ? "   " : text;  // keeps the row, so rows stay at their entries' indices
 }
 
 }  // namespace
@@ -109,57 +94,33 @@ std::string classification_file_path(const char* program_directory, int code) {
   return path;
 }
 
-int create_empty_classification_file(const char* path) {
-  // Only a file this call made may be removed again after a failed write;
-  // a half-written one would carry a valid magic and pass for whole.
-  plat::File* file =
-      plat::open_file(path, plat::kWrite, plat::kShareNone, plat::Disposition::CreateNew);
-  if (!file) {
-    tell_cannot_open(path);
-    return -1;
-  }
+bool create_empty_classification_file(const char* path) {
   std::vector<uint8_t> image(kClassFileSize, 0);
   std::memcpy(image.data(), kMagicCurrent, kMagicLength);
-  bool written = write_all(file, image);
-  plat::close_file(file);
-  if (!written) {
-    plat::delete_file(path);
-    tell_cannot_open(path);
-    return -1;
-  }
-  return 1;
+  if (plat::replace_whole_file(path, image.data(), image.size())) return true;
+  tell_cannot_open(path);
+  return false;
 }
 
-int upgrade_classification_file(const char* path) {
+bool upgrade_classification_file(const char* path) {
   std::vector<uint8_t> old(kOldFileSize);
   plat::File* file = open_for_reading(path);
-  if (!file) return 0;
+  if (!file) return false;
   int64_t got = plat::read_at(file, 0, old.data(), old.size());
   plat::close_file(file);
   if (got != static_cast<int64_t>(kOldFileSize) || !has_magic(old.data(), got, kMagicOld))
-    return 0;
+    return false;
 
   // Another program of the suite holding the file must make the conversion
   // fail before anything is written.
   file = plat::open_file(path, plat::kWrite, plat::kShareNone, plat::Disposition::OpenExisting);
-  if (!file) return 0;
+  if (!file) return false;
   plat::close_file(file);
 
   std::vector<uint8_t> image;
   convert_old_image(old.data(), &image);
 
-  std::string fresh = std::string(path) + ".new";
-  plat::delete_file(fresh.c_str());
-  file = plat::open_file(fresh.c_str(), plat::kWrite, plat::kShareNone,
-                         plat::Disposition::CreateNew);
-  if (!file) return 0;
-  bool whole = write_all(file, image) && plat::flush_file(file);
-  plat::close_file(file);
-  if (!whole || !plat::replace_file(fresh.c_str(), path)) {
-    plat::delete_file(fresh.c_str());
-    return 0;
-  }
-  return 1;
+  return plat::replace_whole_file(path, image.data(), image.size());
 }
 
 int open_classification_file(const char* program_directory, int destination_code,
@@ -175,7 +136,7 @@ int open_classification_file(const char* program_directory, int destination_code
 
   plat::File* opened = open_for_reading(path.c_str());
   if (!opened) {
-    if (create_empty_classification_file(path.c_str()) != 1) return -1;
+    if (!create_empty_classification_file(path.c_str())) return -1;
     *file = open_for_reading(path.c_str());
     return *file ? 1 : -1;
   }
@@ -190,7 +151,7 @@ int open_classification_file(const char* program_directory, int destination_code
   // Any other header belongs to something this program does not know; it is
   // neither recreated nor changed.
   if (!has_magic(header, got, kMagicOld)) return -1;
-  if (upgrade_classification_file(path.c_str()) != 1) return -1;
+  if (!upgrade_classification_file(path.c_str())) return -1;
   *file = open_for_reading(path.c_str());
   return *file ? 1 : -1;
 }

@@ -44,9 +44,9 @@ inline uint32_t figure_entry_offset(int m, int i, int f) {
   return kFigureOffset + 64000u * m + 1600u * i + 32u * f;
 }
 
-// Writes a complete empty current-layout file. 1, or -1 after telling the
-// user "%s ファイルがオープンできませんでした。".
-int create_empty_classification_file(const char* path);
+// Writes a complete empty current-layout file (beside the path, then put in
+// place). False after telling the user "%s ファイルがオープンできませんでした。".
+bool create_empty_classification_file(const char* path);
 
 enum class OpenMode { Read, Write };
 // Opens the file of a destination. Read: a missing file is created empty, an
@@ -58,8 +58,7 @@ int open_classification_file(const char* program_directory, int destination_code
 
 // Converts an older-layout file: the complete new file is written beside it
 // and put in its place only when whole, so a failure leaves it as it was.
-// 1 on success, 0 on failure.
-int upgrade_classification_file(const char* path);
+bool upgrade_classification_file(const char* path);
 
 // The rows of one category list, as the main dialog shows them:
 // level 1 the 12 major items, level 2 the 40 classification items of major

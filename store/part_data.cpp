@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 
@@ -39,9 +39,9 @@ bool read_header(plat::File* file, uint8_t header[kPartHeaderSize]) {
 
 PartDataHeader parse_part_data_header(const uint8_t* header) {
   PartDataHeader fields;
-  fields.stream_length = get_i32(header + kStreamLengthField);
-  fields.section_gate = get_i32(header + kSectionGateField);
-  fields.header_size = get_i16(header + kHeaderSizeField);
+  fields.stream_length = plat::get_i32(header + kStreamLengthField);
+  fields.section_gate = plat::get_i32(header + kSectionGateField);
+  fields.header_size = plat::get_i16(header + kHeaderSizeField);
   return fields;
 }
 
@@ -66,7 +66,7 @@ size_t take_elements(const uint8_t* stream_bytes, size_t stream_size, int32_t st
   // bytes taken so far end.
   while (taken < static_cast<size_t>(stream_length)) {
     if (stream_size - taken < kElementMinimumHead) break;
-    size_t length = get_u16(stream_bytes + taken + kElementLengthOffset);
+    size_t length = plat::get_u16(stream_bytes + taken + kElementLengthOffset);
     if (length < 1) break;
     if (length > kElementBlockSize || length > stream_size - taken) break;
     if (length > kElementBufferSize - taken) break;
@@ -116,11 +116,11 @@ void stream_part_references(const uint8_t* stream, size_t size, std::vector<int3
   parts->clear();
   size_t at = 0;
   while (size - at >= kElementMinimumHead) {
-    size_t length = get_u16(stream + at + kElementLengthOffset);
+    size_t length = plat::get_u16(stream + at + kElementLengthOffset);
     if (length < 1) break;
     if (size - at >= kReferencedPartOffset + 2 &&
-        get_u16(stream + at + kElementTypeOffset) == kPartReferenceElement)
-      parts->push_back(get_u16(stream + at + kReferencedPartOffset));
+        plat::get_u16(stream + at + kElementTypeOffset) == kPartReferenceElement)
+      parts->push_back(plat::get_u16(stream + at + kReferencedPartOffset));
     if (length > size - at) break;
     at += length;
   }
@@ -133,7 +133,7 @@ bool lay_out_sections(const uint8_t table[kSectionTableSize], int64_t table_offs
   int64_t at = table_offset + static_cast<int64_t>(kSectionTableSize);
   int64_t total = 0;
   for (int i = 0; i < kSectionCount; ++i) {
-    int32_t size = get_i32(table + 4 * i);
+    int32_t size = plat::get_i32(table + 4 * i);
     // A negative size is no size at all; eight sizes below 2^31 cannot
     // overflow a 64-bit sum.
     if (size < 0) return false;
@@ -179,7 +179,7 @@ int read_sections(const char* path, int32_t stream_length, PartSections* section
 
 int32_t referenced_part_number(const PartSections& sections, int64_t record) {
   if (record < 0 || record >= sections.count[kPartReferenceSection]) return 0;
-  return get_i32(sections.part_references.data() + record * kPartReferenceRecordSize +
+  return plat::get_i32(sections.part_references.data() + record * kPartReferenceRecordSize +
                  kReferencedPartNumberOffset);
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 
 namespace store {
 
@@ -113,7 +113,7 @@ int part_data_version_of(const uint8_t* head, size_t head_size) {
   if (begins_with(head, head_size, "GZK-V1")) return 5;
   if (begins_with(head, head_size, "V4-1")) return 4;
   if (begins_with(head, head_size, "V3-1")) return 3;
-  if (head_size >= 14 && get_u16(head + 12) == 830) return 2;
+  if (head_size >= 14 && plat::get_u16(head + 12) == 830) return 2;
   return 1;
 }
 

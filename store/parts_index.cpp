@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "store/le_bytes.h"
+#include "platform/byte_fields.h"
 #include "suite/data_path.h"
 
 namespace store {
@@ -19,41 +19,14 @@ namespace {
 // at most about a second.
 constexpr int kReadAttempts = 50;
 constexpr unsigned kReadPauseMs = 20;
-// Writes go out in pieces so that a failing disk stops them part way rather
-// than in one all-or-nothing call.
-constexpr size_t kWriteChunk = 168000;
 
 int32_t record_part(const uint8_t* index, int record) {
-  return get_i32(index + kRecordOffset + kPartRecordSize * record);
+  return plat::get_i32(index + kRecordOffset + kPartRecordSize * record);
 }
 
 RecordPosition position_of(int record) {
   return {record / (kIndexSubgroups * kIndexSlots), record / kIndexSlots % kIndexSubgroups,
           record % kIndexSlots};
-}
-
-std::string fresh_name(const std::string& path) { return path + ".new"; }
-
-// Puts bytes in place of path: written whole beside it first, so a failure
-// at any point leaves path as it was.
-bool replace_whole_file(const std::string& path, const uint8_t* bytes, size_t size) {
-  std::string fresh = fresh_name(path);
-  plat::delete_file(fresh.c_str());
-  plat::File* file = plat::open_file(fresh.c_str(), plat::kWrite, plat::kShareNone,
-                                     plat::Disposition::CreateNew);
-  if (!file) return false;
-  bool whole = true;
-  for (size_t at = 0; whole && at < size; at += kWriteChunk) {
-    size_t count = size - at < kWriteChunk ? size - at : kWriteChunk;
-    whole = plat::write_at(file, at, bytes + at, count) == static_cast<int64_t>(count);
-  }
-  whole = whole && plat::flush_file(file);
-  plat::close_file(file);
-  if (!whole || !plat::replace_file(fresh.c_str(), path.c_str())) {
-    plat::delete_file(fresh.c_str());
-    return false;
-  }
-  return true;
 }
 
 bool downloaded_unchanged(const PartsIndexStore& store, const std::string& path) {
@@ -74,8 +47,8 @@ bool load_downloaded(PartsIndexStore* store) {
   int64_t size = plat::file_size(path.c_str());
   uint64_t time = 0;
   if (size < 0 || !plat::file_write_time(path.c_str(), &time)) return false;
-  if (read_parts_index(store->program_directory.c_str(), IndexCopy::Downloaded,
-                       &store->downloaded) != 1)
+  if (!read_parts_index(store->program_directory.c_str(), IndexCopy::Downloaded,
+                        &store->downloaded))
     return false;
   for (int record = 0; record < kIndexRecords; ++record) {
     int32_t part = record_part(store->downloaded.data(), record);
@@ -91,7 +64,7 @@ bool load_downloaded(PartsIndexStore* store) {
 bool load_local(PartsIndexStore* store) {
   if (store->local_loaded) return true;
   store->local_loaded =
-      read_parts_index(store->program_directory.c_str(), IndexCopy::Local, &store->local) == 1;
+      read_parts_index(store->program_directory.c_str(), IndexCopy::Local, &store->local);
   return store->local_loaded;
 }
 
@@ -110,104 +83,94 @@ std::string parts_index_path(const char* program_directory, IndexCopy which) {
   return path;
 }
 
-int read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index) {
+bool read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index) {
   index->assign(kPartsIndexSize, 0);
   std::string path = parts_index_path(program_directory, which);
   plat::File* file =
       plat::open_file(path.c_str(), plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
-  if (!file) return 0;
+  if (!file) return false;
   int64_t got = plat::read_at(file, 0, index->data(), index->size());
   plat::close_file(file);
-  if (got < 0) {
-    index->assign(kPartsIndexSize, 0);
-    return 0;
-  }
-  return 1;
+  if (got < 0) index->assign(kPartsIndexSize, 0);
+  return got >= 0;
 }
 
-int write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
-  return replace_whole_file(parts_index_path(program_directory, which), index, kPartsIndexSize)
-             ? 1
-             : 0;
+bool write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
+  return plat::replace_whole_file(parts_index_path(program_directory, which).c_str(), index,
+                                 kPartsIndexSize);
 }
 
-int find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
+bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
   for (int record = 0; record < kIndexRecords; ++record) {
     if (record_part(index, record) == part) {
       *at = position_of(record);
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
-int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
+bool find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
                            const uint8_t* descriptive, int* group, int* subgroup) {
   for (int g = 0; g < kIndexGroups; ++g) {
-    if (get_i16(index + group_offset(g)) != group_code) continue;
+    if (plat::get_i16(index + group_offset(g)) != group_code) continue;
     for (int s = 0; s < kIndexSubgroups; ++s) {
       const uint8_t* entry = index + subgroup_offset(g, s);
-      if (get_i16(entry) != subgroup_code) continue;
+      if (plat::get_i16(entry) != subgroup_code) continue;
       if (std::memcmp(entry + 2, descriptive, kDescriptiveBytes) == 0) {
         *group = g;
         *subgroup = s;
-        return 1;
+        return true;
       }
       break;  // only the first subgroup with the code counts in each group
     }
   }
-  return 0;
+  return false;
 }
 
-int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from) {
+bool merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from) {
   const uint8_t* source = downloaded + record_offset(from.group, from.subgroup, from.slot);
-  int32_t part = get_i32(source);
+  int32_t part = plat::get_i32(source);
   const uint8_t* source_subgroup = downloaded + subgroup_offset(from.group, from.subgroup);
-  int changed = 0;
+  bool changed = false;
 
   int g, s;
-  if (!find_matching_subgroup(local, get_i16(downloaded + group_offset(from.group)),
-                              get_i16(source_subgroup), source_subgroup + 2, &g, &s)) {
+  if (!find_matching_subgroup(local, plat::get_i16(downloaded + group_offset(from.group)),
+                              plat::get_i16(source_subgroup), source_subgroup + 2, &g, &s)) {
     g = from.group;
     s = from.subgroup;
     uint8_t* target_subgroup = local + subgroup_offset(g, s);
-    if (get_i16(target_subgroup) == 0) {
+    if (plat::get_i16(target_subgroup) == 0) {
       std::memcpy(target_subgroup, source_subgroup, kGroupEntrySize);
-      changed = 1;
+      changed = true;
     }
   }
 
   uint8_t* same_slot = local + record_offset(g, s, from.slot);
-  int32_t holder = get_i32(same_slot);
+  int32_t holder = plat::get_i32(same_slot);
   if (holder == 0) {
     std::memcpy(same_slot, source, kPartRecordSize);
-    return 1;
+    return true;
   }
   if (holder == part) return changed;
   RecordPosition elsewhere;
   if (find_part_record(local, part, &elsewhere)) return changed;
   for (int k = 0; k < kIndexSlots; ++k) {
     uint8_t* slot = local + record_offset(g, s, k);
-    if (get_i32(slot) == 0) {
+    if (plat::get_i32(slot) == 0) {
       std::memcpy(slot, source, kPartRecordSize);
-      return 1;
+      return true;
     }
   }
   return changed;  // a full subgroup leaves the part unindexed
 }
 
-int merge_record(uint8_t* local, const uint8_t* downloaded, int32_t part) {
-  RecordPosition from;
-  // Number 0 marks free slots, never a part.
-  if (part == 0 || !find_part_record(downloaded, part, &from)) return 0;
-  return merge_record_at(local, downloaded, from);
-}
-
-int remove_record(uint8_t* local, int32_t part) {
+bool remove_record(uint8_t* local, int32_t part) {
   RecordPosition at;
-  if (part == 0 || !find_part_record(local, part, &at)) return 0;
+  // Number 0 marks free slots, never a part.
+  if (part == 0 || !find_part_record(local, part, &at)) return false;
   std::memset(local + record_offset(at.group, at.subgroup, at.slot), 0, kPartRecordSize);
-  return 1;
+  return true;
 }
 
 void begin_index_changes(PartsIndexStore* store) { ++store->depth; }
@@ -218,7 +181,7 @@ int end_index_changes(PartsIndexStore* store) {
   int result = 1;
   if (store->local_loaded && store->local_changed)
     result = write_parts_index(store->program_directory.c_str(), IndexCopy::Local,
-                               store->local.data());
+                               store->local.data()) ? 1 : 0;
   // The file may change between operations (a restore, another program of
   // the suite), so the next operation reads it afresh.
   store->local_loaded = false;
@@ -237,7 +200,7 @@ int merge_part_record(PartsIndexStore* store, int32_t part) {
     plat::sleep_milliseconds(kReadPauseMs);
     loaded = load_local(store) && load_downloaded(store);
   }
-  int changed = 0;
+  bool changed = false;
   if (loaded && part != 0) {
     const auto& records = store->downloaded_records;
     auto found = std::lower_bound(records.begin(), records.end(), std::make_pair(part, 0));
@@ -248,16 +211,16 @@ int merge_part_record(PartsIndexStore* store, int32_t part) {
   if (changed) store->local_changed = true;
   // Outside a run the call is the whole operation, and a change that could
   // not be written is no change.
-  return end_index_changes(store) == 1 ? changed : 0;
+  return end_index_changes(store) == 1 && changed ? 1 : 0;
 }
 
 int remove_part_record(PartsIndexStore* store, int32_t part) {
   begin_index_changes(store);
-  int changed = load_local(store) ? remove_record(store->local.data(), part) : 0;
+  bool changed = load_local(store) && remove_record(store->local.data(), part);
   if (changed) store->local_changed = true;
   // Outside a run the call is the whole operation, and a change that could
   // not be written is no change.
-  return end_index_changes(store) == 1 ? changed : 0;
+  return end_index_changes(store) == 1 && changed ? 1 : 0;
 }
 
 bool restore_parts_index(const char* program_directory) {
@@ -268,7 +231,7 @@ bool restore_parts_index(const char* program_directory) {
   std::string index = parts_index_path(program_directory, IndexCopy::Local);
   // Copied beside the index and put in place whole: a copy that stops part
   // way must not cost the index it was meant to restore.
-  std::string fresh = fresh_name(index);
+  std::string fresh = index + ".new";
   if (plat::copy_file(backup, fresh.c_str(), false) &&
       plat::replace_file(fresh.c_str(), index.c_str()))
     return true;

@@ -44,39 +44,35 @@ enum class IndexCopy { Local, Downloaded };
 std::string parts_index_path(const char* program_directory, IndexCopy which);
 
 // Reads a whole index into *index (kPartsIndexSize bytes): a shorter file
-// reads as if padded with zeros, bytes past the size are ignored. 1 when the
-// file could be opened and read, else 0.
-int read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index);
+// reads as if padded with zeros, bytes past the size are ignored. False when
+// the file cannot be opened or read.
+bool read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index);
 
-// Writes kPartsIndexSize bytes: the complete new index goes beside the old
-// one and takes its place only when whole. 1, or 0 with the previous index
-// left as it was.
-int write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index);
+// Writes kPartsIndexSize bytes as a whole-file rewrite: false with the
+// previous index left as it was.
+bool write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index);
 
 struct RecordPosition {
   int group, subgroup, slot;
 };
 
-// The first record, in order of group, subgroup and slot, carrying part. 1 or 0.
-int find_part_record(const uint8_t* index, int32_t part, RecordPosition* at);
+// The first record, in order of group, subgroup and slot, carrying part.
+bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at);
 
 // The first subgroup with code subgroup_code in a group with code group_code
 // whose descriptive bytes equal descriptive; a group whose first such
-// subgroup differs gives way to the next group. 1 with *group and *subgroup,
-// or 0.
-int find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
+// subgroup differs gives way to the next group.
+bool find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
                            const uint8_t* descriptive, int* group, int* subgroup);
 
 // Brings the record at `from` in the downloaded index into the local index:
 // into the matching subgroup (or the same position, whose empty subgroup
 // entry is then filled), at the same slot when that is free, otherwise into
-// the first free slot unless the part is already indexed. 1 when local
-// changed, 0 otherwise.
-int merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from);
-// The same for a part found by number; 0 for a part not in downloaded.
-int merge_record(uint8_t* local, const uint8_t* downloaded, int32_t part);
-// Clears the part's first record. 1 when local changed, 0 when not indexed.
-int remove_record(uint8_t* local, int32_t part);
+// the first free slot unless the part is already indexed. True when local
+// changed.
+bool merge_record_at(uint8_t* local, const uint8_t* downloaded, RecordPosition from);
+// Clears the part's first record. False when the part is not indexed.
+bool remove_record(uint8_t* local, int32_t part);
 
 // The two indexes as a run of operations sees them. The downloaded index is
 // read-only while the program runs: it is read once and kept while its size

@@ -65,7 +65,7 @@ TEST(create_lays_out_members) {
   std::vector<Member> m;
   ok(rc == 0 && read_archive(archive, &m) && m.size() == 4, "create %d, %u members to the end mark\n", rc,
      (unsigned)m.size());
-  ok(!plat::file_exists((archive + ".partial").c_str()), "no work file left\n");
+  ok(!plat::file_exists((archive + ".new").c_str()), "no work file left\n");
   if (m.size() != 4) return;
 
   const lzh::Header& t = m[0].header;
@@ -116,7 +116,7 @@ TEST(create_failures_leave_nothing) {
   std::string bytes;
   ok(rc == 1, "missing input: %d\n", rc);
   ok(oktest::get_file(archive, &bytes) && bytes == "old archive", "existing archive kept\n");
-  ok(!plat::file_exists((archive + ".partial").c_str()), "no work file left\n");
+  ok(!plat::file_exists((archive + ".new").c_str()), "no work file left\n");
 
   const std::string fresh = dir + "fresh.lzh";
   ok(create({"a", "-lh9", fresh, dir + "here.txt"}) == 2, "unknown method refused\n");

@@ -2,8 +2,8 @@
 // time at two-second resolution.
 #include <string>
 
-#include "download/dos_time.h"
 #include "download/received_file.h"
+#include "platform/file_time.h"
 #include "platform/files.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
@@ -20,9 +20,9 @@ std::string content(const std::string& path) {
 }
 
 uint64_t time_of(int year, int month, int day, int hour, int minute, int second) {
-  uint32_t dos = 0;
-  if (!dos_date_time({year, month, day, hour, minute, second}, &dos)) return 0;
-  return filetime_from_dos(dos);
+  uint64_t filetime = 0;
+  plat::filetime_at_dos_resolution({year, month, day, hour, minute, second}, &filetime);
+  return filetime;
 }
 
 }  // namespace
@@ -89,13 +89,10 @@ TEST(server_time_keeps_two_second_resolution) {
   ok(time_of(2107, 12, 31, 23, 59, 59) == 159992927980000000ull, "last DOS second, rounded down\n");
   ok(time_of(2000, 2, 29, 6, 30, 59) == 125962794580000000ull, "leap day of 2000\n");
 
-  uint32_t dos;
-  ok(!dos_date_time({1979, 12, 31, 23, 59, 59}, &dos), "before 1980 has no DOS time\n");
-  ok(!dos_date_time({2108, 1, 1, 0, 0, 0}, &dos), "after 2107 has no DOS time\n");
-  ok(!dos_date_time({2100, 2, 29, 0, 0, 0}, &dos), "2100 is not a leap year\n");
-  ok(!dos_date_time({2006, 13, 1, 0, 0, 0}, &dos), "month 13\n");
-  ok(!dos_date_time({2006, 4, 31, 0, 0, 0}, &dos), "April 31\n");
-  ok(!dos_date_time({2006, 1, 1, 24, 0, 0}, &dos), "hour 24\n");
-  ok(dos_date_time({2006, 11, 29, 12, 0, 1}, &dos) && dos == 0x357D6000u,
-     "DOS date high, time low: %08x\n", dos);
+  ok(!time_of(1979, 12, 31, 23, 59, 59), "before 1980 has no DOS time\n");
+  ok(!time_of(2108, 1, 1, 0, 0, 0), "after 2107 has no DOS time\n");
+  ok(!time_of(2100, 2, 29, 0, 0, 0), "2100 is not a leap year\n");
+  ok(!time_of(2006, 13, 1, 0, 0, 0), "month 13\n");
+  ok(!time_of(2006, 4, 31, 0, 0, 0), "April 31\n");
+  ok(!time_of(2006, 1, 1, 24, 0, 0), "hour 24\n");
 }

@@ -1,0 +1,87 @@
+// The shared helpers of the platform layer: whole-file rewrites, times by
+// their zone, and Shift-JIS text read by character.
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/file_time.h"
+#include "platform/files.h"
+#include "platform/shift_jis.h"
+#include "tests/support/ok.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+std::string content(const std::string& path) {
+  std::string bytes;
+  return oktest::get_file(path, &bytes) ? bytes : std::string("<missing>");
+}
+
+}  // namespace
+
+TEST(whole_file_rewrite_leaves_the_old_file_or_the_new_one) {
+  std::string path = oktest::scratch_folder("rewrite") + "TRBHN.DAT";
+  oktest::put_file(path, "old");
+  oktest::put_file(path + ".new", "stale work file of a crashed run");
+  std::string fresh(100000, 'n');
+  plat::fail_writes_after(70000);  // the disk fills in the second piece
+  bool written = plat::replace_whole_file(path.c_str(), fresh.data(), fresh.size());
+  plat::fail_writes_after(-1);
+  ok(!written && content(path) == "old", "a full disk must leave the old file\n");
+  ok(!plat::file_exists((path + ".new").c_str()), "no cut file may stay beside it\n");
+  ok(plat::replace_whole_file(path.c_str(), fresh.data(), fresh.size()) && content(path) == fresh,
+     "the rewrite goes through once the disk has room\n");
+
+  plat::NewFile out;
+  ok(plat::begin_new_file(&out, path.c_str()) && plat::write_at(out.file, 0, "x", 1) == 1,
+     "a file written piece by piece\n");
+  plat::drop_new_file(&out);
+  ok(content(path) == fresh && !plat::file_exists((path + ".new").c_str()),
+     "an abandoned one leaves the target and nothing beside it\n");
+}
+
+TEST(times_are_read_in_their_own_zone) {
+  // A zone without summer time, nine hours ahead of UTC.
+#ifdef _WIN32
+  _putenv("TZ=JST-9");
+  _tzset();
+#else
+  setenv("TZ", "JST-9", 1);
+  tzset();
+#endif
+  // 2006-11-29 12:00:00 as an MS-DOS stamp, the way an archive of level 0
+  // or 1 stores it: local time, so 03:00 UTC. A download's Last-Modified of
+  // the same fields is UTC.
+  plat::CivilTime stamp;
+  ok(plat::civil_from_dos(0x357D6000u, &stamp) && stamp.year == 2006 && stamp.month == 11 &&
+         stamp.day == 29 && stamp.hour == 12 && stamp.minute == 0 && stamp.second == 0,
+     "MS-DOS fields\n");
+  uint64_t local = 0, utc = 0, server = 0;
+  ok(plat::filetime_from_local(stamp, &local) && plat::filetime_from_utc(stamp, &utc) &&
+         utc - local == 9 * 3600 * plat::kFiletimeSecond,
+     "local time is nine hours ahead: %llu %llu\n", (unsigned long long)local,
+     (unsigned long long)utc);
+  ok(plat::filetime_at_dos_resolution({2006, 11, 29, 12, 0, 1}, &server) && server == utc,
+     "a download keeps the server's UTC time, seconds rounded down to even\n");
+
+  // Fields no valid date can have give no time at all, also to an archive
+  // member: month 13, February 30, 62 seconds.
+  ok(!plat::civil_from_dos(0x35BD6000u, &stamp), "month 13 is no time\n");
+  ok(!plat::civil_from_dos(0x345E6000u, &stamp), "February 30 is no time\n");
+  ok(!plat::civil_from_dos(0x357D601Fu, &stamp), "62 seconds is no time\n");
+
+  ok(plat::unix_from_filetime(plat::kUnixEpochFiletime - 1) == 0 &&
+         plat::unix_from_filetime(plat::kUnixEpochFiletime + (1ull << 33) * plat::kFiletimeSecond) ==
+             0xFFFFFFFFu,
+     "Unix time of LZH headers is clamped to 32 bits\n");
+}
+
+TEST(shift_jis_is_cut_and_searched_by_character) {
+  // 表 is 0x95 0x5C: its second byte is a backslash.
+  const char path[] = "C:\\\x95\x5C\\\x95\x5C";
+  ok(plat::last_char_of(path, sizeof path - 1, "\\") == 5, "the last separator is the one of its own\n");
+  ok(plat::last_char_of(path + 3, 2, "\\") == 2, "表 alone holds no separator\n");
+  ok(plat::whole_characters("a\x95\x5C", 3) == 3 && plat::whole_characters("a\x95\x5C", 2) == 1 &&
+         plat::whole_characters("\x95", 1) == 0,
+     "a cut never keeps a lead byte without its second byte\n");
+}
