@@ -10,7 +10,10 @@ set -euo pipefail
 src=$(cd "${1:?source folder}" && pwd); build=$(cd "${2:?build folder}" && pwd); shift 2
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dlserver.XXXXXX")
-mkdir -p "$work/root"
+# Both spellings of the maker's folder exist from the start: Wine finds an
+# existing folder whatever its case, so a program that made one first would
+# write the other's files into it.
+mkdir -p "$work/root/newdownload/K-VAL/HDPARTS" "$work/root/newdownload/k-val/HDPARTS"
 server_pid=
 cleanup() {
   if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi

@@ -84,7 +84,7 @@ TEST(text_import_cancelled) {
   ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
   for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
     rows_are(dialog, id, {}, "after cancel");
-  ok(item_text(dialog, IDC_STATUS) == "部品リストファイルをダウンロード中です。", "status %s\n",
+  ok(item_text(dialog, IDC_STATUS) == "部品リストがダウンロードされていません。", "status %s\n",
      readable(item_text(dialog, IDC_STATUS)).c_str());
   close_with(&program, IDCANCEL);
 }

@@ -171,8 +171,9 @@ Program::~Program() {
   }
 }
 
-bool start(Program* program, const std::string& folder) {
+bool start(Program* program, const std::string& folder, const std::string& argument) {
   std::string exe = folder + "partsdl.exe", command = "\"" + exe + "\"";
+  if (!argument.empty()) command += " \"" + argument + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   return !folder.empty() && CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
@@ -203,7 +204,7 @@ bool wait_windows(Program* program, DWORD timeout_ms, bool enabled) {
     program->app = apps.empty() ? nullptr : apps[0];
     program->dialog = nullptr;
     for (HWND window : process_windows(program->pid(), "#32770"))
-      if (GetDlgItem(window, 401)) program->dialog = window;
+      if (GetDlgItem(window, 404)) program->dialog = window;  // the maker list
     return running(*program) && program->app && program->dialog &&
            IsWindowVisible(program->dialog) && (!enabled || IsWindowEnabled(program->dialog));
   });

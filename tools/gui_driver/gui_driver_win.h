@@ -57,7 +57,7 @@ bool file_exists(const std::string& path);
 struct Program {
   PROCESS_INFORMATION process = {};
   HWND app = nullptr;     // application window, class "GzmlsdlClass"
-  HWND dialog = nullptr;  // main dialog, the one holding list 401
+  HWND dialog = nullptr;  // main dialog, the one holding the maker list 404
   Program() = default;
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -65,8 +65,9 @@ struct Program {
   DWORD pid() const { return process.dwProcessId; }
 };
 
-// Starts folder\partsdl.exe in the folder (ending with a backslash).
-bool start(Program* program, const std::string& folder);
+// Starts folder\partsdl.exe in the folder (ending with a backslash), with
+// the argument in quotes when there is one.
+bool start(Program* program, const std::string& folder, const std::string& argument = "");
 // Waits for the application window and the visible main dialog, and with
 // `enabled` for the list walk to have ended.
 bool wait_windows(Program* program, DWORD timeout_ms = kWaitMs, bool enabled = true);
