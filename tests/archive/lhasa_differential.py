@@ -23,17 +23,13 @@ def level0(method, packed, size):
     return bytes([len(body), sum(body) & 0xFF]) + body + packed
 
 
-def packed_of(path):
-    data = open(os.path.join(corpus, path), 'rb').read()
-    return data[data[0] + 2:data[0] + 2 + struct.unpack('<I', data[7:11])[0]]
-
-
 def streams(method, rnd):
     if method in (b'-lh1-', b'-lz5-', b'-lzs-'):
         return bytes(rnd.getrandbits(8) for _ in range(rnd.choice([64, 512, 4096, 9000])))
-    source = {b'-lh4-': 'explzh_723/h0_lh5.lzh', b'-lh5-': 'explzh_723/h0_lh5.lzh',
-              b'-lh6-': 'explzh_723/h0_lh6.lzh', b'-lh7-': 'explzh_723/h0_lh7.lzh'}[method]
-    packed = bytearray(packed_of(source))
+    # The packed data of a level 0 member of the corpus, then noise.
+    data = open(os.path.join(corpus, 'explzh_723/h0_%s.lzh' % {b'-lh4-': 'lh5'}.get(method, method[1:4].decode())),
+                'rb').read()
+    packed = bytearray(data[data[0] + 2:data[0] + 2 + struct.unpack('<I', data[7:11])[0]])
     for i in range(rnd.choice([300, 600, 1200]), len(packed)):
         packed[i] = rnd.getrandbits(8)
     return bytes(packed)

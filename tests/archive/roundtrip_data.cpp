@@ -107,7 +107,8 @@ std::string lopsided(size_t size) {
       b = next;
     }
     while (stretch.size() < kStretch) stretch.push_back(static_cast<char>(rng.below(236)));
-    for (size_t i = stretch.size() - 1; i > 0; --i) std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);
+    for (size_t i = stretch.size() - 1; i > 0; --i)
+      std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);
     while (stretch.size() < kStretch + kTail) stretch.push_back(static_cast<char>(rng.below(236)));
     s += stretch;
   }
