@@ -22,13 +22,8 @@ TEST(dll_extracts_as_the_program_calls_it) {
   std::string root = oktest::scratch_folder("dll_call") + "with blank\\", folder = root + "\x95\x5C";
   CreateDirectoryA(root.c_str(), nullptr);
   CreateDirectoryA(folder.c_str(), nullptr);
-  lzhtest::Member index, sjis, escape, device;
-  index.name = "TRBHN.DAT";
-  index.data = std::string(3000, '\0') + "parts";
-  sjis.name = "\x95\x5C.txt";
-  escape.name = "..\\..\\escape.txt";
-  escape.data = "outside?";
-  device.name = "NUL";
+  lzhtest::Member index("TRBHN.DAT", std::string(3000, '\0') + "parts"), sjis("\x95\x5C.txt"),
+      escape("..\\..\\escape.txt", "outside?"), device("NUL");
   oktest::put_file(root + "TRBHN.LZH", member(2, sjis) + member(2, index) + member(0, escape) + member(0, device) +
                                            lzhtest::end_mark());
   const std::string archive = "e -n \"" + root + "TRBHN.LZH\" \"";

@@ -1,9 +1,12 @@
-// Names and extraction through the file seam, natively and under Wine:
-// hostile names stay inside the folder or are refused, bad members leave
-// nothing behind and spoil nothing.
+// Headers, names and extraction through the file seam, natively and under
+// Wine: broken headers are refused, hostile names stay inside the folder or
+// are refused, bad members leave nothing behind and spoil nothing. Sound
+// headers of every level are checked against lhasa by the corpus.
 #include <string>
+#include <utility>
 
 #include "archive/extract.h"
+#include "archive/header.h"
 #include "archive/names.h"
 #include "archive/unlha32.h"
 #include "platform/files.h"
@@ -11,17 +14,10 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using lzhtest::Member;
 using lzhtest::member;
 
 namespace {
-
-lzhtest::Member file(const std::string& name, const std::string& data, const char* method = "-lh0-") {
-  lzhtest::Member m;
-  m.name = name;
-  m.data = data;
-  m.method = method;
-  return m;
-}
 
 std::string contents(const std::string& path) {
   std::string bytes;
@@ -46,6 +42,38 @@ struct Run {
 
 }  // namespace
 
+TEST(broken_headers_are_refused) {
+  const Member m("dir\\FILE.TXT", "hello, world\n");
+  auto patched = [&](int level, size_t at, const std::string& bytes) {
+    return member(level, m).replace(at, bytes.size(), bytes);
+  };
+  Member overclaimed = m;  // level 1: extended headers beyond the packed size
+  overclaimed.extra = {"\x3F" "a comment"};
+  overclaimed.packed_size = 2;
+  std::string bad_sum = member(0, m);
+  bad_sum[1] = static_cast<char>(bad_sum[1] + 1);
+  const std::string level2 = member(2, m);
+  std::vector<std::pair<const char*, std::string>> cases = {
+      {"checksum", bad_sum},
+      {"level 4", patched(2, 20, "\x04")},
+      {"no method", patched(0, 2, "x")},
+      {"extended headers beyond the packed size", member(1, overclaimed)},
+      {"extended header beyond the end", patched(2, 24, "\xF0\x7F")},
+      {"extended header of 1 byte", patched(2, 24, std::string("\x01\x00", 2))},
+      {"level 3 header of 4 GiB", patched(3, 24, lzhtest::le32(0xFFFFFFF0u))},
+  };
+  for (size_t cut = 1; cut < level2.size() - m.data.size(); ++cut)
+    cases.push_back({"cut inside the header", level2.substr(0, cut)});
+  auto read = [](const std::string& bytes) {
+    lzh::MemorySource memory = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    lzh::Header h;
+    return lzh::read_header(lzh::memory_source(&memory), 0, &h);
+  };
+  for (int level = 0; level < 4; ++level) ok(read(member(level, m)) == lzh::kHeader, "level %d: refused\n", level);
+  for (const auto& c : cases)
+    ok(read(c.second) == lzh::kBadHeader, "%s (%u bytes): accepted\n", c.first, (unsigned)c.second.size());
+}
+
 TEST(names_reduce_to_their_last_element_by_shift_jis_character) {
   // More cases go through extraction below. 表\ソ; no character, so '/'
   // separates; a lead byte at the end.
@@ -63,15 +91,15 @@ TEST(names_reduce_to_their_last_element_by_shift_jis_character) {
 }
 
 TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
-  lzhtest::Member up2 = file("evil2.txt", "two"), dotdot_dir = file("..", "bad");
+  Member up2("evil2.txt", "two"), dotdot_dir("..", "bad");
   up2.directory = "..\xFF..\xFF";
   dotdot_dir.directory = "x\xFF";
-  std::string archive = member(0, file("..\\..\\evil1.txt", "one")) + member(2, up2) +
-                        member(0, file("/tmp/abs.txt", "abs")) + member(1, file("C:\\WINDOWS\\evil3.txt", "three")) +
-                        member(2, file("sub/\x95\x5C.txt", "table")) + member(0, file("dir/sub\\\x83\x5C", "so")) +
+  std::string archive = member(0, Member("..\\..\\evil1.txt", "one")) + member(2, up2) +
+                        member(0, Member("/tmp/abs.txt", "abs")) + member(1, Member("C:\\W\\evil3.txt", "three")) +
+                        member(2, Member("sub/\x95\x5C.txt", "table")) + member(0, Member("dir/sub\\\x83\x5C", "so")) +
                         member(2, dotdot_dir);
   for (const char* name : {"CON", "nul.txt", "..", "dir\\", "a:b", "x\x1B]0;t\x07"})
-    archive += member(0, file(name, "bad"));
+    archive += member(0, Member(name, "bad"));
   Run run("extract_hostile", archive + lzhtest::end_mark());
   ok(run.result == kUnlhaUnsafeName, "result %#x\n", run.result);
   const char* const landed[][2] = {{"evil1.txt", "one"}, {"evil2.txt", "two"}, {"abs.txt", "abs"},
@@ -86,13 +114,12 @@ TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
 }
 
 TEST(bad_members_leave_nothing_and_keep_the_old_file) {
-  lzhtest::Member wrong_crc = file("keep.txt", "new contents"), short_data = wrong_crc,
-                  bad_stream = file("keep.txt", std::string(40, '\xFF'), "-lh5-"),
-                  too_large = file("keep.txt", std::string(5000, 'n'));
+  Member wrong_crc("keep.txt", "new contents"), short_data = wrong_crc, too_large("keep.txt", std::string(5000, 'n')),
+      bad_stream("keep.txt", std::string(40, '\xFF'), "-lh5-");
   wrong_crc.crc = lzhtest::crc_of("new contents") ^ 1;
   short_data.original_size = 100;
   bad_stream.original_size = 5000;
-  const std::string whole = member(2, file("keep.txt", "new contents"));
+  const std::string whole = member(2, Member("keep.txt", "new contents"));
   struct Case {
     const char* what;
     std::string archive;
@@ -123,9 +150,9 @@ TEST(bad_members_leave_nothing_and_keep_the_old_file) {
 }
 
 TEST(only_files_of_known_methods_are_extracted) {
-  std::string archive = member(0, file("old.bin", "xxxx", "-lh2-")) + member(1, file("pm.bin", "xxxx", "-pm2-")) +
-                        member(2, file("subdir", "", "-lhd-")) + member(1, file("foo.txt|bar.txt", "", "-lhd-")) +
-                        member(0, file("foo.txt", "real")) + lzhtest::end_mark();
+  std::string archive = member(0, Member("old.bin", "xxxx", "-lh2-")) + member(1, Member("pm.bin", "xxxx", "-pm2-")) +
+                        member(2, Member("subdir", "", "-lhd-")) + member(1, Member("foo.txt|bar.txt", "", "-lhd-")) +
+                        member(0, Member("foo.txt", "real")) + lzhtest::end_mark();
   Run run("extract_methods", archive);
   ok(run.result == kUnlhaUnknownMethod, "result %#x\n", run.result);
   for (const char* name : {"old.bin", "pm.bin", "subdir", "bar.txt"}) ok(!exists(run.out + name), "%s made\n", name);
@@ -136,7 +163,7 @@ TEST(only_files_of_known_methods_are_extracted) {
 TEST(archives_that_cannot_be_read) {
   std::string root = oktest::scratch_folder("extract_unreadable"), report;
   oktest::put_file(root + "text.lzh", "This is not an archive, just some text that is long enough.");
-  oktest::put_file(root + "tail.lzh", member(0, file("one.txt", "1")) + "-broken header here------");
+  oktest::put_file(root + "tail.lzh", member(0, Member("one.txt", "1")) + "-broken header here------");
   oktest::put_file(root + "empty.lzh", lzhtest::end_mark());
   const std::pair<const char*, int> cases[] = {{"missing.lzh", kUnlhaCannotOpen}, {"text.lzh", kUnlhaNotArchive},
                                                {"tail.lzh", kUnlhaBrokenArchive}, {"empty.lzh", kUnlhaDone}};

@@ -8,7 +8,9 @@
 namespace lzhtest {
 
 struct Member {
-  std::string method = "-lh0-";
+  explicit Member(std::string stored_name = "", std::string packed = "", std::string method_id = "-lh0-")
+      : method(method_id), name(stored_name), data(packed) {}
+  std::string method;
   std::string name;                // stored as given, path and all
   std::string directory;           // levels 1-3: directory header (0xFF separators); none when empty
   std::string data;                // the packed bytes

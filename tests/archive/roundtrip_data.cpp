@@ -117,15 +117,9 @@ std::string lopsided(size_t size) {
 }
 
 std::vector<DataSet> round_trip_sets() {
-  std::vector<DataSet> sets;
-  sets.push_back({"empty", std::string()});
-  sets.push_back({"one.bin", std::string(1, '\x5C')});
-  sets.push_back({"TRBHN.DAT", parts_index_shape()});
-  sets.push_back({"catalogue.txt", catalogue_text(300000)});
-  sets.push_back({"noise.bin", random_bytes(200000, 77)});
-  sets.push_back({"mixed.bin", mixed(1500000)});
-  sets.push_back({"lopsided.bin", lopsided(200000)});
-  return sets;
+  return {{"empty", ""}, {"one.bin", "\x5C"}, {"TRBHN.DAT", parts_index_shape()},
+          {"catalogue.txt", catalogue_text(300000)}, {"noise.bin", random_bytes(200000, 77)},
+          {"mixed.bin", mixed(1500000)}, {"lopsided.bin", lopsided(200000)}};
 }
 
 }  // namespace roundtrip

@@ -5,7 +5,6 @@
 // independent reader, and our lzhtool, under Wine through UNLHA32.DLL as the
 // program loads it.
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,10 +40,24 @@ bool read_archive(const std::string& path, std::vector<lzh::Header>* members, st
   return at + 1 == bytes->size() && (*bytes)[at] == 0;
 }
 
-// Archives every data set with each method, has `extract` write each
-// archive's files into a fresh folder, and compares them.
-using Extract = std::function<bool(const std::string& archive, const std::string& folder)>;
-void extract_our_archives(const char* reader, const Extract& extract) {
+// Extracts `archive` into `folder`: natively with the shell `command`
+// (archive and folder as $1 and $2), under Wine through UNLHA32.DLL.
+bool extract(const char* command, const std::string& archive, const std::string& folder) {
+#ifdef _WIN32
+  UnlhaFn unlha = load_unlha32();
+  char report[2048] = {};
+  (void)command;
+  return unlha && unlha(nullptr, ("e -n \"" + archive + "\" \"" + folder + "\"").c_str(), report, sizeof report) == 0;
+#else
+  return std::system(("sh -c '" + std::string(command) + " > /dev/null 2>&1' - \"" +
+                      plat::native_path(archive.c_str()) + "\" \"" + plat::native_path(folder.c_str()) + "\"")
+                         .c_str()) == 0;
+#endif
+}
+
+// Archives every data set with each method, extracts each archive into a
+// fresh folder and compares.
+void extract_our_archives(const char* reader, const char* command) {
   static const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
   for (const char* method : {"-lh5", "-lh6", "-lh7"}) {
     const std::string dir = oktest::scratch_folder("roundtrip_in"), out = oktest::scratch_folder("roundtrip_out");
@@ -54,7 +67,7 @@ void extract_our_archives(const char* reader, const Extract& extract) {
       args.push_back(dir + set.name);
     }
     ok(create(args) == 0, "%s: archive not created\n", method);
-    ok(extract(dir + "sets.lzh", out), "%s %s: extraction failed\n", reader, method);
+    ok(extract(command, dir + "sets.lzh", out), "%s %s: extraction failed\n", reader, method);
     for (const roundtrip::DataSet& set : sets) {
       std::string got;
       ok(oktest::get_file(out + set.name, &got) && got == set.bytes, "%s %s: %s differs (%u of %u bytes)\n", reader,
@@ -62,15 +75,6 @@ void extract_our_archives(const char* reader, const Extract& extract) {
     }
   }
 }
-
-#ifndef _WIN32
-// Runs `command` with the archive and the folder as $1 and $2.
-bool shell(const std::string& command, const std::string& archive, const std::string& out) {
-  const std::string line = "sh -c '" + command + " > /dev/null 2>&1' - \"" + plat::native_path(archive.c_str()) +
-                           "\" \"" + plat::native_path(out.c_str()) + "\"";
-  return std::system(line.c_str()) == 0;
-}
-#endif
 
 }  // namespace
 
@@ -110,26 +114,14 @@ TEST(create_compresses_what_shrinks_stores_the_rest_and_fails_cleanly) {
      "an existing archive is not replaced whole\n");
 }
 
+TEST(our_archives_come_back_through_every_reader) {
 #ifdef _WIN32
-TEST(dll_extracts_our_archives) {
-  UnlhaFn unlha = load_unlha32();
-  ok(unlha != nullptr, "UNLHA32.DLL not loaded\n");
-  if (!unlha) return;
-  extract_our_archives("UNLHA32.DLL", [unlha](const std::string& archive, const std::string& out) {
-    char report[2048] = {};
-    return unlha(nullptr, ("e -n \"" + archive + "\" \"" + out + "\"").c_str(), report, sizeof report) == 0;
-  });
-}
+  extract_our_archives("UNLHA32.DLL", nullptr);
 #else
-TEST(lhasa_and_lzhtool_extract_our_archives) {
   ok(std::system("command -v lhasa > /dev/null") == 0, "lhasa is not installed (scripts/install-deps.sh)\n");
-  extract_our_archives("lhasa", [](const std::string& archive, const std::string& out) {
-    return shell("lhasa -xqw=\"$2\" \"$1\"", archive, out);
-  });
+  extract_our_archives("lhasa", "lhasa -xqw=\"$2\" \"$1\"");
 #ifdef PARTSDL_LZHTOOL
-  extract_our_archives("lzhtool", [](const std::string& archive, const std::string& out) {
-    return shell("\"" PARTSDL_LZHTOOL "\" e \"$1\" \"$2\"", archive, out);
-  });
+  extract_our_archives("lzhtool", "\"" PARTSDL_LZHTOOL "\" e \"$1\" \"$2\"");
+#endif
 #endif
 }
-#endif
