@@ -26,16 +26,20 @@ std::string contents(const std::string& path) {
 
 bool exists(const std::string& path) { return plat::file_exists(path.c_str()); }
 
-// Writes the archive beside an empty "out" folder and extracts into it.
+// Writes the archive beside an "out" folder, holding keep.txt with `old`
+// unless null, and extracts into it with `disk` bytes left (-1: no limit).
 struct Run {
   std::string root, out, report;
   int result;
-  Run(const char* test, const std::string& archive) {
+  Run(const char* test, const std::string& archive, const char* old = nullptr, int64_t disk = -1) {
     root = oktest::scratch_folder(test);
     out = root + "out\\";
     plat::create_directory(out.c_str());
+    if (old) oktest::put_file(out + "keep.txt", old);
     oktest::put_file(root + "a.lzh", archive);
+    plat::fail_writes_after(disk);
     result = lzh::extract_archive((root + "a.lzh").c_str(), out.c_str(), &report);
+    plat::fail_writes_after(-1);
   }
   bool no_work_files() const { return !exists(out + "~unlha0.tmp") && !exists(out + "~unlha1.tmp"); }
 };
@@ -54,14 +58,11 @@ TEST(broken_headers_are_refused) {
   bad_sum[1] = static_cast<char>(bad_sum[1] + 1);
   const std::string level2 = member(2, m);
   std::vector<std::pair<const char*, std::string>> cases = {
-      {"checksum", bad_sum},
-      {"level 4", patched(2, 20, "\x04")},
-      {"no method", patched(0, 2, "x")},
+      {"checksum", bad_sum}, {"level 4", patched(2, 20, "\x04")}, {"no method", patched(0, 2, "x")},
       {"extended headers beyond the packed size", member(1, overclaimed)},
       {"extended header beyond the end", patched(2, 24, "\xF0\x7F")},
       {"extended header of 1 byte", patched(2, 24, std::string("\x01\x00", 2))},
-      {"level 3 header of 4 GiB", patched(3, 24, lzhtest::le32(0xFFFFFFF0u))},
-  };
+      {"level 3 header of 4 GiB", patched(3, 24, lzhtest::le32(0xFFFFFFF0u))}};
   for (size_t cut = 1; cut < level2.size() - m.data.size(); ++cut)
     cases.push_back({"cut inside the header", level2.substr(0, cut)});
   auto read = [](const std::string& bytes) {
@@ -75,8 +76,7 @@ TEST(broken_headers_are_refused) {
 }
 
 TEST(names_reduce_to_their_last_element_by_shift_jis_character) {
-  // More cases go through extraction below. 表\ソ; no character, so '/'
-  // separates; a lead byte at the end.
+  // 表\ソ; no character, so '/' separates; a lead byte at the end. More below.
   const char* const cases[][2] = {
       {"dir\\", ""}, {"\x95\x5C\\\x83\x5C", "\x83\x5C"}, {"caf\x8B/evil", "evil"}, {"x\x81", "x\x81"}};
   for (const auto& c : cases)
@@ -133,18 +133,12 @@ TEST(bad_members_leave_nothing_and_keep_the_old_file) {
       {"full disk", member(0, too_large), kUnlhaWriteFailed, 100},
   };
   for (const Case& c : cases) {
-    for (bool fresh : {false, true}) {
-      Run setup(fresh ? "extract_bad_fresh" : "extract_bad", std::string());
-      if (!fresh) oktest::put_file(setup.out + "keep.txt", "old contents");
-      oktest::put_file(setup.root + "b.lzh", c.archive);
-      std::string report;
-      plat::fail_writes_after(c.disk);
-      int result = lzh::extract_archive((setup.root + "b.lzh").c_str(), setup.out.c_str(), &report);
-      plat::fail_writes_after(-1);
-      ok(result == c.result, "%s: result %#x, expected %#x\n", c.what, result, c.result);
-      ok(fresh ? !exists(setup.out + "keep.txt") : contents(setup.out + "keep.txt") == "old contents",
-         "%s: the file was %s\n", c.what, fresh ? "left" : "changed");
-      ok(setup.no_work_files(), "%s: work file left behind\n", c.what);
+    for (const char* old : {"old contents", static_cast<const char*>(nullptr)}) {
+      Run run("extract_bad", c.archive, old, c.disk);
+      ok(run.result == c.result, "%s: result %#x, expected %#x\n", c.what, run.result, c.result);
+      ok(contents(run.out + "keep.txt") == (old ? old : "(missing)"), "%s: the file was %s\n", c.what,
+         old ? "changed" : "left");
+      ok(run.no_work_files(), "%s: work file left behind\n", c.what);
     }
   }
 }

@@ -26,7 +26,6 @@ uint16_t crc_of(const std::string& bytes);
 // The member's header of `level` (0 to 3) followed by its data.
 std::string member(int level, const Member& m);
 
-// The end mark of an archive.
-inline std::string end_mark() { return std::string(1, '\0'); }
+inline std::string end_mark() { return std::string(1, '\0'); }  // of an archive
 
 }  // namespace lzhtest

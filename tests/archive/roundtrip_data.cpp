@@ -100,12 +100,7 @@ std::string lopsided(size_t size) {
   while (s.size() < size) {
     std::string stretch;
     uint32_t a = 1, b = 1;
-    for (int value = 236; value < 256; ++value) {
-      stretch.append(a, static_cast<char>(value));
-      uint32_t next = a + b;
-      a = b;
-      b = next;
-    }
+    for (int value = 236; value < 256; ++value, a += b, std::swap(a, b)) stretch.append(a, static_cast<char>(value));
     while (stretch.size() < kStretch) stretch.push_back(static_cast<char>(rng.below(236)));
     for (size_t i = stretch.size() - 1; i > 0; --i)
       std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);

@@ -3,7 +3,7 @@
 layout as WinINet asks for it through a proxy, injects each fault its rules
 name, and logs what the worker tests read back."""
 
-import http.client, json, os, shutil, socket, subprocess, sys, tempfile, time, unittest
+import http.client, json, os, pathlib, shutil, socket, subprocess, sys, tempfile, time, unittest
 
 SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "download_server.py")
 LIST = "/newdownload/K-VAL/pvnbhn_lst261206.dat"
@@ -22,8 +22,7 @@ class Server(unittest.TestCase):
         for path, data in ((LIST, b"list 261206\r\n"), (ARCHIVE, ARCHIVE_BYTES), (PART, b"part 1234"),
                            (PART.replace("k-val", "K-VAL"), b"upper")):
             os.makedirs(os.path.dirname(root + path), exist_ok=True)
-            with open(root + path, "wb") as f:
-                f.write(data)
+            pathlib.Path(root + path).write_bytes(data)
         os.utime(root + LIST, (1_700_000_001, 1_700_000_001))
         cls.rules, cls.log = os.path.join(cls.work, "rules.json"), os.path.join(cls.work, "log.jsonl")
         cls.proc = subprocess.Popen([sys.executable, SERVER, "--root", root, "--port", "0", "--rules", cls.rules,
@@ -32,18 +31,16 @@ class Server(unittest.TestCase):
         cls.port = int(cls.proc.stdout.readline().decode().rsplit(":", 1)[1])
 
     def set_rules(self, rules):
-        with open(self.rules + ".tmp", "w") as f:
-            json.dump(rules, f)
+        pathlib.Path(self.rules + ".tmp").write_text(json.dumps(rules))
         os.replace(self.rules + ".tmp", self.rules)  # a new file: read again at the next request
 
     def get(self, target, headers=None):
         conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=5)
-        try:
-            conn.request("GET", target, headers=headers or {})
-            resp = conn.getresponse()
-            return resp.status, {k.lower(): v for k, v in resp.getheaders()}, resp.read()
-        finally:
-            conn.close()
+        conn.request("GET", target, headers=headers or {})
+        resp = conn.getresponse()
+        answer = resp.status, {k.lower(): v for k, v in resp.getheaders()}, resp.read()
+        conn.close()
+        return answer
 
     def raw(self, target, timeout=5.0):
         """The bytes until the server closes or goes quiet, and how it ended."""
@@ -63,8 +60,7 @@ class Server(unittest.TestCase):
 
     def last_log(self, count):
         time.sleep(0.1)
-        with open(self.log) as f:
-            return [json.loads(line) for line in f.read().splitlines()[-count:]]
+        return [json.loads(line) for line in pathlib.Path(self.log).read_text().splitlines()[-count:]]
 
     def test_the_maker_layout_through_a_proxy(self):
         self.set_rules({})
