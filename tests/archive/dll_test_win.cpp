@@ -1,13 +1,14 @@
-// UNLHA32.DLL as the program uses it: loaded from the bin folder, its entry
-// looked up by name, called with the program's command and a 1000-byte
-// output buffer. Windows only (run under Wine).
+// UNLHA32.DLL as the program uses it: loaded from the bin folder, its
+// undecorated entry looked up by name, called with the program's command and
+// a 1000-byte output buffer. Windows only (run under Wine).
 #include <windows.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "archive/unlha32.h"
-#include "tests/archive/load_unlha32.h"
+#include "tests/archive/load_unlha32_win.h"
 #include "tests/archive/member_bytes.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
@@ -16,40 +17,49 @@ TEST(dll_extracts_as_the_program_calls_it) {
   UnlhaFn unlha = load_unlha32();
   ok(unlha != nullptr, "UNLHA32.DLL or its entry Unlha not found: error %lu\n", GetLastError());
   if (!unlha) return;
-
-  std::string hdtmp = oktest::scratch_folder("dll_call") + "HDTMP\\";
-  CreateDirectoryA(hdtmp.c_str(), nullptr);
-  lzhtest::Member index;
-  index.name = "TRBHN.DAT";
-  index.data = std::string(3000, '\0') + "parts";
-  lzhtest::Member escape;
-  escape.name = "..\\..\\escape.txt";
-  escape.data = "outside?";
-  lzhtest::Member device;
-  device.name = "NUL";
-  device.data = "device";
-  oktest::put_file(hdtmp + "TRBHN.LZH",
-                   lzhtest::level2(index) + lzhtest::level0(escape) + lzhtest::level0(device) + lzhtest::end_mark());
-
-  char command[1000];
-  wsprintfA(command, "e -n \"%s\" \"%s\"", (hdtmp + "TRBHN.LZH").c_str(), hdtmp.c_str());
-  char output[1000];
-  std::memset(output, 'Z', sizeof output);
-  int result = unlha(nullptr, command, output, sizeof output);
-  ok(result == kUnlhaUnsafeName, "result %#x: %s\n", result, output);
-  std::string got;
-  ok(oktest::get_file(hdtmp + "TRBHN.DAT", &got) && got == index.data, "TRBHN.DAT not extracted\n");
-  ok(oktest::get_file(hdtmp + "escape.txt", &got) && got == "outside?", "escape.txt not in HDTMP\n");
-  ok(GetFileAttributesA((hdtmp + "..\\escape.txt").c_str()) == INVALID_FILE_ATTRIBUTES, "escaped the folder\n");
-  ok(std::strstr(output, "NUL: refused, device name") != nullptr && std::strstr(output, "2 extracted, 1 refused"),
-     "report: %s\n", output);
-
-  // A small buffer takes the start of the report, terminated.
-  char small[8];
-  std::memset(small, 'Z', sizeof small);
-  unlha(nullptr, command, small, 5);
-  ok(std::memcmp(small, "TRBH\0ZZZ", 8) == 0, "cut report: %.8s\n", small);
-
-  ok(unlha(nullptr, "l \"x.lzh\"", output, sizeof output) == kUnlhaBadCommand, "list command accepted\n");
-  ok(unlha(nullptr, command, nullptr, 0) == kUnlhaUnsafeName, "no output buffer\n");
+  // Paths with a blank, and a folder ending in a character whose second byte
+  // is a backslash (表), given with and without the closing backslash.
+  std::string root = oktest::scratch_folder("dll_call") + "with blank\\", folder = root + "\x95\x5C";
+  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  lzhtest::Member index("TRBHN.DAT", std::string(3000, '\0') + "parts"), sjis("\x95\x5C.txt"),
+      escape("..\\..\\escape.txt", "outside?"), device("NUL");
+  oktest::put_file(root + "TRBHN.LZH", member(2, sjis) + member(2, index) + member(0, escape) + member(0, device) +
+                                           lzhtest::end_mark());
+  const std::string archive = "e -n \"" + root + "TRBHN.LZH\" \"";
+  for (const std::string& command : {archive + folder + "\\\"", archive + folder + "\""}) {
+    char output[1000];
+    int result = unlha(nullptr, command.c_str(), output, sizeof output);
+    ok(result == kUnlhaUnsafeName, "%s: result %#x: %s\n", command.c_str(), result, output);
+    std::string got;
+    ok(oktest::get_file(folder + "\\TRBHN.DAT", &got) && got == index.data, "TRBHN.DAT not extracted\n");
+    ok(oktest::get_file(folder + "\\escape.txt", &got) && got == "outside?", "escape.txt not in the folder\n");
+    ok(GetFileAttributesA((root + "escape.txt").c_str()) == INVALID_FILE_ATTRIBUTES, "escaped the folder\n");
+    ok(std::strncmp(output, "\x95\x5C.txt: extracted\r\n", 18) == 0 &&
+           std::strstr(output, "NUL: refused, device name") && std::strstr(output, "3 extracted, 1 refused"),
+       "report: %s\n", output);
+    DeleteFileA((folder + "\\TRBHN.DAT").c_str());
+  }
+  // A short buffer gets the report's start, cut at a character, terminated.
+  const std::string command = archive + folder + "\"";
+  const std::pair<DWORD, const char*> cuts[] = {{1, ""}, {2, ""}, {3, "\x95\x5C"}, {5, "\x95\x5C.t"}};
+  for (const auto& c : cuts) {
+    char small[8];
+    std::memset(small, 'Z', sizeof small);
+    unlha(nullptr, command.c_str(), small, c.first);
+    ok(std::strcmp(small, c.second) == 0 && small[c.first] == 'Z', "cut to %lu: %.8s\n", c.first, small);
+  }
+  ok(unlha(nullptr, command.c_str(), nullptr, 0) == kUnlhaUnsafeName, "no output buffer\n");
+  // Nothing but the extract command with its two paths runs.
+  const std::string a = "\"" + root + "TRBHN.LZH\"", f = "\"" + folder + "\\\"";
+  DeleteFileA((folder + "\\TRBHN.DAT").c_str());
+  for (const std::string& refused :
+       {std::string(), "l " + a, "x -n " + a + " " + f, "a -n " + a + " " + f, "e -r " + a + " " + f, "e -n " + a,
+        "e -n " + a + " " + f + " " + f, "e -n " + a + " \"" + folder, "e -n \"\" " + f}) {
+    char output[1000];
+    ok(unlha(nullptr, refused.c_str(), output, sizeof output) == kUnlhaBadCommand, "'%s' ran\n", refused.c_str());
+    ok(GetFileAttributesA((folder + "\\TRBHN.DAT").c_str()) == INVALID_FILE_ATTRIBUTES, "'%s' extracted\n",
+       refused.c_str());
+  }
+  ok(unlha(nullptr, nullptr, nullptr, 0) == kUnlhaBadCommand, "no command ran\n");
 }

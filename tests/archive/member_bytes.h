@@ -3,36 +3,29 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lzhtest {
 
 struct Member {
-  std::string method = "-lh0-";
-  std::string name;            // stored as given, path and all
-  std::string directory;       // level 1-3 directory header (0xFF separators); none when empty
-  std::string data;            // the packed bytes
-  uint32_t original_size = 0;  // defaults to data.size() when 0 and data is not empty
-  int crc = -1;                // CRC-16 to store; -1: the CRC of `data`
-  std::string extra;           // further extended headers, already framed, placed before the end
-  uint8_t os = 'U';
+  explicit Member(std::string stored_name = "", std::string packed = "", std::string method_id = "-lh0-")
+      : method(method_id), name(stored_name), data(packed) {}
+  std::string method;
+  std::string name;                // stored as given, path and all
+  std::string directory;           // levels 1-3: directory header (0xFF separators); none when empty
+  std::string data;                // the packed bytes
+  uint32_t original_size = 0;      // 0: data.size()
+  int64_t packed_size = -1;        // -1: data.size() (level 1: plus its extended headers)
+  int crc = -1;                    // CRC-16 to store; -1: the CRC of `data`
+  std::vector<std::string> extra;  // further extended headers: type byte, then data
 };
 
-std::string le16(uint32_t value);
 std::string le32(uint32_t value);
-
 uint16_t crc_of(const std::string& bytes);
 
-// Headers of each level followed by the member's data.
-std::string level0(const Member& m);
-std::string level1(const Member& m);
-std::string level2(const Member& m);
-std::string level3(const Member& m);
+// The member's header of `level` (0 to 3) followed by its data.
+std::string member(int level, const Member& m);
 
-// One extended header of level 1 or 2 (type, data, and a size field that
-// the writer fills in when chaining).
-std::string extended(uint8_t type, const std::string& data);
-
-// The end mark of an archive.
-inline std::string end_mark() { return std::string(1, '\0'); }
+inline std::string end_mark() { return std::string(1, '\0'); }  // of an archive
 
 }  // namespace lzhtest

@@ -100,14 +100,10 @@ std::string lopsided(size_t size) {
   while (s.size() < size) {
     std::string stretch;
     uint32_t a = 1, b = 1;
-    for (int value = 236; value < 256; ++value) {
-      stretch.append(a, static_cast<char>(value));
-      uint32_t next = a + b;
-      a = b;
-      b = next;
-    }
+    for (int value = 236; value < 256; ++value, a += b, std::swap(a, b)) stretch.append(a, static_cast<char>(value));
     while (stretch.size() < kStretch) stretch.push_back(static_cast<char>(rng.below(236)));
-    for (size_t i = stretch.size() - 1; i > 0; --i) std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);
+    for (size_t i = stretch.size() - 1; i > 0; --i)
+      std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);
     while (stretch.size() < kStretch + kTail) stretch.push_back(static_cast<char>(rng.below(236)));
     s += stretch;
   }
@@ -116,15 +112,9 @@ std::string lopsided(size_t size) {
 }
 
 std::vector<DataSet> round_trip_sets() {
-  std::vector<DataSet> sets;
-  sets.push_back({"empty", std::string()});
-  sets.push_back({"one.bin", std::string(1, '\x5C')});
-  sets.push_back({"TRBHN.DAT", parts_index_shape()});
-  sets.push_back({"catalogue.txt", catalogue_text(300000)});
-  sets.push_back({"noise.bin", random_bytes(200000, 77)});
-  sets.push_back({"mixed.bin", mixed(1500000)});
-  sets.push_back({"lopsided.bin", lopsided(200000)});
-  return sets;
+  return {{"empty", ""}, {"one.bin", "\x5C"}, {"TRBHN.DAT", parts_index_shape()},
+          {"catalogue.txt", catalogue_text(300000)}, {"noise.bin", random_bytes(200000, 77)},
+          {"mixed.bin", mixed(1500000)}, {"lopsided.bin", lopsided(200000)}};
 }
 
 }  // namespace roundtrip

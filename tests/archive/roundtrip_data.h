@@ -26,8 +26,7 @@ std::string mixed(size_t size);
 // 16 bits a block can describe.
 std::string lopsided(size_t size);
 
-// Every kind above, plus an empty file and a single byte, named for the
-// archive. Small enough that a round trip of all of them takes a second.
+// Every kind above, an empty file and a single byte: a second's round trip.
 std::vector<DataSet> round_trip_sets();
 
 }  // namespace roundtrip

@@ -4,7 +4,6 @@
 # base URL. The program finds the server's catalogue folder, rules file and
 # request log through DLTEST_ROOT, DLTEST_RULES and DLTEST_LOG (Windows
 # paths) and may change the catalogue and the rules while it runs.
-#
 #   tests/download/with_server.sh SOURCE_DIR BUILD_DIR PROGRAM [ARGS...]
 set -euo pipefail
 src=$(cd "${1:?source folder}" && pwd); build=$(cd "${2:?build folder}" && pwd); shift 2

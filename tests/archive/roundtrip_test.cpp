@@ -1,0 +1,183 @@
+// lzhtool's create command: the members it writes (walked with the
+// library's header reader), when it stores instead of compressing, the
+// Shift-JIS names it keeps and what a failure leaves behind; its archives
+// back byte for byte, natively through Debian's lhasa, an independent reader,
+// and our lzhtool, under Wine through UNLHA32.DLL as the program loads it;
+// and natively our decoders against lhasa on streams no archiver writes.
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "archive/create_command.h"
+#include "archive/decode.h"
+#include "archive/header.h"
+#include "platform/files.h"
+#include "tests/archive/member_bytes.h"
+#include "tests/archive/roundtrip_data.h"
+#include "tests/support/ok.h"
+#include "tests/support/scratch.h"
+#ifdef _WIN32
+#include "tests/archive/load_unlha32_win.h"
+#else
+#include "platform/native_path.h"
+#endif
+
+namespace {
+
+int create(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  return run_create_command(static_cast<int>(argv.size()), argv.data());
+}
+
+// The members' headers up to the end mark, which must be the last byte.
+bool read_archive(const std::string& path, std::vector<lzh::Header>* members, std::string* bytes) {
+  if (!oktest::get_file(path, bytes)) return false;
+  lzh::MemorySource memory = {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()};
+  uint64_t at = 0;
+  lzh::Header h;
+  for (; lzh::read_header(lzh::memory_source(&memory), at, &h) == lzh::kHeader; at = h.next_offset)
+    members->push_back(h);
+  return at + 1 == bytes->size() && (*bytes)[at] == 0;
+}
+
+// Extracts `archive` into `folder`: natively with the shell `command`
+// (archive and folder as $1 and $2), under Wine through UNLHA32.DLL.
+bool extract(const char* command, const std::string& archive, const std::string& folder) {
+#ifdef _WIN32
+  UnlhaFn unlha = load_unlha32();
+  char report[2048] = {};
+  (void)command;
+  return unlha && unlha(nullptr, ("e -n \"" + archive + "\" \"" + folder + "\"").c_str(), report, sizeof report) == 0;
+#else
+  return std::system(("sh -c '" + std::string(command) + " > /dev/null 2>&1' - \"" +
+                      plat::native_path(archive.c_str()) + "\" \"" + plat::native_path(folder.c_str()) + "\"")
+                         .c_str()) == 0;
+#endif
+}
+
+// Archives every data set with each method, extracts each archive into a
+// fresh folder and compares.
+void extract_our_archives(const char* reader, const char* command) {
+  static const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
+  for (const char* method : {"-lh5", "-lh6", "-lh7"}) {
+    const std::string dir = oktest::scratch_folder("roundtrip_in"), out = oktest::scratch_folder("roundtrip_out");
+    std::vector<std::string> args = {"a", method, dir + "sets.lzh"};
+    for (const roundtrip::DataSet& set : sets) {
+      oktest::put_file(dir + set.name, set.bytes);
+      args.push_back(dir + set.name);
+    }
+    ok(create(args) == 0, "%s: archive not created\n", method);
+    ok(extract(command, dir + "sets.lzh", out), "%s %s: extraction failed\n", reader, method);
+    for (const roundtrip::DataSet& set : sets) {
+      std::string got;
+      ok(oktest::get_file(out + set.name, &got) && got == set.bytes, "%s %s: %s differs (%u of %u bytes)\n", reader,
+         method, set.name, (unsigned)got.size(), (unsigned)set.bytes.size());
+    }
+  }
+}
+
+}  // namespace
+
+TEST(create_compresses_what_shrinks_stores_the_rest_and_fails_cleanly) {
+  const std::string dir = oktest::scratch_folder("create"), archive = dir + "out.lzh";
+  const std::string sjis = "\x95\x5C\x8E\xA6.txt";  // 表示: its 0x5C is no separator
+  const std::string text = roundtrip::catalogue_text(30000), noise = roundtrip::random_bytes(5000, 1);
+  plat::create_directory((dir + "sub").c_str());
+  oktest::put_file(dir + "sub\\" + sjis, text);
+  oktest::put_file(dir + "noise.bin", noise);
+  oktest::put_file(dir + "empty", "");
+  // 2001-09-09 01:46:40 UTC, one billion seconds after 1970.
+  plat::set_file_write_time((dir + "sub\\" + sjis).c_str(), 116444736000000000ull + 10000000000000000ull);
+  std::vector<lzh::Header> m;
+  std::string bytes;
+  int rc = create({"a", "-lh7", archive, dir + "sub/" + sjis, dir + "noise.bin", dir + "empty"});
+  ok(rc == 0 && read_archive(archive, &m, &bytes) && m.size() == 3, "create %d, %u members to the end mark\n", rc,
+     (unsigned)m.size());
+  if (m.size() != 3) return;
+  ok(m[0].name == sjis && m[0].method == lzh::Method::Lh7 && m[0].original_size == text.size() &&
+         m[0].packed_size < text.size() / 3 && m[0].crc == lzhtest::crc_of(text) && m[0].unix_time == 1000000000u,
+     "text member %s %.5s, %u of %u, crc %04x, time %u\n", m[0].name.c_str(), m[0].method_id,
+     (unsigned)m[0].packed_size, (unsigned)m[0].original_size, m[0].crc, m[0].unix_time);
+  for (int k = 1; k < 3; ++k)
+    ok(m[k].method == lzh::Method::Stored && bytes.substr(m[k].data_offset, m[k].packed_size) == (k == 1 ? noise : ""),
+       "member %d not stored as it is\n", k);
+
+  // A missing input keeps the existing archive; usage errors make none.
+  ok(create({"a", archive, dir + "noise.bin", dir + "missing.txt"}) == 1 && oktest::get_file(archive, &bytes) &&
+         bytes.size() > 5000 && !plat::file_exists((archive + ".new").c_str()),
+     "a missing input accepted, or the existing archive not kept, or a work file left\n");
+  ok(create({"a", "-lh9", dir + "fresh.lzh", dir + "empty"}) == 2 && create({"a", dir + "fresh.lzh"}) == 2 &&
+         !plat::file_exists((dir + "fresh.lzh").c_str()), "a usage error accepted or an archive made\n");
+  m.clear();
+  ok(create({"a", archive, dir + "empty"}) == 0 && read_archive(archive, &m, &bytes) && m.size() == 1,
+     "an existing archive is not replaced whole\n");
+}
+
+TEST(our_archives_come_back_through_every_reader) {
+#ifdef _WIN32
+  extract_our_archives("UNLHA32.DLL", nullptr);
+#else
+  ok(std::system("command -v lhasa > /dev/null") == 0, "lhasa is not installed (scripts/install-deps.sh)\n");
+  extract_our_archives("lhasa", "lhasa -xqw=\"$2\" \"$1\"");
+#ifdef PARTSDL_LZHTOOL
+  extract_our_archives("lzhtool", "\"" PARTSDL_LZHTOOL "\" e \"$1\" \"$2\"");
+#endif
+#endif
+}
+
+#ifndef _WIN32
+static bool append(void* context, const uint8_t* data, size_t count) {
+  static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(data), count);
+  return true;
+}
+
+TEST(decoders_agree_with_lhasa_on_random_and_scrambled_streams) {
+  // Random bytes for -lh1-, -lz5- and -lzs- (every bit pattern is a stream
+  // there); for -lh4- to -lh7- a real stream of the corpus whose symbols
+  // after the code tables are scrambled. Matches reach into the starting
+  // dictionary and far back, which the corpus rarely does. Wherever our
+  // decoder finishes, lhasa (which writes whatever it decodes, CRC or not)
+  // must have made the same bytes.
+  const std::string dir = oktest::scratch_folder("differential");
+  int compared = 0;
+  for (const std::string method : {"-lh1-", "-lz5-", "-lzs-", "-lh4-", "-lh5-", "-lh6-", "-lh7-"}) {
+    std::mt19937 rng(static_cast<unsigned>(method[1] * 256 + method[3]));
+    std::string real;
+    if (method[2] == 'h' && method[3] >= '4') {
+      // The packed data of a level 0 member: after the header, as long as its
+      // packed size (offset 7; the streams are shorter than 64 KB).
+      std::string a, name = method == "-lh4-" ? "lh5" : method.substr(1, 3);
+      oktest::get_file(PARTSDL_LZH_CORPUS "/explzh_723/h0_" + name + ".lzh", &a);
+      ok(a.size() > 22, "%s: no corpus archive\n", method.c_str());
+      auto byte = [&a](size_t at) { return static_cast<size_t>(static_cast<uint8_t>(a[at])); };
+      if (a.size() > 22) real = a.substr(byte(0) + 2, byte(7) + 256 * byte(8));
+    }
+    for (int run = 0; run < 25; ++run) {
+      std::string stream = real;
+      if (real.empty()) stream.resize(std::vector<size_t>{64, 512, 4096, 9000}[rng() % 4]);
+      for (size_t i = real.empty() ? 0 : std::vector<size_t>{300, 600, 1200}[rng() % 3]; i < stream.size(); ++i)
+        stream[i] = static_cast<char>(rng());
+      lzhtest::Member m("x.bin", stream, method);
+      m.original_size = std::vector<uint32_t>{10, 500, 2000, 4000}[rng() % 4];
+      const std::string archive = member(0, m) + lzhtest::end_mark();
+      lzh::MemorySource memory = {reinterpret_cast<const uint8_t*>(archive.data()), archive.size()};
+      lzh::Header h;
+      std::string ours, theirs;
+      if (lzh::read_header(lzh::memory_source(&memory), 0, &h) != lzh::kHeader) continue;
+      lzh::MemoryInput input = {memory.data + h.data_offset, static_cast<size_t>(h.packed_size), 0};
+      if (lzh::decode(h.method, lzh::memory_input(&input), h.original_size, lzh::Output{append, &ours}) !=
+          lzh::kDecoded)
+        continue;  // a stream our decoder refuses; lhasa writes whatever it makes of it
+      oktest::put_file(dir + "d.lzh", archive);
+      plat::delete_file((dir + "x.bin").c_str());
+      extract("lhasa -xqfw=\"$2\" \"$1\"", dir + "d.lzh", dir);
+      ++compared;
+      ok(oktest::get_file(dir + "x.bin", &theirs) && theirs == ours, "%s run %d: %u bytes, lhasa %u\n",
+         method.c_str(), run, (unsigned)ours.size(), (unsigned)theirs.size());
+    }
+  }
+  ok(compared >= 100, "only %d streams compared with lhasa\n", compared);
+}
+#endif
