@@ -260,3 +260,18 @@ TEST(shutdown_finishes_the_transfer_drops_the_rest_and_does_not_wait_out_pauses)
   settle(100);
   ok(reports.size() == 2 && is(0, WM_DL_FAILED, 1, 9), "the broken request is not failed:%s\n", describe().c_str());
 }
+
+TEST(a_mutex_named_after_the_worker_holds_nothing_up) {
+  // Named objects are shared by every process; a mutex named from the
+  // worker's address, held elsewhere, must not stop the worker.
+  Rig rig("lock_name");
+  char name[32];
+  std::snprintf(name, sizeof name, "DWN:%08x", (unsigned)(uintptr_t)rig.worker);
+  HANDLE other = CreateMutexA(nullptr, TRUE, name);
+  serve("free.dat", "free");
+  rig.request("/K-VAL/free.dat", rig.dir + "free.dat", 1, 7);
+  ok(wait_reports(2, 5000) && is(0, WM_DL_DONE, 1, 7), "the worker waited on that mutex:%s\n",
+     describe().c_str());
+  ReleaseMutex(other);
+  CloseHandle(other);
+}

@@ -33,6 +33,23 @@ TEST(second_start) {
   close_with(&first, IDCANCEL);
 }
 
+TEST(two_copies_started_together) {
+  // Whichever copy finds the other must end; never both run.
+  Folder folder("two_copies");
+  for (int round = 0; round < 3; ++round) {
+    Program a, b;
+    ok(start(&a, folder.path) && start(&b, folder.path), "copies did not start\n");
+    wait_until(kWaitMs, [&] { return process_windows(0, "GzmlsdlClass").size() >= 1; });
+    DWORD code = 99;
+    Program& ended = wait_exit(&a, &code, 3000) ? a : b;
+    Program& kept = &ended == &a ? b : a;
+    if (&ended == &b) wait_exit(&b, &code, 3000);
+    ok(!running(ended) && running(kept) && process_windows(0, "GzmlsdlClass").size() == 1,
+       "round %d: one copy runs, the other ended\n", round);
+    if (wait_windows(&kept)) close_with(&kept, IDCANCEL);
+  }
+}
+
 TEST(long_program_folder) {
   // 130 characters of folder name alone: the program folder is above 127
   // characters whatever the temporary folder is.
