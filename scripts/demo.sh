@@ -21,7 +21,10 @@ cp "$win/bin/"* "$program/"
 # A sample library, and a few weeks of list files on the stand-in server.
 "$root/build/native/tools/make_sample_library" "$program" "$catalogue"
 
-python3 "$root/tools/download_server.py" --root "$catalogue" --port 0 \
+# The newest list file comes slowly, so the walk's progress can be seen.
+newest="/newdownload/K-VAL/pvnbhn_lst$(date -d '1 day ago' +%y%m%d).dat"
+printf '{"%s": {"chunk_size": 24, "pause_ms": 150}}\n' "$newest" > "$demo/rules.json"
+python3 "$root/tools/download_server.py" --root "$catalogue" --port 0 --rules "$demo/rules.json" \
   --port-file "$demo/server.port" --log "$demo/requests.jsonl" >/dev/null 2>"$demo/server.err" &
 server=$!
 stop_all() {

@@ -52,24 +52,37 @@ int main(int argc, char** argv) {
   }
   shots = argv[2];
   gui::Program program;
-  if (!gui::start(&program, argv[1]) || !gui::wait_windows(&program)) {
+  // The list walk behind the progress dialog, then the list selection.
+  if (!gui::start(&program, argv[1]) || !gui::wait_windows(&program, gui::kWaitMs, false)) {
     std::fprintf(stderr, "the program did not open its main dialog\n");
     return 1;
   }
-  HWND dialog = program.dialog;
-  shoot(dialog, "01-main-3dcad");
-
-  // テキスト読込 (its button is hidden; its command is what the button sends):
-  // the sample list file is picked in the open-file dialog as a user would.
-  gui::post_click(dialog, IDC_TEXT_IMPORT);
-  if (HWND file_dialog = gui::wait_file_dialog(program.pid())) {
-    gui::type_text(gui::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
-    shoot(file_dialog, "02-open-list-file");
-    gui::post_click(file_dialog, IDOK);
-    gui::wait_until(gui::kWaitMs, [&] { return !gui::list_rows(dialog, IDC_MAKERS).empty(); });
+  HWND progress = nullptr;
+  gui::wait_until(gui::kWaitMs, [&] {
+    for (HWND window : gui::process_windows(program.pid(), "#32770"))
+      if (gui::text(window) == "部品ダウンロード") progress = window;
+    return progress != nullptr;
+  });
+  gui::pause_ms(600);  // a day or two checked
+  if (progress) shoot(progress, "01-list-walk");
+  HWND selection = nullptr;
+  gui::wait_until(60000, [&] {
+    for (HWND window : gui::process_windows(program.pid(), "#32770"))
+      if (gui::text(window) == "ダウンロードリスト" && IsWindowVisible(window)) selection = window;
+    return selection != nullptr;
+  });
+  if (selection) {
+    shoot(selection, "02-list-selection");
+    gui::post_click(selection, IDOK);
   } else {
-    std::fprintf(stderr, "the open-file dialog did not appear\n");
+    std::fprintf(stderr, "the list selection did not appear\n");
   }
+  if (!gui::wait_windows(&program)) {
+    std::fprintf(stderr, "the main dialog did not become usable\n");
+    return 1;
+  }
+  HWND dialog = program.dialog;
+  gui::wait_until(gui::kWaitMs, [&] { return !gui::list_rows(dialog, IDC_MAKERS).empty(); });
   shoot(dialog, "03-catalogue");
 
   gui::select_row(dialog, IDC_MAKERS, 2);
@@ -80,6 +93,19 @@ int main(int argc, char** argv) {
   shoot(dialog, "05-roof-plan");
   gui::click(dialog, IDC_DEST_OTHER);
   shoot(dialog, "06-other");
+
+  // テキスト読込 (its button is hidden; its command is what the button sends):
+  // the sample list file is picked in the open-file dialog as a user would.
+  gui::post_click(dialog, IDC_TEXT_IMPORT);
+  if (HWND file_dialog = gui::wait_file_dialog(program.pid())) {
+    gui::type_text(gui::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
+    shoot(file_dialog, "07-open-list-file");
+    gui::post_click(file_dialog, IDOK);
+    gui::wait_until(gui::kWaitMs, [&] { return gui::text(dialog).find("2024") != std::string::npos; });
+    shoot(dialog, "08-imported-list");
+  } else {
+    std::fprintf(stderr, "the open-file dialog did not appear\n");
+  }
 
   // 中止 leaves the sample library as it was.
   gui::post_click(dialog, IDCANCEL);
