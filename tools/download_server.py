@@ -60,6 +60,9 @@ force and is reported on stderr. Rule fields, combinable where sensible:
 "status", "empty_body" and "html_error" answer without the file; the other
 faults need it (a missing file is still 404).
 
+Latency (--latency-ms N). Every request waits N ms between its arrival and
+its answer, as over a slow link; connections wait independently.
+
 Log (--log FILE). One JSON object per request, appended and flushed as the
 response ends: method, target (as received), path, user_agent, accept, status
 (null when no status line was sent), bytes_sent (body bytes), rule (the kinds
@@ -361,6 +364,8 @@ class Connection:
                     return
                 if head is None:
                     return
+                if self.server.latency and self.server.stopping.wait(self.server.latency):
+                    return
                 if not self.serve(head):
                     return
         except OSError:
@@ -551,7 +556,8 @@ class RequestError(Exception):
 # ---------------------------------------------------------------- server
 
 class Server:
-    def __init__(self, root, rules_path, log_path):
+    def __init__(self, root, rules_path, log_path, latency_ms=0):
+        self.latency = latency_ms / 1000.0
         self.root = os.path.realpath(os.fsencode(root))
         self.rules = Rules(rules_path)
         self.stopping = threading.Event()
@@ -614,13 +620,15 @@ def main(argv=None):
     parser.add_argument("--rules", help="JSON file of fault rules, read again when it changes")
     parser.add_argument("--log", help="file to append one JSON line per request to")
     parser.add_argument("--port-file", help="file to write the port number to")
+    parser.add_argument("--latency-ms", type=int, default=0,
+                        help="wait this long before answering each request")
     parser.add_argument("--stop-on-eof", action="store_true",
                         help="stop when standard input reaches end of file")
     args = parser.parse_args(argv)
     if not os.path.isdir(args.root):
         parser.error("--root %s is not a folder" % args.root)
 
-    server = Server(args.root, args.rules, args.log)
+    server = Server(args.root, args.rules, args.log, max(0, args.latency_ms))
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     try:
