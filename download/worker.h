@@ -9,8 +9,10 @@
 // path joins the recent list when it is reported.
 //
 // Unreachable server: a request that gets no answer because the connection
-// cannot be made, the name is not resolved, or the connection is reset,
-// aborted or times out before the answer fails with DL_FAILED_UNREACHABLE.
+// cannot be made, the name is not resolved, or nothing comes back within
+// the time-out fails with DL_FAILED_UNREACHABLE. (A connection reset or
+// aborted before the time-out was made: the server turned down that one
+// request, which fails plainly.)
 // From then on, requests fail at once with the same flag, still in queue
 // order, until 3 s have passed since that failure; the next request then
 // makes a real attempt. The worker fetches one request at a time when it

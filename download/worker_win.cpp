@@ -54,7 +54,7 @@ struct DownloadWorker {
   size_t started_at;
   Outcome outcomes[kWindow];  // by sequence number modulo kWindow
   // Fetching ahead waits for a transfer that ended without a connection
-  // failure; a connection failure starts the cool-down.
+  // failure outside a cool-down; a connection failure starts the cool-down.
   bool ahead;
   bool cooling;
   DWORD cool_start;
@@ -177,16 +177,19 @@ HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTER
   return nullptr;
 }
 
-// Errors of a request that got no answer because the server, or the proxy
-// in front of it, could not be reached or dropped the connection first.
-bool connection_failure(DWORD error) {
+// A request that got no answer because the server, or the proxy in front
+// of it, cannot be reached: no connection, no name, or nothing back within
+// the time-out. A connection reset or aborted sooner was made, and the
+// server turned down this one request: a plain failure.
+bool unreachable(DWORD error, DWORD spent_ms, DWORD timeout_ms) {
   switch (error) {
     case ERROR_INTERNET_CANNOT_CONNECT:
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
     case ERROR_INTERNET_TIMEOUT:
-    case ERROR_INTERNET_CONNECTION_ABORTED:
-    case ERROR_INTERNET_CONNECTION_RESET:
       return true;
+    case ERROR_INTERNET_CONNECTION_ABORTED:  // how Wine reports a time-out
+    case ERROR_INTERNET_CONNECTION_RESET:
+      return spent_ms >= timeout_ms / 10 * 9;
     default:
       return false;
   }
@@ -196,9 +199,11 @@ bool connection_failure(DWORD error) {
 // failed, timed out, or the connection closed short of Content-Length).
 Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
   HINTERNET connection = nullptr;
-  DWORD error = 0;
+  DWORD error = 0, start = GetTickCount();
   HINTERNET request = open_request(root, job.url, job.timing.timeout_ms, &connection, &error);
-  if (!request) return connection_failure(error) ? Outcome::Unreachable : Outcome::Failed;
+  if (!request)
+    return unreachable(error, GetTickCount() - start, job.timing.timeout_ms) ? Outcome::Unreachable
+                                                                              : Outcome::Failed;
   Outcome outcome = receive(request, job, buffer);
   InternetCloseHandle(request);
   InternetCloseHandle(connection);
@@ -307,7 +312,7 @@ DWORD WINAPI fetcher_main(void* argument) {
       continue;
     }
     // More to start: the next waiting thread takes it.
-    wake_one(worker);
+    if (worker->ahead && worker->queue[worker->started_at]) wake_one(worker);
     LeaveCriticalSection(&worker->lock);
 
     if (!buffer) buffer = static_cast<char*>(std::malloc(kReadSize));
@@ -323,7 +328,7 @@ DWORD WINAPI fetcher_main(void* argument) {
       worker->ahead = false;
       worker->cooling = true;
       worker->cool_start = GetTickCount();
-    } else {
+    } else if (!worker->cooling) {
       worker->ahead = true;
     }
     report(worker);

@@ -51,14 +51,16 @@ force and is reported on stderr. Rule fields, combinable where sensible:
     "stall": true         send the headers and "stall_after" body bytes
     "stall_after": N      (default 0), then nothing, keeping the connection
                           open until the client closes it or the server stops
+    "silent": true        read the request and never answer, keeping the
+                          connection open as "stall" does
     "last_modified": null no Last-Modified header; a string: sent as given
     "fail_first": K       the first K requests of a path get "fail_rule"
     "fail_rule": {...}    (default {"reset": true}); later ones get the rest
                           of the rule. Counted per path since the rules file
                           was last loaded.
 
-"status", "empty_body" and "html_error" answer without the file; the other
-faults need it (a missing file is still 404).
+"silent", "status", "empty_body" and "html_error" answer without the file;
+the other faults need it (a missing file is still 404).
 
 Latency (--latency-ms N). Every request waits N ms between its arrival and
 its answer, as over a slow link; connections wait independently.
@@ -95,9 +97,9 @@ DEFAULT_CHUNK = 65536
 
 RULE_FIELDS = {"status", "empty_body", "html_error", "cut_after", "reset",
                "chunk_size", "pause_ms", "stall", "stall_after",
-               "last_modified", "fail_first", "fail_rule"}
+               "silent", "last_modified", "fail_first", "fail_rule"}
 # Order in which the kinds of a rule are named in the log.
-RULE_KINDS = ("reset", "status", "html_error", "empty_body", "stall",
+RULE_KINDS = ("silent", "reset", "status", "html_error", "empty_body", "stall",
               "cut_after", "chunk_size", "pause_ms", "last_modified")
 
 
@@ -428,6 +430,8 @@ class Connection:
 
         rule, failing = self.server.rules.for_request(path)
         entry["rule"] = rule_name(rule, failing)
+        if rule.get("silent"):
+            return self.end_early("stall")
         if rule.get("reset") and "cut_after" not in rule:
             return self.end_early("reset")
         head_only = method == "HEAD"
