@@ -1,9 +1,11 @@
-// The download worker: one background thread that fetches files from the
-// maker's download server, one request at a time in queue order, and posts
-// the outcome of each to the report window.
+// The download worker: background threads that fetch files from the
+// maker's download server, a few requests at once, and post the outcome of
+// each to the report window in queue order.
 //
 // Reports: WM_DL_DONE or WM_DL_FAILED with (tag, value) as queued, each
-// followed by WM_DL_PENDING with the number of requests still queued.
+// followed by WM_DL_PENDING with the number of requests still queued. A
+// failure for want of a connection to the server has DL_FAILED_UNREACHABLE
+// in wParam besides the tag, which keeps the low 16 bits.
 #pragma once
 
 #include <cstdint>
@@ -25,3 +27,5 @@ enum : int32_t {
   DL_TAG_ARCHIVE = 2,  // "TRBHN.LZH", value: 0
   DL_TAG_VIEW = 3,     // "VIEW%07d.DAT", value: part number
 };
+
+enum : unsigned { DL_FAILED_UNREACHABLE = 0x10000 };

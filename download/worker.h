@@ -1,5 +1,23 @@
 // The download worker. The program makes one when it starts and shuts it
 // down before it ends; tests and timing programs may run several.
+//
+// Fetching ahead: up to six transfers run at once, one connection each,
+// and up to 32 requests from the head on may be under way or finished
+// before the head is reported. Reports still come in queue order: a
+// request that finishes early waits for those before it. A request waits
+// while an earlier one for the same local file is under way. A finished
+// path joins the recent list when it is reported.
+//
+// Unreachable server: a request that gets no answer because the connection
+// cannot be made, the name is not resolved, or nothing comes back within
+// the time-out fails with DL_FAILED_UNREACHABLE. (A connection reset or
+// aborted before the time-out was made: the server turned down that one
+// request, which fails plainly.)
+// From then on, requests fail at once with the same flag, still in queue
+// order, until 3 s have passed since that failure; the next request then
+// makes a real attempt. The worker fetches one request at a time when it
+// starts and after such a failure, until a transfer ends otherwise, so that
+// a dead server costs one time-out and not six.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +60,7 @@ download::Queued download_worker_offer(DownloadWorker* worker, char* remote, con
 // The window that receives the reports; null posts them nowhere.
 void download_worker_set_window(DownloadWorker* worker, HWND__* window);
 void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing);
-// Lets a transfer in progress finish and be reported, drops the requests
-// still queued without reports, and ends the thread. Idempotent; a worker
-// that was shut down refuses further requests with 0.
+// Lets the transfers in progress finish and be reported, drops the
+// requests not started without reports, and ends the threads. Idempotent;
+// a worker that was shut down refuses further requests with 0.
 void download_worker_shutdown(DownloadWorker* worker);

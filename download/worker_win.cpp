@@ -1,7 +1,10 @@
-// The worker thread: takes the head of the request queue, fetches it over
-// WinINet straight into a file beside the target, and posts the outcome.
-// The queue and the recent list are touched only under the lock and only
-// for in-memory steps; the network and the disk are used outside it.
+// The worker's threads: each takes the next request not yet under way,
+// fetches it over WinINet straight into a file beside the target, and
+// records the outcome; whichever thread finds the head's outcome known
+// posts it, and those after it that are known too, in queue order. The
+// queue, the recent list and the outcomes are touched only under the lock
+// and only for in-memory steps; the network and the disk are used outside
+// it. The reports are posted under the lock, which keeps their order.
 #include <windows.h>
 #include <wininet.h>
 
@@ -20,17 +23,44 @@ using namespace download;
 
 const DownloadTiming kDownloadTiming = {{1000, 2000, 4000}, 12000};
 
+namespace {
+
+// Transfers at once: at most six connections to the one server, as
+// browsers hold to.
+const int kFetchers = 6;
+// Requests under way or finished but not yet reported, counted from the
+// head: a slow head lets the others run this far ahead.
+const uint32_t kWindow = 32;
+const DWORD kCoolDownMs = 3000;
+
+enum class Outcome : uint8_t { Running, Done, Failed, Broken, Unreachable };
+
+}  // namespace
+
 struct DownloadWorker {
-  // Guards the queue, the recent list, the report window and the timing.
+  // Guards everything below but the thread handles and the stop flag.
   // A lock of the process's own: a named one could be shared by chance
   // with another process.
   CRITICAL_SECTION lock;
-  HANDLE thread;   // nonzero once started
-  uint8_t* queue;  // kQueueSize bytes
+  HANDLE threads[kFetchers];  // all nonzero once started
+  uint8_t* queue;             // kQueueSize bytes
   HWND window;
-  HANDLE pending;  // manual reset: set while requests wait, and at shutdown
   char base_url[256];
   char recent[kRecentSize];
+  // The requests from the head up to `started` (a count of requests ever
+  // queued, as is `head`) are under way or finished; `started_at` is the
+  // queue offset of the first one not started.
+  uint32_t head, started;
+  size_t started_at;
+  Outcome outcomes[kWindow];  // by sequence number modulo kWindow
+  // Fetching ahead waits for a transfer that ended without a connection
+  // failure outside a cool-down; a connection failure starts the cool-down.
+  bool ahead;
+  bool cooling;
+  DWORD cool_start;
+  // Threads waiting for work, and wake-ups released to them but not taken.
+  HANDLE wake;  // semaphore
+  int idle, woken;
   volatile LONG stop;
   // Set at shutdown alone, so that pauses between retries end at once.
   HANDLE stopping;
@@ -46,12 +76,10 @@ const char kAcceptHeader[] = "Accept: */*\r\n\r\n";
 // the size, so small reads make a large file crawl.
 const DWORD kReadSize = 65536;
 
-enum class Outcome { Done, Failed, Broken };
-
 struct Job {
   char url[kMaxPath + 1];
   char local[kMaxPath + 1];
-  int32_t tag, value;
+  uint32_t seq;
   bool url_ok;
   DownloadTiming timing;
 };
@@ -71,7 +99,6 @@ bool last_modified(HINTERNET request, uint64_t* filetime) {
   plat::CivilTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
   return plat::filetime_at_dos_resolution(t, filetime);
 }
-
 // Status, time and body of an answered request; the body goes straight to
 // a file beside the target.
 Outcome receive(HINTERNET request, const Job& job, char* buffer) {
@@ -114,7 +141,8 @@ Outcome receive(HINTERNET request, const Job& job, char* buffer) {
 // one so that the time-outs are on the request before anything is sent:
 // WinINet does not hand those of the root handle down to the requests it
 // makes itself, and a silent server would hold the worker for good.
-HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTERNET* connection) {
+HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTERNET* connection,
+                       DWORD* error) {
   char host[256], path[2 * (kMaxPath + 1)], extra[kMaxPath + 1];
   URL_COMPONENTSA parts = {};
   parts.dwStructSize = sizeof parts;
@@ -138,6 +166,7 @@ HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTER
   if (request) {
     set_timeouts(request, timeout_ms);
     if (HttpSendRequestA(request, kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0)) return request;
+    *error = GetLastError();
     InternetCloseHandle(request);
   }
   InternetCloseHandle(*connection);
@@ -145,58 +174,37 @@ HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTER
   return nullptr;
 }
 
+// A request that got no answer because the server, or the proxy in front
+// of it, cannot be reached: no connection, no name, or nothing back within
+// the time-out. A connection reset or aborted sooner was made, and the
+// server turned down this one request: a plain failure.
+bool unreachable(DWORD error, DWORD spent_ms, DWORD timeout_ms) {
+  switch (error) {
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_TIMEOUT:
+      return true;
+    case ERROR_INTERNET_CONNECTION_ABORTED:  // how Wine reports a time-out
+    case ERROR_INTERNET_CONNECTION_RESET:
+      return spent_ms >= timeout_ms / 10 * 9;
+    default:
+      return false;
+  }
+}
+
 // One attempt at a transfer. Broken: the body did not arrive whole (a read
 // failed, timed out, or the connection closed short of Content-Length).
-Outcome transfer(HINTERNET root, const Job& job, DWORD timeout_ms, char* buffer) {
+Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
   HINTERNET connection = nullptr;
-  HINTERNET request = open_request(root, job.url, timeout_ms, &connection);
-  if (!request) return Outcome::Failed;
+  DWORD error = 0, start = GetTickCount();
+  HINTERNET request = open_request(root, job.url, job.timing.timeout_ms, &connection, &error);
+  if (!request)
+    return unreachable(error, GetTickCount() - start, job.timing.timeout_ms) ? Outcome::Unreachable
+                                                                              : Outcome::Failed;
   Outcome outcome = receive(request, job, buffer);
   InternetCloseHandle(request);
   InternetCloseHandle(connection);
   return outcome;
-}
-
-// Next URL, with the lock held: copies the head request, or tells the
-// thread to wait or end.
-enum class Next { Job, Empty, Stop };
-
-Next take_next(DownloadWorker* worker, Job* job) {
-  Request head;
-  if (worker->stop) return Next::Stop;
-  if (!read_request(worker->queue, 0, &head)) return Next::Empty;
-  job->url_ok = full_url(worker->base_url, head.remote, job->url, sizeof job->url);
-  std::strcpy(job->local, head.local);
-  job->tag = head.tag;
-  job->value = head.value;
-  job->timing = worker->timing;
-  return Next::Job;
-}
-
-Next next_job(DownloadWorker* worker, Job* job) {
-  EnterCriticalSection(&worker->lock);
-  Next next = take_next(worker, job);
-  if (next == Next::Empty) ResetEvent(worker->pending);
-  LeaveCriticalSection(&worker->lock);
-  return next;
-}
-
-// Finishes the head and, in the same hold of the lock, picks the next one:
-// under Wine every lock, event and wait is a round trip to the wineserver,
-// which costs more than a small request to a near server.
-Next finish(DownloadWorker* worker, Job* job, bool done) {
-  EnterCriticalSection(&worker->lock);
-  Request head;
-  if (read_request(worker->queue, 0, &head)) remember(worker->recent, head.remote);
-  int left = remove_head(worker->queue);
-  if (left == 0) ResetEvent(worker->pending);
-  const int32_t tag = job->tag, value = job->value;
-  HWND window = worker->window;
-  Next next = take_next(worker, job);
-  LeaveCriticalSection(&worker->lock);
-  PostMessageA(window, done ? WM_DL_DONE : WM_DL_FAILED, (WPARAM)tag, (LPARAM)value);
-  PostMessageA(window, WM_DL_PENDING, (WPARAM)left, 0);
-  return next;
 }
 
 // Waits out a pause between retries; false when shutdown cut it short.
@@ -204,58 +212,149 @@ bool pause(DownloadWorker* worker, unsigned ms) {
   return WaitForSingleObject(worker->stopping, ms) == WAIT_TIMEOUT && !worker->stop;
 }
 
-DWORD WINAPI worker_main(void* argument) {
+Outcome fetch(DownloadWorker* worker, HINTERNET root, const Job& job, char* buffer) {
+  if (!root || !buffer || !job.url_ok) return Outcome::Failed;
+  for (int attempt = 0;; ++attempt) {
+    Outcome outcome = transfer(root, job, buffer);
+    if (outcome != Outcome::Broken) return outcome;
+    if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt]))
+      return Outcome::Failed;
+  }
+}
+
+// With the lock held: lets one waiting thread go.
+void wake_one(DownloadWorker* worker) {
+  if (worker->idle > worker->woken) {
+    ++worker->woken;
+    ReleaseSemaphore(worker->wake, 1, nullptr);
+  }
+}
+
+bool same_path(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+
+enum class Take { Job, FailAtOnce, None };
+
+// With the lock held: starts the next request when the window and the
+// rules allow. Two transfers never write to the same local file at once,
+// so a request waits while an earlier one for its local path runs.
+Take take(DownloadWorker* worker, Job* job) {
+  if (worker->stop) return Take::None;
+  if (worker->started - worker->head >= (worker->ahead ? kWindow : 1)) return Take::None;
+  Request next;
+  if (!read_request(worker->queue, worker->started_at, &next)) return Take::None;
+  Request earlier;
+  size_t offset = 0;
+  for (uint32_t seq = worker->head; seq != worker->started; ++seq, offset += earlier.size) {
+    read_request(worker->queue, offset, &earlier);
+    if (worker->outcomes[seq % kWindow] == Outcome::Running && same_path(earlier.local, next.local))
+      return Take::None;
+  }
+  job->seq = worker->started++;
+  worker->started_at += next.size;
+  if (worker->cooling && GetTickCount() - worker->cool_start < kCoolDownMs) {
+    worker->outcomes[job->seq % kWindow] = Outcome::Unreachable;
+    return Take::FailAtOnce;
+  }
+  worker->cooling = false;
+  worker->outcomes[job->seq % kWindow] = Outcome::Running;
+  job->url_ok = full_url(worker->base_url, next.remote, job->url, sizeof job->url);
+  std::strcpy(job->local, next.local);
+  job->timing = worker->timing;
+  return Take::Job;
+}
+
+// With the lock held: posts the outcomes known from the head on, in queue
+// order, each followed by the count still queued.
+void report(DownloadWorker* worker) {
+  while (worker->head != worker->started) {
+    Outcome outcome = worker->outcomes[worker->head % kWindow];
+    if (outcome == Outcome::Running) break;
+    Request head;
+    read_request(worker->queue, 0, &head);
+    remember(worker->recent, head.remote);
+    WPARAM tag = (WPARAM)(uint32_t)head.tag;
+    if (outcome == Outcome::Unreachable) tag |= DL_FAILED_UNREACHABLE;
+    LPARAM value = (LPARAM)head.value;
+    worker->started_at -= head.size;
+    ++worker->head;
+    int left = remove_head(worker->queue);
+    if (!worker->window) continue;
+    PostMessageA(worker->window, outcome == Outcome::Done ? WM_DL_DONE : WM_DL_FAILED, tag, value);
+    PostMessageA(worker->window, WM_DL_PENDING, (WPARAM)left, 0);
+  }
+}
+
+DWORD WINAPI fetcher_main(void* argument) {
   DownloadWorker* worker = static_cast<DownloadWorker*>(argument);
-  char* buffer = static_cast<char*>(std::malloc(kReadSize));
+  char* buffer = nullptr;
   // One root handle for the thread's life: its connections are kept alive
   // from one request to the next.
   HINTERNET root = nullptr;
-  // Shutdown signals the pending event too, but a finish that empties the
-  // queue may reset it just after; the stopping event is never reset.
-  HANDLE wake[2] = {worker->pending, worker->stopping};
   Job job;
-  Next next = Next::Empty;
+  EnterCriticalSection(&worker->lock);
   for (;;) {
-    if (next != Next::Job) {
-      WaitForMultipleObjects(2, wake, FALSE, INFINITE);
-      next = next_job(worker, &job);
-      if (next == Next::Stop) break;
-      if (next == Next::Empty) continue;
+    Take taken = take(worker, &job);
+    if (taken == Take::None) {
+      if (worker->stop) break;
+      ++worker->idle;
+      LeaveCriticalSection(&worker->lock);
+      WaitForSingleObject(worker->wake, INFINITE);
+      EnterCriticalSection(&worker->lock);
+      --worker->idle;
+      --worker->woken;
+      continue;
     }
+    if (taken == Take::FailAtOnce) {
+      report(worker);
+      continue;
+    }
+    // More to start: the next waiting thread takes it.
+    if (worker->ahead && worker->queue[worker->started_at]) wake_one(worker);
+    LeaveCriticalSection(&worker->lock);
 
+    if (!buffer) buffer = static_cast<char*>(std::malloc(kReadSize));
     if (!root) {
       root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
       if (root) set_timeouts(root, job.timing.timeout_ms);
     }
-    Outcome outcome = Outcome::Failed;
-    if (root && buffer && job.url_ok) {
-      for (int attempt = 0;; ++attempt) {
-        outcome = transfer(root, job, job.timing.timeout_ms, buffer);
-        if (outcome != Outcome::Broken) break;
-        if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt])) {
-          outcome = Outcome::Failed;
-          break;
-        }
-      }
+    Outcome outcome = fetch(worker, root, job, buffer);
+
+    EnterCriticalSection(&worker->lock);
+    worker->outcomes[job.seq % kWindow] = outcome;
+    if (outcome == Outcome::Unreachable) {
+      worker->ahead = false;
+      worker->cooling = true;
+      worker->cool_start = GetTickCount();
+    } else if (!worker->cooling) {
+      worker->ahead = true;
     }
-    next = finish(worker, &job, outcome == Outcome::Done);
-    if (next == Next::Stop) break;
+    report(worker);
   }
+  LeaveCriticalSection(&worker->lock);
   if (root) InternetCloseHandle(root);
   std::free(buffer);
   return 0;
 }
 
 bool start(DownloadWorker* worker) {
-  if (worker->thread) return true;
+  if (worker->threads[kFetchers - 1]) return true;
   // Each object is made once, so a start that failed part way can be tried
   // again by the next request without leaking.
-  if (!worker->pending) worker->pending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!worker->wake) worker->wake = CreateSemaphoreA(nullptr, 0, 0x40000000, nullptr);
   if (!worker->stopping) worker->stopping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!worker->queue) worker->queue = static_cast<uint8_t*>(std::calloc(1, kQueueSize));
-  if (!worker->pending || !worker->stopping || !worker->queue) return false;
-  worker->thread = CreateThread(nullptr, 0, worker_main, worker, 0, nullptr);
-  return worker->thread != nullptr;
+  if (!worker->wake || !worker->stopping || !worker->queue) return false;
+  // WinINet holds a process to two connections per server unless told.
+  ULONG connections = kFetchers;
+  InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &connections,
+                     sizeof connections);
+  InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &connections,
+                     sizeof connections);
+  for (HANDLE& thread : worker->threads) {
+    if (!thread) thread = CreateThread(nullptr, 0, fetcher_main, worker, 0, nullptr);
+    if (!thread) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -272,17 +371,20 @@ DownloadWorker* download_worker_create(const char* base_url) {
 void download_worker_shutdown(DownloadWorker* worker) {
   if (worker->shut) return;
   worker->shut = true;
+  EnterCriticalSection(&worker->lock);
   InterlockedExchange(&worker->stop, 1);
   if (worker->stopping) SetEvent(worker->stopping);
-  if (worker->thread) {
-    SetEvent(worker->pending);
-    WaitForSingleObject(worker->thread, INFINITE);
-    CloseHandle(worker->thread);
-    worker->thread = nullptr;
+  if (worker->wake) ReleaseSemaphore(worker->wake, kFetchers, nullptr);
+  LeaveCriticalSection(&worker->lock);
+  for (HANDLE& thread : worker->threads) {
+    if (!thread) continue;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
   }
-  if (worker->pending) CloseHandle(worker->pending);
+  if (worker->wake) CloseHandle(worker->wake);
   if (worker->stopping) CloseHandle(worker->stopping);
-  worker->pending = worker->stopping = nullptr;
+  worker->wake = worker->stopping = nullptr;
   std::free(worker->queue);
   worker->queue = nullptr;
 }
@@ -303,16 +405,14 @@ int download_worker_request(DownloadWorker* worker, char* remote, const char* lo
 Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local,
                              int32_t tag, int32_t value) {
   forward_slashes(remote);
-  if (worker->shut || !start(worker)) return Queued::TooLong;
+  if (worker->shut) return Queued::TooLong;
   EnterCriticalSection(&worker->lock);
-  // The event stays set while the queue holds a request (the worker resets
-  // it only on finding the queue empty), so only the first request into an
-  // empty queue needs to set it: one wineserver round trip less for each
-  // of the hundreds of requests of a list walk.
-  bool was_empty = worker->queue[0] == 0;
-  Queued queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
+  Queued queued = Queued::TooLong;  // a worker that cannot start takes nothing
+  if (start(worker)) {
+    queued = add_request(worker->queue, worker->recent, remote, local, tag, value);
+    if (queued == Queued::Added) wake_one(worker);
+  }
   LeaveCriticalSection(&worker->lock);
-  if (queued == Queued::Added && was_empty) SetEvent(worker->pending);
   return queued;
 }
 

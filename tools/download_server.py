@@ -51,14 +51,19 @@ force and is reported on stderr. Rule fields, combinable where sensible:
     "stall": true         send the headers and "stall_after" body bytes
     "stall_after": N      (default 0), then nothing, keeping the connection
                           open until the client closes it or the server stops
+    "silent": true        read the request and never answer, keeping the
+                          connection open as "stall" does
     "last_modified": null no Last-Modified header; a string: sent as given
     "fail_first": K       the first K requests of a path get "fail_rule"
     "fail_rule": {...}    (default {"reset": true}); later ones get the rest
                           of the rule. Counted per path since the rules file
                           was last loaded.
 
-"status", "empty_body" and "html_error" answer without the file; the other
-faults need it (a missing file is still 404).
+"silent", "status", "empty_body" and "html_error" answer without the file;
+the other faults need it (a missing file is still 404).
+
+Latency (--latency-ms N). Every request waits N ms between its arrival and
+its answer, as over a slow link; connections wait independently.
 
 Log (--log FILE). One JSON object per request, appended and flushed as the
 response ends: method, target (as received), path, user_agent, accept, status
@@ -92,9 +97,9 @@ DEFAULT_CHUNK = 65536
 
 RULE_FIELDS = {"status", "empty_body", "html_error", "cut_after", "reset",
                "chunk_size", "pause_ms", "stall", "stall_after",
-               "last_modified", "fail_first", "fail_rule"}
+               "silent", "last_modified", "fail_first", "fail_rule"}
 # Order in which the kinds of a rule are named in the log.
-RULE_KINDS = ("reset", "status", "html_error", "empty_body", "stall",
+RULE_KINDS = ("silent", "reset", "status", "html_error", "empty_body", "stall",
               "cut_after", "chunk_size", "pause_ms", "last_modified")
 
 
@@ -361,6 +366,8 @@ class Connection:
                     return
                 if head is None:
                     return
+                if self.server.latency and self.server.stopping.wait(self.server.latency):
+                    return
                 if not self.serve(head):
                     return
         except OSError:
@@ -423,6 +430,8 @@ class Connection:
 
         rule, failing = self.server.rules.for_request(path)
         entry["rule"] = rule_name(rule, failing)
+        if rule.get("silent"):
+            return self.end_early("stall")
         if rule.get("reset") and "cut_after" not in rule:
             return self.end_early("reset")
         head_only = method == "HEAD"
@@ -551,7 +560,8 @@ class RequestError(Exception):
 # ---------------------------------------------------------------- server
 
 class Server:
-    def __init__(self, root, rules_path, log_path):
+    def __init__(self, root, rules_path, log_path, latency_ms=0):
+        self.latency = latency_ms / 1000.0
         self.root = os.path.realpath(os.fsencode(root))
         self.rules = Rules(rules_path)
         self.stopping = threading.Event()
@@ -614,13 +624,15 @@ def main(argv=None):
     parser.add_argument("--rules", help="JSON file of fault rules, read again when it changes")
     parser.add_argument("--log", help="file to append one JSON line per request to")
     parser.add_argument("--port-file", help="file to write the port number to")
+    parser.add_argument("--latency-ms", type=int, default=0,
+                        help="wait this long before answering each request")
     parser.add_argument("--stop-on-eof", action="store_true",
                         help="stop when standard input reaches end of file")
     args = parser.parse_args(argv)
     if not os.path.isdir(args.root):
         parser.error("--root %s is not a folder" % args.root)
 
-    server = Server(args.root, args.rules, args.log)
+    server = Server(args.root, args.rules, args.log, max(0, args.latency_ms))
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     try:
