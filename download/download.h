@@ -28,4 +28,3 @@ enum : int32_t {
   DL_TAG_VIEW = 3,     // "VIEW%07d.DAT", value: part number
 };
 
-enum : unsigned { DL_FAILED_UNREACHABLE = 0x10000 };
