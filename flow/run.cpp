@@ -114,7 +114,8 @@ void choose_class_item(Run* run, int row) {
 
 bool adopt_list_file(Run* run, const char* path) {
   if (std::strlen(path) >= sizeof run->current_list_file) return false;
-  std::strcpy(run->current_list_file, path);
+  // The list selection hands back the run's own current list file.
+  if (path != run->current_list_file) std::strcpy(run->current_list_file, path);
   run->view->show_caption(catalogue::list_caption(path));
   std::vector<std::string> makers;
   catalogue::read_maker_names(path, &makers);
