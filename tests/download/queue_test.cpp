@@ -12,6 +12,8 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
+
 using namespace download;
 
 namespace {
@@ -20,11 +22,6 @@ std::vector<std::string> recent_entries(const char* recent) {
   std::vector<std::string> entries;
   for (size_t at = 0; recent[at]; at += std::strlen(recent + at) + 1) entries.push_back(recent + at);
   return entries;
-}
-
-std::string content(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
 }
 
 }  // namespace
@@ -69,9 +66,9 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
   oktest::put_file(target, "previous archive");
   oktest::put_file(target + ".new", "left over from a crash");
   ReceivedFile f;
-  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) && content(target) == "previous archive",
+  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) && file_text(target) == "previous archive",
      "not begun over a stale file, or the target changed while receiving\n");
-  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) && content(target) == "new archive" &&
+  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) && file_text(target) == "new archive" &&
          !plat::file_exists((target + ".new").c_str()), "not put in place whole\n");
   // A full disk: the write fails, and every later one; nothing is put in place.
   for (const char* name : {"TRBHN.LZH", "NEVER.DAT"}) {
@@ -80,7 +77,7 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
     bool wrote = append_file(&f, "0123456789", 10);
     plat::fail_writes_after(-1);
     ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr), "%s: a short write finished\n", name);
-    ok(content(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
+    ok(file_text(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
            !plat::file_exists((dir + name + ".new").c_str()), "%s: changed, or a partial file left\n", name);
   }
 }

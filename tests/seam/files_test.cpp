@@ -7,16 +7,13 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
+
 using namespace plat;
 using oktest::put_file;
 using oktest::scratch_folder;
 
 namespace {
-
-std::string text(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
-}
 
 File* open(const std::string& path, unsigned access, unsigned share,
            Disposition disposition = Disposition::OpenExisting) {
@@ -30,10 +27,10 @@ TEST(copy_replaces_or_refuses) {
   std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat", none = dir + "none.dat";
   put_file(a, "new");
   put_file(b, "old");
-  ok(!copy_file(a.c_str(), b.c_str(), true) && text(b) == "old", "fail_if_exists copied over b\n");
-  ok(copy_file(a.c_str(), b.c_str(), false) && text(b) == "new" && text(a) == "new", "replacing copy\n");
-  ok(copy_file(a.c_str(), c.c_str(), true) && text(c) == "new", "copy to a free name\n");
-  ok(!copy_file(none.c_str(), b.c_str(), false) && text(b) == "new", "missing source changed b\n");
+  ok(!copy_file(a.c_str(), b.c_str(), true) && file_text(b) == "old", "fail_if_exists copied over b\n");
+  ok(copy_file(a.c_str(), b.c_str(), false) && file_text(b) == "new" && file_text(a) == "new", "replacing copy\n");
+  ok(copy_file(a.c_str(), c.c_str(), true) && file_text(c) == "new", "copy to a free name\n");
+  ok(!copy_file(none.c_str(), b.c_str(), false) && file_text(b) == "new", "missing source changed b\n");
   ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) && !file_exists((dir + "d.dat").c_str()),
      "missing source left a target\n");
   // An open target refuses the copy; an open source allows it when it
@@ -49,7 +46,7 @@ TEST(copy_replaces_or_refuses) {
     File* holder = open(h.target ? c : a, h.access, h.share);
     bool copied = copy_file(a.c_str(), c.c_str(), false);
     close_file(holder);
-    ok(copied == h.copies && text(c) == (h.copies ? "new" : "old"), "%s held %u/%u: copied %d\n",
+    ok(copied == h.copies && file_text(c) == (h.copies ? "new" : "old"), "%s held %u/%u: copied %d\n",
        h.target ? "target" : "source", h.access, h.share, copied);
   }
 }
@@ -59,13 +56,13 @@ TEST(move_and_replace_and_delete) {
   std::string a = dir + "a.dat", b = dir + "b.dat", c = dir + "c.dat", fresh = dir + "FRESH.DAT";
   put_file(a, "moved");
   put_file(b, "there, longer");
-  ok(!move_file(a.c_str(), b.c_str()) && text(a) == "moved" && text(b) == "there, longer", "move replaced b\n");
-  ok(move_file(a.c_str(), c.c_str()) && !file_exists(a.c_str()) && text(c) == "moved", "move to a free name\n");
+  ok(!move_file(a.c_str(), b.c_str()) && file_text(a) == "moved" && file_text(b) == "there, longer", "move replaced b\n");
+  ok(move_file(a.c_str(), c.c_str()) && !file_exists(a.c_str()) && file_text(c) == "moved", "move to a free name\n");
   ok(!move_file(a.c_str(), (dir + "d.dat").c_str()), "move of a missing source\n");
-  ok(replace_file(c.c_str(), b.c_str()) && text(b) == "moved" && !file_exists(c.c_str()), "replace\n");
+  ok(replace_file(c.c_str(), b.c_str()) && file_text(b) == "moved" && !file_exists(c.c_str()), "replace\n");
   put_file(a, "first");
-  ok(replace_file(a.c_str(), fresh.c_str()) && text(fresh) == "first", "replace onto a missing target\n");
-  ok(!replace_file(a.c_str(), b.c_str()) && text(b) == "moved", "replace from a missing source\n");
+  ok(replace_file(a.c_str(), fresh.c_str()) && file_text(fresh) == "first", "replace onto a missing target\n");
+  ok(!replace_file(a.c_str(), b.c_str()) && file_text(b) == "moved", "replace from a missing source\n");
   ok(!delete_file(a.c_str()), "delete of a missing file\n");
   ok(delete_file(b.c_str()) && !file_exists(b.c_str()), "delete\n");
   create_directory((dir + "SUB").c_str());
@@ -82,13 +79,13 @@ TEST(open_file_blocks_delete_move_and_replace) {
   ok(reader && !delete_file(a.c_str()) && !move_file(a.c_str(), b.c_str()), "delete or move of an open file\n");
   ok(!replace_file(a.c_str(), b.c_str()) && !replace_file(n.c_str(), a.c_str()), "replace from or over an open file\n");
   close_file(reader);
-  ok(text(a) == "a" && text(n) == "n", "blocked operations changed files\n");
+  ok(file_text(a) == "a" && file_text(n) == "n", "blocked operations changed files\n");
 
   // A handle without data access blocks nothing and checks no sharing.
   File* probe = open(a, kNoAccess, kShareNone);
   ok(probe && move_file(a.c_str(), b.c_str()), "move refused because of a no-access handle\n");
   close_file(probe);
-  ok(text(b) == "a", "moved file: %s\n", text(b).c_str());
+  ok(file_text(b) == "a", "moved file: %s\n", file_text(b).c_str());
 }
 
 TEST(share_modes_of_two_handles) {
@@ -123,7 +120,7 @@ TEST(share_modes_of_two_handles) {
   File* reader = open(a, kRead, kShareRead);
   ok(!open(a, kWrite, kShareNone, Disposition::CreateAlways), "CreateAlways beside a reader\n");
   close_file(reader);
-  ok(text(a) == "abc", "refused CreateAlways truncated: %s\n", text(a).c_str());
+  ok(file_text(a) == "abc", "refused CreateAlways truncated: %s\n", file_text(a).c_str());
 
   // Held exclusively, a file still exists but cannot be measured.
   File* held = open(a, kRead | kWrite, kShareNone);
@@ -141,7 +138,7 @@ TEST(dispositions_keep_truncate_or_refuse) {
   File* f = open(a, kRead | kWrite, kShareNone, Disposition::OpenAlways);
   ok(f && file_length(f) == 7, "OpenAlways did not keep content\n");
   close_file(f);
-  ok(!open(a, kWrite, kShareNone, Disposition::CreateNew) && text(a) == "content", "CreateNew of a file\n");
+  ok(!open(a, kWrite, kShareNone, Disposition::CreateNew) && file_text(a) == "content", "CreateNew of a file\n");
   f = open(a, kWrite, kShareNone, Disposition::CreateAlways);
   ok(f && file_length(f) == 0, "CreateAlways did not truncate\n");
   close_file(f);
@@ -175,7 +172,7 @@ TEST(offset_reads_and_writes) {
   ok(read_at(f, 11, buf, 4) == 0 && read_at(f, 100, buf, 4) == 0, "read at or beyond the end\n");
   ok(flush_file(f), "flush failed\n");
   close_file(f);
-  ok(text(a) == std::string("abXYef\0\0\0\0Z", 11), "file on disk differs\n");
+  ok(file_text(a) == std::string("abXYef\0\0\0\0Z", 11), "file on disk differs\n");
 
   File* reader = open(a, kRead, kShareRead);
   ok(write_at(reader, 0, "x", 1) == -1, "write through a read-only handle\n");
@@ -190,7 +187,7 @@ TEST(whole_files_and_writes_failing_part_way) {
   std::string a = dir + "a.dat", b = dir + "b.dat", back, data("bin\0ary\r\n", 9);
   ok(write_file(a.c_str(), data.data(), data.size()) && read_file(a.c_str(), &back) && back == data,
      "round trip gave %d bytes\n", (int)back.size());
-  ok(write_file(a.c_str(), "s", 1) && text(a) == "s", "write_file did not truncate\n");
+  ok(write_file(a.c_str(), "s", 1) && file_text(a) == "s", "write_file did not truncate\n");
   ok(!read_file((dir + "none").c_str(), &back), "read_file of a missing file\n");
   File* reader = open(a, kRead, kShareRead);
   ok(read_file(a.c_str(), &back) && !write_file(a.c_str(), "t", 1), "read_file shares reading, write_file not\n");
@@ -204,7 +201,7 @@ TEST(whole_files_and_writes_failing_part_way) {
   ok(write_at(f, 7, "h", 1) == 1, "write after the hook was turned off\n");
   close_file(f);
   // The write that crossed the limit stored what fitted, as a full disk does.
-  ok(text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n", text(b).c_str());
+  ok(file_text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n", file_text(b).c_str());
   fail_writes_after(0);
   ok(!write_file(a.c_str(), "xyz", 3), "write_file on a full disk\n");
   fail_writes_after(-1);
@@ -218,7 +215,7 @@ TEST(shift_jis_names_with_backslash_trail_bytes) {
   ok(write_file(file.c_str(), "x=1", 3) && file_exists(file.c_str()) && file_size(file.c_str()) == 3,
      "write ソフト.INI\n");
   ok(copy_file(file.c_str(), copy.c_str(), true), "copy to 能力.INI\n");
-  ok(move_file(copy.c_str(), moved.c_str()) && text(moved) == "x=1", "move to 表示.INI\n");
+  ok(move_file(copy.c_str(), moved.c_str()) && file_text(moved) == "x=1", "move to 表示.INI\n");
   ok(delete_file(moved.c_str()), "delete 表示.INI\n");
 }
 

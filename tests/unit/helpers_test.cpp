@@ -10,14 +10,7 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
-namespace {
-
-std::string content(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : std::string("<missing>");
-}
-
-}  // namespace
+using oktest::file_text;
 
 TEST(whole_file_rewrite_leaves_the_old_file_or_the_new_one) {
   std::string path = oktest::scratch_folder("rewrite") + "TRBHN.DAT";
@@ -27,16 +20,16 @@ TEST(whole_file_rewrite_leaves_the_old_file_or_the_new_one) {
   plat::fail_writes_after(70000);  // the disk fills in the second piece
   bool written = plat::replace_whole_file(path.c_str(), fresh.data(), fresh.size());
   plat::fail_writes_after(-1);
-  ok(!written && content(path) == "old", "a full disk must leave the old file\n");
+  ok(!written && file_text(path) == "old", "a full disk must leave the old file\n");
   ok(!plat::file_exists((path + ".new").c_str()), "no cut file may stay beside it\n");
-  ok(plat::replace_whole_file(path.c_str(), fresh.data(), fresh.size()) && content(path) == fresh,
+  ok(plat::replace_whole_file(path.c_str(), fresh.data(), fresh.size()) && file_text(path) == fresh,
      "the rewrite goes through once the disk has room\n");
 
   plat::NewFile out;
   ok(plat::begin_new_file(&out, path.c_str()) && plat::write_at(out.file, 0, "x", 1) == 1,
      "a file written piece by piece\n");
   plat::drop_new_file(&out);
-  ok(content(path) == fresh && !plat::file_exists((path + ".new").c_str()),
+  ok(file_text(path) == fresh && !plat::file_exists((path + ".new").c_str()),
      "an abandoned one leaves the target and nothing beside it\n");
 }
 

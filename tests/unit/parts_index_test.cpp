@@ -9,6 +9,8 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
+
 using oktest::put_file;
 
 namespace {
@@ -67,14 +69,9 @@ void make_folder(Folder* f, const char* name, const std::string& local, const st
   f->store.program_directory = f->dir;
 }
 
-std::string content(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
-}
-
 bool untouched(const Folder& f, const std::string& before) {
   uint64_t time = 0;
-  return content(f.local) == before && plat::file_write_time(f.local.c_str(), &time) && time == kLongAgo;
+  return file_text(f.local) == before && plat::file_write_time(f.local.c_str(), &time) && time == kLongAgo;
 }
 
 }  // namespace
@@ -125,7 +122,7 @@ TEST(merge_places_records) {
     make_folder(&f, "merge", local, server_index());
     int result = store::merge_part_record(&f.store, c.part);
     if (c.expect) c.expect(&local);
-    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect && content(f.local) == local,
+    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect && file_text(f.local) == local,
        "%s: result %d, index wrong or rewritten\n", c.what, result);
     ok(!plat::file_exists((f.local + ".new").c_str()), "%s: work file left\n", c.what);
   }
@@ -147,9 +144,9 @@ TEST(missing_short_and_long_indexes) {
   make_folder(&f, "index_short", local_index().substr(0, 1000),
               server_index().substr(0, store::record_offset(3, 7, 13)));
   ok(store::merge_part_record(&f.store, 8888) == 0, "part past a short server index\n");
-  ok(store::merge_part_record(&f.store, 7777) == 1 && content(f.local) == expected, "short index\n");
+  ok(store::merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "short index\n");
   make_folder(&f, "index_long", local_index() + std::string(100, 'x'), server_index() + std::string(100, 'y'));
-  ok(store::merge_part_record(&f.store, 7777) == 1 && content(f.local) == expected, "long index\n");
+  ok(store::merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "long index\n");
 }
 
 TEST(remove_clears_only_the_first_record) {
@@ -163,7 +160,7 @@ TEST(remove_clears_only_the_first_record) {
      "a part not indexed changed the file\n");
   ok(store::remove_part_record(&f.store, 7777) == 1, "remove reported no change\n");
   local.replace(store::record_offset(3, 7, 12), 28, 28, '\0');
-  ok(content(f.local) == local, "record not cleared, or subgroup touched\n");
+  ok(file_text(f.local) == local, "record not cleared, or subgroup touched\n");
 }
 
 TEST(one_write_per_operation) {
@@ -180,7 +177,7 @@ TEST(one_write_per_operation) {
   ok(store::end_index_changes(&f.store) == 1, "end of the run\n");
   set_record(&local, 3, 7, 12, 7777, 'n');
   set_record(&local, 3, 7, 13, 8888, 'm');
-  ok(content(f.local) == local, "run's changes not written\n");
+  ok(file_text(f.local) == local, "run's changes not written\n");
   // A run that changes nothing writes nothing.
   plat::set_file_write_time(f.local.c_str(), kLongAgo);
   store::begin_index_changes(&f.store);
@@ -194,7 +191,7 @@ TEST(one_write_per_operation) {
   put_file(f.downloaded, server);
   plat::set_file_write_time(f.downloaded.c_str(), kLongAgo + 10000000);
   set_record(&local, 3, 7, 14, 9999, 'q');
-  ok(store::merge_part_record(&f.store, 9999) == 1 && content(f.local) == local, "new server index not read\n");
+  ok(store::merge_part_record(&f.store, 9999) == 1 && file_text(f.local) == local, "new server index not read\n");
 }
 
 TEST(failed_write_keeps_the_previous_index) {

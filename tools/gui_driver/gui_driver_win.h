@@ -3,8 +3,8 @@
 // by id through window messages, its message boxes and open-file dialog
 // answered, its pixels sampled. Every wait is bounded; a program still
 // running when its Program object goes away is killed. Texts cross process
-// boundaries as UTF-16 (the wide messages) and are handed back as code page
-// 932 bytes, the form the program shows and stores.
+// boundaries as UTF-16 and are handed back as code page 932 bytes, the form
+// the program shows and stores.
 #pragma once
 
 #include <windows.h>
@@ -30,10 +30,9 @@ bool wait_until(DWORD timeout_ms, Done done) {
 std::string readable(const std::string& cp932);  // as UTF-8, for messages
 
 // A copy of the built program folder (PARTSDL_BIN, else <build>\bin\ beside
-// the caller's <build>\tests\) under the temporary folder, with HDINI\,
-// HDTMP\ and HDPARTS\, and LASTDATE today in HDINI\bhnmente.dat so that the
-// list walk asks for one day; `extra` is one more folder level above the
-// program.
+// the caller's <build>\tests\) under the temporary folder, one `extra`
+// folder level deep when given, with HDINI\, HDTMP\, HDPARTS\ and LASTDATE
+// today in HDINI\bhnmente.dat, so that the list walk asks for one day.
 // Removed with the object unless PARTSDL_E2E_KEEP is set.
 struct Folder {
   std::string path;  // ends with a backslash; empty when it could not be made
@@ -47,9 +46,7 @@ struct Folder {
   std::string top_;
 };
 
-// The date `days_ago` days before today as a list date, "yymmdd".
-std::string list_date(int days_ago);
-
+std::string list_date(int days_ago);  // the day `days_ago` before today, "yymmdd"
 bool write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);  // "<missing>" when it cannot be read
 bool file_exists(const std::string& path);
