@@ -15,7 +15,6 @@
 #include "tests/support/scratch.h"
 
 using oktest::file_text;
-
 using lzhtest::Member;
 using lzhtest::member;
 

@@ -1,11 +1,10 @@
-// The recent list's limit, the URL a request goes to, received files put in
-// place whole or not at all, and the server times a file can take. The rest
-// is tested through the worker (worker_test_win.cpp).
+// The recent list's limit, the URL a request goes to and received files put
+// in place whole or not at all. The rest is tested through the worker
+// (worker_test_win.cpp).
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/file_time.h"
 #include "download/received_file.h"
 #include "download/request_queue.h"
 #include "platform/files.h"
@@ -13,7 +12,6 @@
 #include "tests/support/scratch.h"
 
 using oktest::file_text;
-
 using namespace download;
 
 namespace {
@@ -79,21 +77,5 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
     ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr), "%s: a short write finished\n", name);
     ok(file_text(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
            !plat::file_exists((dir + name + ".new").c_str()), "%s: changed, or a partial file left\n", name);
-  }
-}
-
-TEST(server_times_keep_two_seconds_and_the_dos_range) {
-  // Windows file times (100 ns since 1601) of the first DOS day, a leap day
-  // and the last DOS second, odd seconds rounded down; 0: no DOS time.
-  const std::pair<plat::CivilTime, uint64_t> cases[] = {
-      {{1980, 1, 1, 0, 0, 0}, 119600064000000000ull}, {{2000, 2, 29, 6, 30, 59}, 125962794580000000ull},
-      {{2107, 12, 31, 23, 59, 59}, 159992927980000000ull}, {{1979, 12, 31, 23, 59, 59}, 0},
-      {{2108, 1, 1, 0, 0, 0}, 0}, {{2100, 2, 29, 0, 0, 0}, 0}, {{2006, 13, 1, 0, 0, 0}, 0},
-      {{2006, 4, 31, 0, 0, 0}, 0}, {{2006, 1, 1, 24, 0, 0}, 0}};
-  for (const auto& [t, filetime] : cases) {
-    uint64_t got = 0;
-    bool in_range = plat::filetime_at_dos_resolution(t, &got);
-    ok(filetime ? in_range && got == filetime : !in_range,
-       "%d-%02d-%02d %02d:%02d:%02d\n", t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
 }

@@ -10,7 +10,6 @@
 #include "tests/support/scratch.h"
 
 using oktest::file_text;
-
 using oktest::put_file;
 using oktest::scratch_folder;
 using plat::profile_write;

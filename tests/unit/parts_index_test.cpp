@@ -10,29 +10,27 @@
 #include "tests/support/scratch.h"
 
 using oktest::file_text;
-
 using oktest::put_file;
 
 namespace {
 
 constexpr uint64_t kLongAgo = 125911584000000000ull;  // 2000-01-01
 
-void put_le(std::string* bytes, size_t at, uint32_t value, int size) {
-  for (int n = 0; n < size; ++n) (*bytes)[at + n] = (char)(value >> (8 * n));
-}
 std::string empty_index() { return std::string(store::kPartsIndexSize, '\0'); }
+// An entry: a little-endian code or part number of `size` bytes, then 24
+// bytes of text, which tell entries of the same number apart.
+void set_entry(std::string* index, size_t at, uint32_t number, int size, char text) {
+  for (int n = 0; n < size; ++n) (*index)[at + n] = (char)(number >> (8 * n));
+  index->replace(at + size, 24, 24, text);
+}
 void set_group(std::string* index, int g, int16_t code) {
-  put_le(index, store::group_offset(g), (uint16_t)code, 2);
-  index->replace(store::group_offset(g) + 2, 24, 24, (char)('G' + g % 8));
+  set_entry(index, store::group_offset(g), (uint16_t)code, 2, (char)('G' + g % 8));
 }
 void set_subgroup(std::string* index, int g, int s, int16_t code, char text) {
-  put_le(index, store::subgroup_offset(g, s), (uint16_t)code, 2);
-  index->replace(store::subgroup_offset(g, s) + 2, 24, 24, text);
+  set_entry(index, store::subgroup_offset(g, s), (uint16_t)code, 2, text);
 }
-// The record's 24 bytes tell the copies of one part apart.
 void set_record(std::string* index, int g, int s, int k, int32_t part, char text = 'r') {
-  put_le(index, store::record_offset(g, s, k), (uint32_t)part, 4);
-  index->replace(store::record_offset(g, s, k) + 4, 24, 24, text);
+  set_entry(index, store::record_offset(g, s, k), (uint32_t)part, 4, text);
 }
 // Local index: group 30 and subgroup 70 at (3, 7). The downloaded one also
 // has part 7777 at (3, 7, 12) and part 8888 at (3, 7, 13).
@@ -49,8 +47,9 @@ std::string server_index() {
   return index;
 }
 
+// A program folder with the local and the downloaded index (none when empty).
 struct Folder {
-  std::string dir, local, downloaded, backup;
+  std::string dir, local, downloaded;
   store::PartsIndexStore store;
 };
 
@@ -58,9 +57,7 @@ void make_folder(Folder* f, const char* name, const std::string& local, const st
   f->dir = oktest::scratch_folder(name);
   plat::create_directory((f->dir + "HDPARTS").c_str());
   plat::create_directory((f->dir + "HDTMP").c_str());
-  f->local = f->dir + "HDPARTS\\TRBHN.DAT";
-  f->downloaded = f->dir + "HDTMP\\TRBHN.DAT";
-  f->backup = f->dir + "HDTMP\\TRBHNBAK.DAT";
+  f->local = f->dir + "HDPARTS\\TRBHN.DAT", f->downloaded = f->dir + "HDTMP\\TRBHN.DAT";
   if (!local.empty()) put_file(f->local, local);
   if (!server.empty()) put_file(f->downloaded, server);
   // Unchanged files keep this time: a rewrite with the same bytes shows.
