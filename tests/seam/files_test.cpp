@@ -14,7 +14,8 @@ using oktest::scratch_folder;
 
 namespace {
 
-File* open(const std::string& path, unsigned access, unsigned share, Disposition disposition = Disposition::OpenExisting) {
+File* open(const std::string& path, unsigned access, unsigned share,
+           Disposition disposition = Disposition::OpenExisting) {
   return open_file(path.c_str(), access, share, disposition);
 }
 

@@ -154,7 +154,8 @@ TEST(hostile_list_files_stay_within_limits) {
   ok(bytes <= 10000 && names.size() > 800 && names.back() == "MAKER" + std::to_string(names.size() - 1),
      "%d makers in %d bytes, the last whole\n", (int)names.size(), (int)bytes);
 
-  PartRows rows = part_rows(list_file("bigvalue", "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n"), "A社");
+  text = "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n";
+  PartRows rows = part_rows(list_file("bigvalue", text), "A社");
   ok(joined(rows.added) == "[" + std::string(23, 'N') + "][]", "100 KB value and a key that is no number: %s\n",
      joined(rows.added).c_str());
 }
