@@ -10,8 +10,7 @@ bool open_dialog(Program* program, const Folder& folder) {
 void close_with(Program* program, int button) {
   click(program->dialog, button);
   DWORD code = 99;
-  ok(wait_exit(program, &code) && code == 0, "button %d did not end the program with 0\n",
-     button);
+  ok(wait_exit(program, &code) && code == 0, "button %d did not end the program with 0\n", button);
 }
 
 bool rows_are(HWND dialog, int id, const std::vector<std::string>& expected, const char* what) {

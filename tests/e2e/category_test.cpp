@@ -97,8 +97,7 @@ TEST(uncreatable_file_reported) {
   // Each attempt to create the file is reported; the dialog opens after them.
   int boxes = 0;
   for (HWND box; boxes < 8 && (box = wait_message_box(program.pid(), boxes ? 2000 : kWaitMs)); ++boxes) {
-    ok(message_box_text(box) == path + " ファイルがオープンできませんでした。", "box says %s\n",
-       readable(message_box_text(box)).c_str());
+    ok(message_box_text(box) == path + " ファイルがオープンできませんでした。", "box says %s\n", readable(message_box_text(box)).c_str());
     answer_ok(box);
     ok(wait_until(kWaitMs, [&] { return !IsWindow(box); }), "box %d stays\n", boxes);
   }

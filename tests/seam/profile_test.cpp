@@ -37,8 +37,7 @@ TEST(profile_write_adds_updates_and_deletes) {
 
   // An update keeps the other keys, their order and the key's spelling.
   put_file(path, "[日付]\r\nLASTDATE=1\r\nDATSUU=2\r\n[X]\r\nDATSUU=7\r\n[B]\r\ny=2");
-  ok(profile_write("日付", "datsuu", "3", path.c_str()) && profile_write("b", "w", "4", path.c_str()),
-     "update failed\n");
+  ok(profile_write("日付", "datsuu", "3", path.c_str()) && profile_write("b", "w", "4", path.c_str()), "update failed\n");
   ok(file_text(path) == "[日付]\r\nLASTDATE=1\r\nDATSUU=3\r\n[X]\r\nDATSUU=7\r\n[B]\r\ny=2\r\nw=4\r\n",
      "file: %s\n", file_text(path).c_str());
   ok(profile_write("X", "DATSUU", "", path.c_str()) && read("X", "DATSUU", path) == "",

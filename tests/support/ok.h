@@ -15,8 +15,7 @@ struct Case {
 
 int add(Case* test_case);
 // Records one check; prints the message (printf format) when it fails.
-bool check(bool passed, const char* file, int line, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
+bool check(bool passed, const char* file, int line, const char* format, ...) __attribute__((format(printf, 4, 5)));
 int failed_checks();  // so far in this run
 // Marks the rest of the running test as skipped (printed, not failed).
 void skip(const char* file, int line, const char* reason);

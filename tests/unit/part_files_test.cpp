@@ -12,17 +12,11 @@ using store::PartFileVariant;
 
 TEST(part_and_work_file_names) {
   // 2000 parts to a store folder, counted from part 1001.
-  static const struct {
-    PartFileVariant variant;
-    int32_t part;
-    const char* path;
-  } cases[] = {
-      {PartFileVariant::Current, 3000, "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN"},
-      {PartFileVariant::Current, 3001, "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN"},
-      {PartFileVariant::Saved, 60000, "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN"},
-  };
-  for (const auto& c : cases)
-    ok(store::part_file_path("D:\\表\\", c.variant, c.part) == c.path, "part %d\n", c.part);
+  using store::part_file_path;
+  ok(part_file_path("D:\\表\\", PartFileVariant::Current, 3000) == "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Current, 3001) == "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Saved, 60000) == "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN",
+     "part file paths\n");
   ok(store::work_file_path("D:\\", store::WorkFile::Downloaded, 1234) == "D:\\HDTMP\\BH0001234.DAT", "work file\n");
 }
 

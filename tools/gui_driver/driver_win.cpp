@@ -225,8 +225,7 @@ void select_row(HWND dialog, int id, int row) {
 void press_escape(const Program& program) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
-  HWND target = GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus ? info.hwndFocus
-                                                                                       : program.dialog;
+  HWND target = GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus ? info.hwndFocus : program.dialog;
   PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
 }
