@@ -62,8 +62,7 @@ struct Program {
   DWORD pid() const { return process.dwProcessId; }
 };
 
-// Starts folder\partsdl.exe in the folder (ending with a backslash), with
-// the argument in quotes when there is one.
+// Starts folder\partsdl.exe in the folder, with the argument in quotes if any.
 bool start(Program* program, const std::string& folder, const std::string& argument = "");
 // Waits for the application window and the visible main dialog, and with
 // `enabled` for the list walk to have ended.
@@ -76,8 +75,7 @@ std::vector<HWND> process_windows(DWORD pid, const char* class_name);
 std::string text(HWND window);
 std::string item_text(HWND dialog, int id);
 std::string class_name(HWND window);
-// Returns once the dialog handled the click, or after a few seconds when
-// the command opens a modal box.
+// Returns once the dialog handled the click, or after 5 s when it opens a modal box.
 void click(HWND dialog, int id);
 void post_click(HWND dialog, int id);  // queues the command, does not wait
 // Selects a list row and sends the notification the list box would send.
@@ -88,8 +86,8 @@ int list_selection(HWND dialog, int id);
 bool checked(HWND dialog, int id);
 std::string combo_text(HWND dialog, int id);  // the current selection
 
-// A visible message box (a dialog with the text static 0xFFFF), or
-// open-file dialog, of the process; null when none appears in time.
+// A visible message box (a dialog with the text static 0xFFFF) or open-file
+// dialog of the process; null when none appears in time.
 HWND wait_message_box(DWORD pid, DWORD timeout_ms = kWaitMs);
 HWND wait_file_dialog(DWORD pid, DWORD timeout_ms = kWaitMs);
 std::string message_box_text(HWND box);
