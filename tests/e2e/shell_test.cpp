@@ -57,8 +57,7 @@ TEST(long_program_folder) {
   HWND box = wait_message_box(program.pid());
   if (ok(box != nullptr, "no message box\n")) {
     ok(text(box) == "図形登録", "caption %s\n", readable(text(box)).c_str());
-    ok(message_box_text(box) ==
-           "プログラムのフォルダのパスが長すぎます。\n127文字以内のフォルダに置いて起動して下さい。",
+    ok(message_box_text(box) == "プログラムのフォルダのパスが長すぎます。\n127文字以内のフォルダに置いて起動して下さい。",
        "text %s\n", readable(message_box_text(box)).c_str());
     for (HWND dialog : process_windows(program.pid(), "#32770"))
       ok(!GetDlgItem(dialog, 401), "main dialog opened\n");

@@ -100,8 +100,7 @@ TEST(unknown_files_stay_untouched) {
     oktest::put_file(path, bytes);
     plat::clear_error_box();
     Rows list;
-    ok(open_to_read(dir, 4) == -1 && store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 &&
-           list.empty(),
+    ok(open_to_read(dir, 4) == -1 && store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 && list.empty(),
        "%u bytes: open and rows must fail\n", (unsigned)bytes.size());
     ok(file_text(path) == bytes && !plat::file_exists((path + ".new").c_str()), "%u bytes: file changed\n",
        (unsigned)bytes.size());
