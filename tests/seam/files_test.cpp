@@ -77,7 +77,7 @@ TEST(move_and_replace_and_delete) {
   ok(!delete_file((dir + "ソ").c_str()), "delete_file removed a folder\n");
 }
 
-TEST(open_file_blocks_delete_move_and_replace) {
+TEST(open_files_block_others_by_their_share_modes) {
   std::string dir = scratch_folder("openblocks");
   std::string a = dir + "a.dat", b = dir + "b.dat", n = dir + "n.dat";
   put_file(a, "a");
@@ -94,11 +94,8 @@ TEST(open_file_blocks_delete_move_and_replace) {
   ok(probe && move_file(a.c_str(), b.c_str()), "move refused because of a no-access handle\n");
   close_file(probe);
   ok(file_text(b) == "a", "moved file: %s\n", file_text(b).c_str());
-}
 
-TEST(share_modes_of_two_handles) {
-  std::string dir = scratch_folder("sharing");
-  std::string a = dir + "a.dat";
+  // Two handles of one file.
   put_file(a, "abc");
   static const struct {
     unsigned access1, share1, access2, share2;
@@ -125,7 +122,7 @@ TEST(share_modes_of_two_handles) {
     close_file(first);
   }
 
-  File* reader = open(a, kRead, kShareRead);
+  reader = open(a, kRead, kShareRead);
   ok(!open(a, kWrite, kShareNone, Disposition::CreateAlways), "CreateAlways beside a reader\n");
   close_file(reader);
   ok(file_text(a) == "abc", "refused CreateAlways truncated: %s\n", file_text(a).c_str());
@@ -167,7 +164,7 @@ TEST(dispositions_keep_truncate_or_refuse) {
   ok(!read_file(d.c_str(), &bytes) && !write_file(d.c_str(), "x", 1), "whole-file helpers on a folder\n");
 }
 
-TEST(offset_reads_and_writes) {
+TEST(reads_and_writes_at_offsets_and_whole) {
   std::string dir = scratch_folder("offsets");
   std::string a = dir + "a.dat";
   File* f = open(a, kRead | kWrite, kShareNone, Disposition::CreateNew);
@@ -188,20 +185,18 @@ TEST(offset_reads_and_writes) {
   File* writer = open(a, kWrite, kShareNone);
   ok(read_at(writer, 0, buf, 1) == -1, "read through a write-only handle\n");
   close_file(writer);
-}
 
-TEST(whole_files_and_writes_failing_part_way) {
-  std::string dir = scratch_folder("whole");
-  std::string a = dir + "a.dat", b = dir + "b.dat", back, data("bin\0ary\r\n", 9);
+  // Whole files, and writes failing part way as on a full disk.
+  std::string b = dir + "b.dat", back, data("bin\0ary\r\n", 9);
   ok(write_file(a.c_str(), data.data(), data.size()) && read_file(a.c_str(), &back) && back == data,
      "round trip gave %d bytes\n", (int)back.size());
   ok(write_file(a.c_str(), "s", 1) && file_text(a) == "s", "write_file did not truncate\n");
   ok(!read_file((dir + "none").c_str(), &back), "read_file of a missing file\n");
-  File* reader = open(a, kRead, kShareRead);
+  reader = open(a, kRead, kShareRead);
   ok(read_file(a.c_str(), &back) && !write_file(a.c_str(), "t", 1), "read_file shares reading, write_file not\n");
   close_file(reader);
 
-  File* f = open(b, kWrite, kShareNone, Disposition::CreateAlways);
+  f = open(b, kWrite, kShareNone, Disposition::CreateAlways);
   fail_writes_after(5);
   ok(write_at(f, 0, "abc", 3) == 3, "write within the limit\n");
   ok(write_at(f, 3, "defg", 4) == -1 && write_at(f, 7, "h", 1) == -1, "writes across and after the limit\n");

@@ -20,10 +20,9 @@ LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD time
 
 // cp932 bytes (code page 932) or UTF-8 (CP_UTF8).
 std::string narrow(const std::wstring& text, UINT code_page) {
-  int size = WideCharToMultiByte(code_page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(code_page, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-  bytes.resize(bytes.size() - 1);  // the converted terminator
+  std::string bytes(4 * text.size(), '\0');  // no character takes more than 4 bytes
+  bytes.resize(WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
   return bytes;
 }
 
@@ -39,8 +38,7 @@ std::string wide_text(HWND window, UINT length_message, UINT text_message, WPARA
 
 std::wstring from_cp932(const std::string& text) {
   std::wstring wide(text.size(), L'\0');  // never more characters than bytes
-  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                  static_cast<int>(wide.size())));
+  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0], wide.size()));
   return wide;
 }
 
@@ -113,10 +111,9 @@ void pause_ms(DWORD ms) {
 std::string readable(const std::string& cp932) { return narrow(from_cp932(cp932), CP_UTF8); }
 
 Folder::Folder(const char* name, const std::string& extra) {
-  char temp[MAX_PATH] = {}, own[96];
-  std::snprintf(own, sizeof own, "pdl-%s-%lu\\", name, GetCurrentProcessId());
+  char temp[MAX_PATH] = {};
   if (!GetTempPathA(sizeof temp, temp)) return;
-  top_ = std::string(temp) + own;
+  top_ = std::string(temp) + "pdl-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   shell_files(FO_DELETE, top_.substr(0, top_.size() - 1));  // left by an earlier run
   std::string folder = top_;
   if (!CreateDirectoryA(top_.c_str(), nullptr) ||
