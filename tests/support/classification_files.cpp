@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 // Current layout: header, a 52,000-byte reserved block at 512, then 12 major
 // items of 28 bytes, 12 x 40 items of 28 bytes (name at 4), 12 x 40 x 50
@@ -21,9 +22,7 @@ void put(std::string* image, size_t offset, const std::string& bytes, size_t fie
   image->replace(offset, std::min(bytes.size(), field), bytes.substr(0, field));
 }
 
-std::string le16(unsigned value) {
-  return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
+std::string le16(unsigned value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
 
 std::string name(const char* pattern, const std::string& tag, int a, int b = 0, int c = 0) {
   char text[64];
@@ -68,8 +67,7 @@ OldFile old_file() {
     file.converted.replace(new_at, size, file.old.substr(old_at, size));
   };
   for (int m = 0; m < 10; ++m) {
-    both(20 + 23 * m, major_at(m), m == 9 ? "MAJOR-NINE-23-BYTES-ABC" : name("%s旧大項目%d", "", m),
-         23);
+    both(20 + 23 * m, major_at(m), m == 9 ? "MAJOR-NINE-23-BYTES-ABC" : name("%s旧大項目%d", "", m), 23);
     for (int i = 0; i < 10; ++i) {
       int entry = 10 * m + i;
       both(250 + 23 * entry, item_at(m, i), name("%s旧分類%d-%d", "", m, i), 23);
@@ -89,8 +87,7 @@ std::vector<std::string> rows_of(const std::string& image, int level, int a, int
   int count = level == 1 ? 12 : level == 2 ? 40 : 50;
   for (int k = 0; k < count; ++k) {
     size_t at = level == 1 ? major_at(k) : level == 2 ? item_at(a, k) : figure_at(a, b, k) + 8;
-    std::string row = image.substr(at, 24);
-    row.resize(row.find('\0') == std::string::npos ? 24 : row.find('\0'));
+    std::string row(&image[at], strnlen(&image[at], 24));
     rows.push_back(row.empty() ? "   " : row);
   }
   return rows;
