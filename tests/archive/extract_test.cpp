@@ -27,9 +27,8 @@ bool exists(const std::string& path) { return plat::file_exists(path.c_str()); }
 struct Run {
   std::string root, out, report;
   int result;
-  Run(const char* test, const std::string& archive, const char* old = nullptr, int64_t disk = -1) {
-    root = oktest::scratch_folder(test);
-    out = root + "out\\";
+  Run(const char* test, const std::string& archive, const char* old = nullptr, int64_t disk = -1)
+      : root(oktest::scratch_folder(test)), out(root + "out\\") {
     plat::create_directory(out.c_str());
     if (old) oktest::put_file(out + "keep.txt", old);
     oktest::put_file(root + "a.lzh", archive);

@@ -26,6 +26,12 @@ namespace {
 std::vector<std::string>* made = new std::vector<std::string>;  // never freed: read at exit
 
 #ifdef _WIN32
+std::string temp_folder() {
+  char base[MAX_PATH] = {};
+  return GetTempPathA(sizeof base, base) ? base : "";
+}
+unsigned long process_id() { return GetCurrentProcessId(); }
+void make_folder(const std::string& folder) { CreateDirectoryA(folder.c_str(), nullptr); }
 std::string local(const std::string& path) { return path; }
 void remove_tree(const std::string& folder) {  // the list of one ends with two NULs
   std::string from = folder.substr(0, folder.size() - 1) + std::string(2, '\0');
@@ -34,7 +40,10 @@ void remove_tree(const std::string& folder) {  // the list of one ends with two 
   SHFileOperationA(&remove);
 }
 #else
+std::string temp_folder() { return "/tmp/"; }
+unsigned long process_id() { return getpid(); }
 std::string local(const std::string& path) { return plat::native_path(path.c_str()); }
+void make_folder(const std::string& folder) { mkdir(local(folder).c_str(), 0755); }
 int remove_entry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
 void remove_tree(const std::string& folder) { nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS); }
 #endif
@@ -48,21 +57,9 @@ std::string scratch_folder(const char* test_name) {
   // Wine may hand out the same process id run after run, so the clock keeps
   // the names of separate runs apart.
   char name[200];
-#ifdef _WIN32
-  char base[MAX_PATH];
-  GetTempPathA(sizeof base, base);
-  unsigned long pid = GetCurrentProcessId();
-#else
-  const char* base = "/tmp/";
-  unsigned long pid = getpid();
-#endif
-  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", base, test_name, pid,
+  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", temp_folder().c_str(), test_name, process_id(),
                 static_cast<unsigned>(std::time(nullptr)) % 100000u, ++serial);
-#ifdef _WIN32
-  CreateDirectoryA(name, nullptr);
-#else
-  mkdir(local(name).c_str(), 0755);
-#endif
+  make_folder(name);
   made->push_back(name);
   return name;
 }
