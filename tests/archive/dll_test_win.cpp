@@ -31,9 +31,8 @@ TEST(dll_extracts_as_the_program_calls_it) {
     char output[1000];
     int result = unlha(nullptr, command.c_str(), output, sizeof output);
     ok(result == kUnlhaUnsafeName, "%s: result %#x: %s\n", command.c_str(), result, output);
-    std::string got;
-    ok(oktest::get_file(folder + "\\TRBHN.DAT", &got) && got == index.data, "TRBHN.DAT not extracted\n");
-    ok(oktest::get_file(folder + "\\escape.txt", &got) && got == "outside?", "escape.txt not in the folder\n");
+    ok(oktest::file_text(folder + "\\TRBHN.DAT") == index.data, "TRBHN.DAT not extracted\n");
+    ok(oktest::file_text(folder + "\\escape.txt") == "outside?", "escape.txt not in the folder\n");
     ok(GetFileAttributesA((root + "escape.txt").c_str()) == INVALID_FILE_ATTRIBUTES, "escaped the folder\n");
     ok(std::strncmp(output, "\x95\x5C.txt: extracted\r\n", 18) == 0 &&
            std::strstr(output, "NUL: refused, device name") && std::strstr(output, "3 extracted, 1 refused"),

@@ -14,15 +14,11 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
 using lzhtest::Member;
 using lzhtest::member;
 
 namespace {
-
-std::string contents(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "(missing)";
-}
 
 bool exists(const std::string& path) { return plat::file_exists(path.c_str()); }
 
@@ -31,9 +27,8 @@ bool exists(const std::string& path) { return plat::file_exists(path.c_str()); }
 struct Run {
   std::string root, out, report;
   int result;
-  Run(const char* test, const std::string& archive, const char* old = nullptr, int64_t disk = -1) {
-    root = oktest::scratch_folder(test);
-    out = root + "out\\";
+  Run(const char* test, const std::string& archive, const char* old = nullptr, int64_t disk = -1)
+      : root(oktest::scratch_folder(test)), out(root + "out\\") {
     plat::create_directory(out.c_str());
     if (old) oktest::put_file(out + "keep.txt", old);
     oktest::put_file(root + "a.lzh", archive);
@@ -105,7 +100,7 @@ TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
   const char* const landed[][2] = {{"evil1.txt", "one"}, {"evil2.txt", "two"}, {"abs.txt", "abs"},
                                    {"evil3.txt", "three"}, {"\x95\x5C.txt", "table"}, {"\x83\x5C", "so"}};
   for (const auto& f : landed) {
-    ok(contents(run.out + f[0]) == f[1], "%s not extracted into the folder\n", f[0]);
+    ok(file_text(run.out + f[0]) == f[1], "%s not extracted into the folder\n", f[0]);
     ok(!exists(run.root + f[0]), "%s written beside the folder\n", f[0]);
   }
   ok(run.report.find("6 extracted, 7 refused") != std::string::npos, "report: %s\n", run.report.c_str());
@@ -136,7 +131,7 @@ TEST(bad_members_leave_nothing_and_keep_the_old_file) {
     for (const char* old : {"old contents", static_cast<const char*>(nullptr)}) {
       Run run("extract_bad", c.archive, old, c.disk);
       ok(run.result == c.result, "%s: result %#x, expected %#x\n", c.what, run.result, c.result);
-      ok(contents(run.out + "keep.txt") == (old ? old : "(missing)"), "%s: the file was %s\n", c.what,
+      ok(file_text(run.out + "keep.txt") == (old ? old : "<missing>"), "%s: the file was %s\n", c.what,
          old ? "changed" : "left");
       ok(run.no_work_files(), "%s: work file left behind\n", c.what);
     }
@@ -150,7 +145,7 @@ TEST(only_files_of_known_methods_are_extracted) {
   Run run("extract_methods", archive);
   ok(run.result == kUnlhaUnknownMethod, "result %#x\n", run.result);
   for (const char* name : {"old.bin", "pm.bin", "subdir", "bar.txt"}) ok(!exists(run.out + name), "%s made\n", name);
-  ok(contents(run.out + "foo.txt") == "real", "foo.txt: %s\n", contents(run.out + "foo.txt").c_str());
+  ok(file_text(run.out + "foo.txt") == "real", "foo.txt: %s\n", file_text(run.out + "foo.txt").c_str());
   ok(run.report.find("method -lh2- not supported") != std::string::npos, "report: %s\n", run.report.c_str());
 }
 
@@ -167,5 +162,5 @@ TEST(archives_that_cannot_be_read) {
     ok(result == c.second, "%s: result %#x\n", c.first, result);
   }
   ok(report == "0 extracted, 0 refused\r\n", "empty archive: %s\n", report.c_str());
-  ok(contents(root + "one.txt") == "1", "the member before the broken header was lost\n");
+  ok(file_text(root + "one.txt") == "1", "the member before the broken header was lost\n");
 }

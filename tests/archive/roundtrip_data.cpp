@@ -9,10 +9,7 @@ namespace {
 
 struct Lcg {
   uint32_t state;
-  uint32_t next() {
-    state = state * 1103515245u + 12345u;
-    return state >> 8;
-  }
+  uint32_t next() { return (state = state * 1103515245u + 12345u) >> 8; }
   uint32_t below(uint32_t n) { return next() % n; }
 };
 

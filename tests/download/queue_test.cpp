@@ -1,17 +1,17 @@
-// The recent list's limit, the URL a request goes to, received files put in
-// place whole or not at all, and the server times a file can take. The rest
-// is tested through the worker (worker_test_win.cpp).
+// The recent list's limit, the URL a request goes to and received files put
+// in place whole or not at all. The rest is tested through the worker
+// (worker_test_win.cpp).
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/file_time.h"
 #include "download/received_file.h"
 #include "download/request_queue.h"
 #include "platform/files.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
 using namespace download;
 
 namespace {
@@ -20,11 +20,6 @@ std::vector<std::string> recent_entries(const char* recent) {
   std::vector<std::string> entries;
   for (size_t at = 0; recent[at]; at += std::strlen(recent + at) + 1) entries.push_back(recent + at);
   return entries;
-}
-
-std::string content(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
 }
 
 }  // namespace
@@ -69,9 +64,9 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
   oktest::put_file(target, "previous archive");
   oktest::put_file(target + ".new", "left over from a crash");
   ReceivedFile f;
-  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) && content(target) == "previous archive",
+  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) && file_text(target) == "previous archive",
      "not begun over a stale file, or the target changed while receiving\n");
-  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) && content(target) == "new archive" &&
+  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) && file_text(target) == "new archive" &&
          !plat::file_exists((target + ".new").c_str()), "not put in place whole\n");
   // A full disk: the write fails, and every later one; nothing is put in place.
   for (const char* name : {"TRBHN.LZH", "NEVER.DAT"}) {
@@ -80,23 +75,7 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
     bool wrote = append_file(&f, "0123456789", 10);
     plat::fail_writes_after(-1);
     ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr), "%s: a short write finished\n", name);
-    ok(content(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
+    ok(file_text(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
            !plat::file_exists((dir + name + ".new").c_str()), "%s: changed, or a partial file left\n", name);
-  }
-}
-
-TEST(server_times_keep_two_seconds_and_the_dos_range) {
-  // Windows file times (100 ns since 1601) of the first DOS day, a leap day
-  // and the last DOS second, odd seconds rounded down; 0: no DOS time.
-  const std::pair<plat::CivilTime, uint64_t> cases[] = {
-      {{1980, 1, 1, 0, 0, 0}, 119600064000000000ull}, {{2000, 2, 29, 6, 30, 59}, 125962794580000000ull},
-      {{2107, 12, 31, 23, 59, 59}, 159992927980000000ull}, {{1979, 12, 31, 23, 59, 59}, 0},
-      {{2108, 1, 1, 0, 0, 0}, 0}, {{2100, 2, 29, 0, 0, 0}, 0}, {{2006, 13, 1, 0, 0, 0}, 0},
-      {{2006, 4, 31, 0, 0, 0}, 0}, {{2006, 1, 1, 24, 0, 0}, 0}};
-  for (const auto& [t, filetime] : cases) {
-    uint64_t got = 0;
-    bool in_range = plat::filetime_at_dos_resolution(t, &got);
-    ok(filetime ? in_range && got == filetime : !in_range,
-       "%d-%02d-%02d %02d:%02d:%02d\n", t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
 }

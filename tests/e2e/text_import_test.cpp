@@ -19,8 +19,7 @@ const char kCatalogue[] =
 // program started and the open-file dialog opened.
 HWND open_text_import(Program* program, const Folder& folder) {
   std::string lst = folder.file("HDPARTS\\LST\\");
-  bool made = CreateDirectoryA(lst.c_str(), nullptr) &&
-              write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
+  bool made = CreateDirectoryA(lst.c_str(), nullptr) && write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
               write_file(lst + "PVNBHN_LST240315.DAT", "[INFO]\r\nTITLE=old\r\n") &&
               write_file(lst + "readme.txt", "not a list") && write_file(lst + "parts.dat", "[X]\r\n");
   if (!ok(made, "cannot prepare %s\n", lst.c_str()) || !open_dialog(program, folder)) return nullptr;
@@ -52,21 +51,19 @@ TEST(text_import_shows_catalogue) {
   type_text(file_name_box(file_dialog), "pvnbhn_lst240401.dat");
   post_click(file_dialog, IDOK);
   ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
-  ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }),
-     "caption %s\n", readable(text(dialog)).c_str());
+  ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }), "caption %s\n",
+     readable(text(dialog)).c_str());
   rows_are(dialog, IDC_MAKERS, {"A建材", "B設備", "C照明"}, "makers in file order");
-  ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n",
-     list_selection(dialog, IDC_MAKERS));
-  rows_are(dialog, IDC_ADDED_PARTS, {"片開きドア", "引戸"}, "first maker added");
-  rows_are(dialog, IDC_DELETED_PARTS, {"旧ドア"}, "first maker deleted");
-  ok(item_text(dialog, IDC_STATUS) == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
-     "status %s\n", readable(item_text(dialog, IDC_STATUS)).c_str());
-  select_row(dialog, IDC_MAKERS, 1);
-  rows_are(dialog, IDC_ADDED_PARTS, {"洗面台"}, "second maker added");
-  rows_are(dialog, IDC_DELETED_PARTS, {"旧便器"}, "second maker deleted");
-  select_row(dialog, IDC_MAKERS, 2);
-  rows_are(dialog, IDC_ADDED_PARTS, {"ダウンライト"}, "third maker added");
-  rows_are(dialog, IDC_DELETED_PARTS, {}, "third maker deleted");
+  ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n", list_selection(dialog, IDC_MAKERS));
+  ok(item_text(dialog, IDC_STATUS) == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。", "status %s\n",
+     readable(item_text(dialog, IDC_STATUS)).c_str());
+  const std::vector<std::string> added[] = {{"片開きドア", "引戸"}, {"洗面台"}, {"ダウンライト"}},
+                                 deleted[] = {{"旧ドア"}, {"旧便器"}, {}};
+  for (int maker = 0; maker < 3; ++maker) {
+    if (maker) select_row(dialog, IDC_MAKERS, maker);
+    rows_are(dialog, IDC_ADDED_PARTS, added[maker], "added parts of the maker");
+    rows_are(dialog, IDC_DELETED_PARTS, deleted[maker], "deleted parts of the maker");
+  }
   ok(!wait_message_box(program.pid(), 500), "a message box appeared\n");
   close_with(&program, IDCANCEL);
 }
@@ -82,8 +79,7 @@ TEST(text_import_cancelled) {
   ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
   ok(!wait_message_box(program.pid(), 1500), "a cancel showed a message box\n");
   ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
-  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
-    rows_are(dialog, id, {}, "after cancel");
+  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS}) rows_are(dialog, id, {}, "after cancel");
   ok(item_text(dialog, IDC_STATUS) == "部品リストがダウンロードされていません。", "status %s\n",
      readable(item_text(dialog, IDC_STATUS)).c_str());
   close_with(&program, IDCANCEL);

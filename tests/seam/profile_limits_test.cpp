@@ -36,6 +36,13 @@ std::vector<std::string> names_in(const std::string& list) {
   return names;
 }
 
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, args...);
+  return text;
+}
+
 // A file's write time an hour back, so that both platforms may keep what
 // they parsed of it between calls.
 void put_aged(const std::string& path, const std::string& text) {
@@ -73,15 +80,8 @@ TEST(profile_garbage_is_read_like_the_list_reader) {
 TEST(profile_many_sections_many_keys_long_values) {
   std::string dir = oktest::scratch_folder("limits");
   std::string sections, keys = "[INFO]\r\nTITLE=t\r\n[A]\r\n", big(100 * 1024, 'x');
-  char line[64];
-  for (int i = 0; i < 10000; ++i) {
-    std::snprintf(line, sizeof line, "[M%05d]\r\n%d,0=v%d\r\n", i, 1001 + i, i);
-    sections += line;
-  }
-  for (int i = 0; i < 50000; ++i) {
-    std::snprintf(line, sizeof line, "%d,%d=part%d,%d\r\n", 1001 + i, i % 3, i, i % 256);
-    keys += line;
-  }
+  for (int i = 0; i < 10000; ++i) sections += format("[M%05d]\r\n%d,0=v%d\r\n", i, 1001 + i, i);
+  for (int i = 0; i < 50000; ++i) keys += format("%d,%d=part%d,%d\r\n", 1001 + i, i % 3, i, i % 256);
   for (size_t i = 0; i < big.size(); i += 7) big[i] = (char)('a' + i % 26);
   put_aged(dir + "sections.dat", sections);
   put_aged(dir + "keys.dat", keys);
@@ -94,12 +94,9 @@ TEST(profile_many_sections_many_keys_long_values) {
 
   std::string list = ask("A", nullptr, kKeys, dir + "keys.dat", &sound);
   ok(sound && list.size() == kKeys - 2 && names_in(list)[0] == "1001,0", "key list cut: %u\n", (unsigned)list.size());
-  for (int i = 0; i < 50000; i += 997) {
-    char key[32], want[32];
-    std::snprintf(key, sizeof key, "%d,%d", 1001 + i, i % 3);
-    std::snprintf(want, sizeof want, "part%d,%d", i, i % 256);
-    ok(ask("a", key, kValue, dir + "keys.dat") == want, "key %s\n", key);
-  }
+  for (int i = 0; i < 50000; i += 997)
+    ok(ask("a", format("%d,%d", 1001 + i, i % 3).c_str(), kValue, dir + "keys.dat") == format("part%d,%d", i, i % 256),
+       "key %d\n", 1001 + i);
   ok(ask("A", "51000,1", kValue, dir + "keys.dat") == "part49999,79", "last key\n");
 
   ok(ask("A", "1001,0", kValue, dir + "values.dat") == big.substr(0, kValue - 1), "a 100 KB value is cut\n");
@@ -112,13 +109,8 @@ TEST(profile_many_sections_many_keys_long_values) {
 
 TEST(profile_a_hundred_megabytes) {
   std::string path = oktest::scratch_folder("huge") + "huge.dat";
-  std::string chunk;
-  char line[64];
-  for (int i = 0; i < 2000; ++i) {
-    std::snprintf(line, sizeof line, "%d,%d=figure name %d,%d\r\n", 1001 + i, i & 1, i, i & 255);
-    chunk += line;
-  }
-  std::string text;
+  std::string chunk, text;
+  for (int i = 0; i < 2000; ++i) chunk += format("%d,%d=figure name %d,%d\r\n", 1001 + i, i & 1, i, i & 255);
   text.reserve(100u << 20);
   for (int m = 0; text.size() < (100u << 20); ++m) text += "[Maker " + std::to_string(m) + "]\r\n" + chunk;
   put_aged(path, text + "[Last]\r\n1001,0=end\r\n");

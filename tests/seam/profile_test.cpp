@@ -9,6 +9,7 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
 using oktest::put_file;
 using oktest::scratch_folder;
 using plat::profile_write;
@@ -21,30 +22,24 @@ std::string read(const char* section, const char* key, const std::string& path) 
   return std::strlen(buffer) == got ? buffer : "<length differs from result>";
 }
 
-std::string text(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
-}
-
 }  // namespace
 
 TEST(profile_write_adds_updates_and_deletes) {
   std::string path = scratch_folder("write") + "bhnmente.dat";
   ok(profile_write("日付", "LASTDATE", "240105", path.c_str()), "first write failed\n");
-  ok(text(path) == "[日付]\r\nLASTDATE=240105\r\n", "new file: %s\n", text(path).c_str());
+  ok(file_text(path) == "[日付]\r\nLASTDATE=240105\r\n", "new file: %s\n", file_text(path).c_str());
   // A new key goes to the end of its section, a new section to the end.
   ok(profile_write("日付", "DATSUU", "2", path.c_str()) && profile_write("Other", "x", "y", path.c_str()) &&
          profile_write("日付", "TMPDATE01", "240103", path.c_str()),
      "writes failed\n");
-  ok(text(path) == "[日付]\r\nLASTDATE=240105\r\nDATSUU=2\r\nTMPDATE01=240103\r\n[Other]\r\nx=y\r\n",
-     "file: %s\n", text(path).c_str());
+  ok(file_text(path) == "[日付]\r\nLASTDATE=240105\r\nDATSUU=2\r\nTMPDATE01=240103\r\n[Other]\r\nx=y\r\n",
+     "file: %s\n", file_text(path).c_str());
 
   // An update keeps the other keys, their order and the key's spelling.
   put_file(path, "[日付]\r\nLASTDATE=1\r\nDATSUU=2\r\n[X]\r\nDATSUU=7\r\n[B]\r\ny=2");
-  ok(profile_write("日付", "datsuu", "3", path.c_str()) && profile_write("b", "w", "4", path.c_str()),
-     "update failed\n");
-  ok(text(path) == "[日付]\r\nLASTDATE=1\r\nDATSUU=3\r\n[X]\r\nDATSUU=7\r\n[B]\r\ny=2\r\nw=4\r\n",
-     "file: %s\n", text(path).c_str());
+  ok(profile_write("日付", "datsuu", "3", path.c_str()) && profile_write("b", "w", "4", path.c_str()), "update failed\n");
+  ok(file_text(path) == "[日付]\r\nLASTDATE=1\r\nDATSUU=3\r\n[X]\r\nDATSUU=7\r\n[B]\r\ny=2\r\nw=4\r\n",
+     "file: %s\n", file_text(path).c_str());
   ok(profile_write("X", "DATSUU", "", path.c_str()) && read("X", "DATSUU", path) == "",
      "an empty value reads back empty\n");
 
@@ -53,7 +48,7 @@ TEST(profile_write_adds_updates_and_deletes) {
   ok(profile_write("A", "x", nullptr, path.c_str()) && profile_write("b", nullptr, nullptr, path.c_str()) &&
          profile_write("A", "none", nullptr, path.c_str()),
      "deletes failed\n");
-  ok(text(path) == "[A]\r\ny=2\r\n[C]\r\nw=4\r\n", "file: %s\n", text(path).c_str());
+  ok(file_text(path) == "[A]\r\ny=2\r\n[C]\r\nw=4\r\n", "file: %s\n", file_text(path).c_str());
 }
 
 TEST(profile_shift_jis_names_are_not_case_folded) {

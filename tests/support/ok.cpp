@@ -10,15 +10,7 @@ namespace {
 Case* first_case = nullptr;
 Case** last_link = &first_case;
 const char* running = "";
-int failed_checks_count = 0;
-int checks = 0;
-
-bool named(const char* name, int argc, char** argv) {
-  if (argc <= 1) return true;
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], name) == 0) return true;
-  return false;
-}
+int failed_count = 0, checks = 0;
 
 }  // namespace
 
@@ -31,44 +23,38 @@ int add(Case* test_case) {
 bool check(bool passed, const char* file, int line, const char* format, ...) {
   ++checks;
   if (passed) return true;
-  ++failed_checks_count;
-  std::fprintf(stdout, "%s:%d: %s: Test failed: ", file, line, running);
+  ++failed_count;
+  std::printf("%s:%d: %s: Test failed: ", file, line, running);
   va_list args;
   va_start(args, format);
-  std::vfprintf(stdout, format, args);
+  std::vprintf(format, args);
   va_end(args);
   std::fflush(stdout);
   return false;
 }
 
-int failed_checks() { return failed_checks_count; }
+int failed_checks() { return failed_count; }
 
 void skip(const char* file, int line, const char* reason) {
-  std::fprintf(stdout, "%s:%d: %s: skipped: %s\n", file, line, running, reason);
+  std::printf("%s:%d: %s: skipped: %s\n", file, line, running, reason);
 }
 
 }  // namespace oktest
 
 int main(int argc, char** argv) {
   using namespace oktest;
-  int passed = 0, failed = 0, known = 0;
+  int passed = 0, failed = 0;
   for (Case* c = first_case; c; c = c->next) {
-    if (!named(c->name, argc, argv)) continue;
-    ++known;
+    bool named = argc <= 1;
+    for (int i = 1; i < argc; ++i) named = named || std::strcmp(argv[i], c->name) == 0;
+    if (!named) continue;
     running = c->name;
-    int before = failed_checks_count;
+    int before = failed_count;
     c->run();
-    if (failed_checks_count == before) {
-      ++passed;
-    } else {
-      ++failed;
-      std::fprintf(stdout, "FAILED %s\n", c->name);
-    }
+    if (failed_count == before) ++passed;
+    else ++failed, std::printf("FAILED %s\n", c->name);
   }
-  if (known == 0) {
-    std::fprintf(stdout, "no test of that name\n");
-    return 2;
-  }
-  std::fprintf(stdout, "tests: %d passed, %d failed (%d checks)\n", passed, failed, checks);
+  if (passed + failed == 0) return std::printf("no test of that name\n"), 2;
+  std::printf("tests: %d passed, %d failed (%d checks)\n", passed, failed, checks);
   return failed ? 1 : 0;
 }

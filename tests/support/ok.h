@@ -1,14 +1,8 @@
 // A small test harness in the manner of Wine's conformance tests: each TEST
-// states behaviour as plain ok() checks. The same test sources build natively
-// and for Windows, so one set of checks runs on Linux and under Wine.
-//
-//   TEST(copy_refuses_existing_target) {
-//     ok(!plat::copy_file(a, b, true), "copy over %s must fail\n", b);
-//   }
-//
-// A test program runs every TEST, or those named on its command line, and
-// ends with the line "tests: N passed, N failed"; its exit code is 0 only
-// when nothing failed.
+// states behaviour as plain ok(condition, printf format, ...) checks, and
+// the same sources build natively and for Windows. A test program runs every
+// TEST, or those named on its command line, and ends with the line
+// "tests: N passed, N failed"; its exit code is 0 only when nothing failed.
 #pragma once
 
 namespace oktest {
@@ -21,10 +15,8 @@ struct Case {
 
 int add(Case* test_case);
 // Records one check; prints the message (printf format) when it fails.
-bool check(bool passed, const char* file, int line, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
-// Number of failed checks so far in this run.
-int failed_checks();
+bool check(bool passed, const char* file, int line, const char* format, ...) __attribute__((format(printf, 4, 5)));
+int failed_checks();  // so far in this run
 // Marks the rest of the running test as skipped (printed, not failed).
 void skip(const char* file, int line, const char* reason);
 

@@ -1,6 +1,5 @@
 // Classification files: created when missing, older-layout files converted
 // whole or not at all, unknown files left alone, rows as the lists show them.
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,52 +7,21 @@
 #include "platform/files.h"
 #include "platform/notice.h"
 #include "store/classification.h"
+#include "tests/support/classification_files.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
+
+using oktest::file_text;
 
 namespace {
 
 using Rows = std::vector<std::string>;
-
-// An older-layout file: 10 x 10 category names, 50 figures of 23-byte names
-// (nothing but the next field ends them), each with a part and two values.
-std::string figure_name(int item, int f) {
-  char name[32];
-  std::snprintf(name, sizeof name, "FIG-%02d-%02d", item, f);
-  return std::string(name) + std::string(23 - std::strlen(name), 'z');
-}
-std::string old_layout_image() {
-  std::string image(store::kOldFileSize, '\0');
-  image.replace(0, 17, std::string("PVN-VTZ-V01\0OLDHD", 17));
-  for (int item = 0; item < 100; ++item) {
-    std::string major = item == 40 ? "表ソ項目" : "MAJOR" + std::to_string(item / 10);
-    if (item % 10 == 0) image.replace(20 + 23 * (item / 10), major.size(), major);
-    std::string name = "CLASS" + std::to_string(item);
-    image.replace(250 + 23 * item, name.size(), name);
-    for (int f = 0; f < 50; ++f) {
-      int figure = item * 50 + f;
-      image.replace(2550 + 23 * figure, 23, figure_name(item, f));
-      for (int n = 0; n < 3; ++n) {
-        unsigned value = n == 0 ? 1001 + figure : 0x8000 + 2 * figure + n - 1;
-        image[117550 + 6 * figure + 2 * n] = (char)(value & 0xFF);
-        image[117550 + 6 * figure + 2 * n + 1] = (char)(value >> 8);
-      }
-    }
-  }
-  for (size_t n = 0; n < store::kReservedSize; ++n) image[147550 + n] = (char)(n * 7 % 251 + 1);
-  return image;
-}
 
 std::string program_folder(const char* test_name) {
   std::string dir = oktest::scratch_folder(test_name);
   plat::create_directory((dir + "HDINI").c_str());
   plat::create_directory((dir + "HDTMP").c_str());
   return dir;
-}
-
-std::string text(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
 }
 
 Rows rows(const std::string& dir, int code, int level, int a = 0, int b = 0) {
@@ -78,43 +46,27 @@ int open_to_read(const std::string& dir, int code) {
 }  // namespace
 
 TEST(missing_file_is_created_empty) {
-  std::string dir = program_folder("created");
+  const std::string created = "PVN-VTZ-V02" + std::string(kCurrentSize - 11, '\0'), dir = program_folder("created");
   plat::clear_error_box();
-  ok(rows(dir, 2, 1).size() == 12 && blank_from(rows(dir, 2, 1), 0), "12 blank major rows\n");
-  ok(rows(dir, 2, 2, 11).size() == 40 && blank_from(rows(dir, 2, 2, 11), 0), "40 blank classification rows\n");
-  ok(rows(dir, 2, 3, 11, 39).size() == 50 && blank_from(rows(dir, 2, 3, 11, 39), 0), "50 blank figure rows\n");
-  std::string bytes = text(dir + "HDINI\\VGZLST2.INI");
-  ok(bytes == std::string("PVN-VTZ-V02") + std::string(store::kClassFileSize - 11, '\0'),
-     "a new file is the magic and zeros, %u bytes\n", (unsigned)bytes.size());
+  ok(rows(dir, 2, 1) == rows_of(created, 1) && rows(dir, 2, 2, 11) == rows_of(created, 2, 11) &&
+         rows(dir, 2, 3, 11, 39) == rows_of(created, 3, 11, 39), "12, 40 and 50 blank rows\n");
+  ok(file_text(dir + "HDINI\\VGZLST2.INI") == created, "a new file is the magic and zeros\n");
   ok(plat::last_error_box()[0] == '\0', "error box: %s\n", plat::last_error_box());
 }
 
 TEST(older_layout_is_converted) {
   std::string dir = program_folder("convert");
-  std::string path = dir + "HDINI\\GLZSLCT.INI", old = old_layout_image();
-  oktest::put_file(path, old);
+  std::string path = dir + "HDINI\\GLZSLCT.INI";
+  const OldFile file = old_file();
+  oktest::put_file(path, file.old);
   ok(open_to_read(dir, 10) == 1, "the old file must open after conversion\n");
-  std::string now = text(path);
-  ok(now.size() == store::kClassFileSize && now.compare(0, 12, std::string("PVN-VTZ-V02\0", 12)) == 0,
-     "converted: %u bytes\n", (unsigned)now.size());
-  if (now.size() != store::kClassFileSize) return;
-  ok(!plat::file_exists((path + ".new").c_str()), "no work file may stay beside it\n");
-  ok(now.compare(11, 501, std::string(501, '\0')) == 0, "the old header's rest is not carried\n");
-  ok(now.compare(store::kReservedOffset, store::kReservedSize, old, 147550, store::kReservedSize) == 0,
-     "reserved block carried over\n");
-  // Figure 99 x 50 + 49 = 4999: part 6000, values 0x8000 + 9998 and + 9999.
-  const unsigned char* entry = (const unsigned char*)now.data() + store::figure_entry_offset(9, 9, 49);
-  ok(entry[2] + 256 * entry[3] == 6000 && entry[4] + 256 * entry[5] == 0x8000 + 9998 &&
-         entry[6] + 256 * entry[7] == 0x8000 + 9999,
-     "the part and values of a figure are carried\n");
-
-  Rows major = rows(dir, 10, 1), classes = rows(dir, 10, 2, 9), figures = rows(dir, 10, 3, 9, 9);
-  ok(major.size() == 12 && major[4] == "表ソ項目" && major[9] == "MAJOR9" && blank_from(major, 10), "major rows\n");
-  ok(classes.size() == 40 && classes[0] == "CLASS90" && classes[9] == "CLASS99" && blank_from(classes, 10),
-     "classification rows at their indices\n");
-  ok(figures.size() == 50 && figures[49] == figure_name(99, 49), "a 23-byte name ends with its field\n");
-  ok(blank_from(rows(dir, 10, 3, 10, 0), 0) && blank_from(rows(dir, 10, 3, 0, 10), 0), "new slots are empty\n");
-  ok(open_to_read(dir, 10) == 1 && text(path) == now, "a second open must not convert again\n");
+  // Every field at its new place, the reserved block carried, the rest zero.
+  ok(file_text(path) == file.converted && !plat::file_exists((path + ".new").c_str()),
+     "converted file differs (%u bytes), or a work file stays\n", (unsigned)file_text(path).size());
+  ok(rows(dir, 10, 1) == rows_of(file.converted, 1) && rows(dir, 10, 2, 9) == rows_of(file.converted, 2, 9) &&
+         rows(dir, 10, 3, 9, 9) == rows_of(file.converted, 3, 9, 9) && blank_from(rows(dir, 10, 3, 10, 0), 0),
+     "rows, names of 23 bytes among them, or the new slots\n");
+  ok(open_to_read(dir, 10) == 1 && file_text(path) == file.converted, "a second open must not convert again\n");
 }
 
 TEST(write_mode_is_exclusive_and_a_name_without_nul_is_its_24_bytes) {
@@ -139,44 +91,39 @@ TEST(write_mode_is_exclusive_and_a_name_without_nul_is_its_24_bytes) {
   ok(figures.size() == 50 && figures[0] == full && blank_from(figures, 1), "figure rows\n");
 }
 
-TEST(unknown_files_stay_untouched) {
+TEST(unknown_files_and_failed_conversions_leave_the_file) {
   std::string other(store::kClassFileSize, '\0');
   other.replace(0, 11, "PVN-VTZ-V03");
-  const std::string cases[] = {old_layout_image().substr(0, store::kOldFileSize - 1), other, "PVN-VTZ-V0", ""};
+  const std::string cases[] = {old_file().old.substr(0, kOldSize - 1), other, "PVN-VTZ-V0", ""};
   for (const std::string& bytes : cases) {
     std::string dir = program_folder("unknown"), path = dir + "HDINI\\VGZLST4.INI";
     oktest::put_file(path, bytes);
     plat::clear_error_box();
     Rows list;
-    ok(open_to_read(dir, 4) == -1 && store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 &&
-           list.empty(),
-       "%u bytes: open and rows must fail\n", (unsigned)bytes.size());
-    ok(text(path) == bytes && !plat::file_exists((path + ".new").c_str()), "%u bytes: file changed\n",
-       (unsigned)bytes.size());
-    ok(plat::last_error_box()[0] == '\0', "error box: %s\n", plat::last_error_box());
+    ok(open_to_read(dir, 4) == -1 && store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 && list.empty() &&
+           file_text(path) == bytes && !plat::file_exists((path + ".new").c_str()) && !plat::last_error_box()[0],
+       "%u bytes: open and rows must fail silently and leave the file\n", (unsigned)bytes.size());
   }
-}
 
-TEST(failed_conversion_leaves_the_original) {
   std::string dir = program_folder("failconv");
-  std::string path = dir + "HDINI\\VGZLST3.INI", old = old_layout_image();
+  std::string path = dir + "HDINI\\VGZLST3.INI", old = old_file().old;
   oktest::put_file(path, old);
   for (int64_t limit : {int64_t(0), int64_t(store::kClassFileSize - 1)}) {
     plat::fail_writes_after(limit);
     int result = open_to_read(dir, 3);
     plat::fail_writes_after(-1);
-    ok(result == -1 && text(path) == old && !plat::file_exists((path + ".new").c_str()),
+    ok(result == -1 && file_text(path) == old && !plat::file_exists((path + ".new").c_str()),
        "writes failing after %d bytes: open gave %d or the files changed\n", (int)limit, result);
   }
   // Held by another reader, the file cannot be written, so it is not converted.
   plat::File* reader = plat::open_file(path.c_str(), plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
   ok(open_to_read(dir, 3) == -1, "conversion of a file in use must fail\n");
   plat::close_file(reader);
-  ok(text(path) == old && !plat::file_exists((path + ".new").c_str()), "a file in use stays as it was\n");
+  ok(file_text(path) == old && !plat::file_exists((path + ".new").c_str()), "a file in use stays as it was\n");
   // A stale work file from an interrupted run is no obstacle.
   oktest::put_file(path + ".new", "stale");
-  ok(open_to_read(dir, 3) == 1 && text(path).size() == store::kClassFileSize, "conversion after a stale file\n");
-  ok(!plat::file_exists((path + ".new").c_str()), "the stale work file is gone\n");
+  ok(open_to_read(dir, 3) == 1 && file_text(path).size() == store::kClassFileSize &&
+         !plat::file_exists((path + ".new").c_str()), "conversion after a stale work file, which goes\n");
 }
 
 TEST(failed_creation_is_reported) {

@@ -112,16 +112,16 @@ TEST(values_give_name_and_kind) {
 }
 
 TEST(caption_and_folder) {
-  std::string caption = catalogue::list_caption(list_file("caption", "[INFO]\r\nTITLE = 2024年版 \r\n").c_str());
-  ok(caption == "部品テーブルダウンロード [2024年版]", "caption %s\n", caption.c_str());
-  caption = catalogue::list_caption(list_file("notitle", "[info]\r\n[A社]\r\n").c_str());
-  ok(caption == "部品テーブルダウンロード []", "without INFO: %s\n", caption.c_str());
   // 39 double-byte characters and one more byte reach the 79-byte limit
   // inside the fortieth character: the bracket must stay a bracket.
   std::string title = "X";
   for (int i = 0; i < 40; ++i) title += "表";
-  caption = catalogue::list_caption(list_file("longtitle", "[INFO]\r\nTITLE=" + title + "\r\n").c_str());
-  ok(caption == "部品テーブルダウンロード [" + title.substr(0, 79) + "]", "long title %s\n", caption.c_str());
+  const std::string cases[][2] = {{"[INFO]\r\nTITLE = 2024年版 \r\n", "2024年版"}, {"[info]\r\n[A社]\r\n", ""},
+                                  {"[INFO]\r\nTITLE=" + title + "\r\n", title.substr(0, 79)}};
+  for (const auto& c : cases) {
+    std::string caption = catalogue::list_caption(list_file("caption", c[0]).c_str());
+    ok(caption == "部品テーブルダウンロード [" + c[1] + "]", "caption %s\n", caption.c_str());
+  }
 
   // The second byte of 表 is a backslash, not a separator.
   ok(catalogue::directory_part("C:\\表\\x.dat") == "C:\\表", "folder of 表\\x.dat\n");
@@ -154,11 +154,8 @@ TEST(hostile_list_files_stay_within_limits) {
   ok(bytes <= 10000 && names.size() > 800 && names.back() == "MAKER" + std::to_string(names.size() - 1),
      "%d makers in %d bytes, the last whole\n", (int)names.size(), (int)bytes);
 
-  text = "[A社]\r\n";
-  for (int i = 0; i < 50000; ++i) text += std::to_string(1001 + i % 9000) + ",0=X\r\n";
-  PartRows rows = part_rows(list_file("manykeys", text + "1001,1=" + std::string(100000, 'V') + "\r\n"), "A社");
-  ok(rows.added.size() == 2000 && rows.deleted.empty(), "50000 keys: %d rows\n", (int)rows.added.size());
-  rows = part_rows(list_file("bigvalue", "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n"), "A社");
+  text = "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n";
+  PartRows rows = part_rows(list_file("bigvalue", text), "A社");
   ok(joined(rows.added) == "[" + std::string(23, 'N') + "][]", "100 KB value and a key that is no number: %s\n",
      joined(rows.added).c_str());
 }

@@ -1,6 +1,7 @@
 // Part file names, and a file's kind and version by its header or name.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/files.h"
 #include "store/part_files.h"
@@ -12,21 +13,15 @@ using store::PartFileVariant;
 
 TEST(part_and_work_file_names) {
   // 2000 parts to a store folder, counted from part 1001.
-  static const struct {
-    PartFileVariant variant;
-    int32_t part;
-    const char* path;
-  } cases[] = {
-      {PartFileVariant::Current, 3000, "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN"},
-      {PartFileVariant::Current, 3001, "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN"},
-      {PartFileVariant::Saved, 60000, "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN"},
-  };
-  for (const auto& c : cases)
-    ok(store::part_file_path("D:\\表\\", c.variant, c.part) == c.path, "part %d\n", c.part);
+  using store::part_file_path;
+  ok(part_file_path("D:\\表\\", PartFileVariant::Current, 3000) == "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Current, 3001) == "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Saved, 60000) == "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN",
+     "part file paths\n");
   ok(store::work_file_path("D:\\", store::WorkFile::Downloaded, 1234) == "D:\\HDTMP\\BH0001234.DAT", "work file\n");
 }
 
-TEST(kinds_by_header_then_by_name) {
+TEST(kinds_by_header_then_by_name_and_versions_by_header) {
   std::string dir = oktest::scratch_folder("kind");
   std::string jw = "jw_cad(c)data" + std::string(9, 'x');  // byte 22 decides
   static const struct {
@@ -54,23 +49,17 @@ TEST(kinds_by_header_then_by_name) {
   plat::File* held = plat::open_file(path.c_str(), plat::kRead, plat::kShareNone, plat::Disposition::OpenExisting);
   ok(store::detect_file_kind(path.c_str()) == -1 && store::part_data_version(path.c_str()) == -1, "a held file\n");
   plat::close_file(held);
-  ok(store::detect_file_kind(path.c_str()) == 13 && store::detect_file_kind((dir + "none").c_str()) == -1,
-     "released and missing files\n");
-}
+  ok(store::detect_file_kind(path.c_str()) == 13 && store::detect_file_kind((dir + "none").c_str()) == -1 &&
+         store::part_data_version((dir + "none").c_str()) == -1, "released and missing files\n");
 
-TEST(part_data_versions) {
-  std::string dir = oktest::scratch_folder("version");
+  // Versions of part data files by their headers.
   std::string old(20, '\0');
   old[12] = (char)(830 & 0xFF), old[13] = (char)(830 >> 8);
-  static const struct {
-    std::string bytes;
-    int version;
-  } cases[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3},
-               {old, 2},      {old.substr(0, 13), 1}, {"PT-V0", 1}};
-  for (const auto& c : cases) {
-    put_file(dir + "P.BHN", c.bytes);
-    ok(store::part_data_version((dir + "P.BHN").c_str()) == c.version, "%u bytes [%.6s]\n", (unsigned)c.bytes.size(),
-       c.bytes.c_str());
+  const std::pair<std::string, int> versions[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3},
+                                                  {old, 2}, {old.substr(0, 13), 1}, {"PT-V0", 1}};
+  for (const auto& [bytes, version] : versions) {
+    put_file(dir + "P.BHN", bytes);
+    ok(store::part_data_version((dir + "P.BHN").c_str()) == version, "%u bytes [%.6s]\n", (unsigned)bytes.size(),
+       bytes.c_str());
   }
-  ok(store::part_data_version((dir + "none").c_str()) == -1, "missing file\n");
 }

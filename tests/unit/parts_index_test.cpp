@@ -9,28 +9,29 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
+using oktest::file_text;
 using oktest::put_file;
+using namespace store;
 
 namespace {
 
 constexpr uint64_t kLongAgo = 125911584000000000ull;  // 2000-01-01
 
-void put_le(std::string* bytes, size_t at, uint32_t value, int size) {
-  for (int n = 0; n < size; ++n) (*bytes)[at + n] = (char)(value >> (8 * n));
+std::string empty_index() { return std::string(kPartsIndexSize, '\0'); }
+// An entry: a little-endian code or part number of `size` bytes, then 24
+// bytes of text, which tell entries of the same number apart.
+void set_entry(std::string* index, size_t at, uint32_t number, int size, char text) {
+  for (int n = 0; n < size; ++n) (*index)[at + n] = (char)(number >> (8 * n));
+  index->replace(at + size, 24, 24, text);
 }
-std::string empty_index() { return std::string(store::kPartsIndexSize, '\0'); }
 void set_group(std::string* index, int g, int16_t code) {
-  put_le(index, store::group_offset(g), (uint16_t)code, 2);
-  index->replace(store::group_offset(g) + 2, 24, 24, (char)('G' + g % 8));
+  set_entry(index, group_offset(g), (uint16_t)code, 2, (char)('G' + g % 8));
 }
 void set_subgroup(std::string* index, int g, int s, int16_t code, char text) {
-  put_le(index, store::subgroup_offset(g, s), (uint16_t)code, 2);
-  index->replace(store::subgroup_offset(g, s) + 2, 24, 24, text);
+  set_entry(index, subgroup_offset(g, s), (uint16_t)code, 2, text);
 }
-// The record's 24 bytes tell the copies of one part apart.
 void set_record(std::string* index, int g, int s, int k, int32_t part, char text = 'r') {
-  put_le(index, store::record_offset(g, s, k), (uint32_t)part, 4);
-  index->replace(store::record_offset(g, s, k) + 4, 24, 24, text);
+  set_entry(index, record_offset(g, s, k), (uint32_t)part, 4, text);
 }
 // Local index: group 30 and subgroup 70 at (3, 7). The downloaded one also
 // has part 7777 at (3, 7, 12) and part 8888 at (3, 7, 13).
@@ -47,34 +48,28 @@ std::string server_index() {
   return index;
 }
 
+// A program folder with the local and the downloaded index (none when empty).
 struct Folder {
-  std::string dir, local, downloaded, backup;
-  store::PartsIndexStore store;
+  std::string dir, local, downloaded;
+  PartsIndexStore store;
 };
 
 void make_folder(Folder* f, const char* name, const std::string& local, const std::string& server) {
   f->dir = oktest::scratch_folder(name);
   plat::create_directory((f->dir + "HDPARTS").c_str());
   plat::create_directory((f->dir + "HDTMP").c_str());
-  f->local = f->dir + "HDPARTS\\TRBHN.DAT";
-  f->downloaded = f->dir + "HDTMP\\TRBHN.DAT";
-  f->backup = f->dir + "HDTMP\\TRBHNBAK.DAT";
+  f->local = f->dir + "HDPARTS\\TRBHN.DAT", f->downloaded = f->dir + "HDTMP\\TRBHN.DAT";
   if (!local.empty()) put_file(f->local, local);
   if (!server.empty()) put_file(f->downloaded, server);
   // Unchanged files keep this time: a rewrite with the same bytes shows.
   plat::set_file_write_time(f->local.c_str(), kLongAgo);
-  f->store = store::PartsIndexStore();
+  f->store = PartsIndexStore();
   f->store.program_directory = f->dir;
-}
-
-std::string content(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : "<missing>";
 }
 
 bool untouched(const Folder& f, const std::string& before) {
   uint64_t time = 0;
-  return content(f.local) == before && plat::file_write_time(f.local.c_str(), &time) && time == kLongAgo;
+  return file_text(f.local) == before && plat::file_write_time(f.local.c_str(), &time) && time == kLongAgo;
 }
 
 }  // namespace
@@ -110,7 +105,7 @@ TEST(merge_places_records) {
        8888, [](std::string* i) { set_record(i, 5, 2, 13, 8888, 'm'); }},
       {"no match: empty subgroup entry filled", [](std::string* i) { *i = empty_index(), set_group(i, 3, 31); }, 7777,
        [](std::string* i) {
-         i->replace(store::subgroup_offset(3, 7), 26, server_index().substr(store::subgroup_offset(3, 7), 26));
+         i->replace(subgroup_offset(3, 7), 26, server_index().substr(subgroup_offset(3, 7), 26));
          set_record(i, 3, 7, 12, 7777, 'n');
        }},
       {"no match: subgroup entry kept", [](std::string* i) { *i = empty_index(), set_subgroup(i, 3, 7, 71, 'Q'); },
@@ -123,9 +118,9 @@ TEST(merge_places_records) {
     std::string local = local_index();
     c.local(&local);
     make_folder(&f, "merge", local, server_index());
-    int result = store::merge_part_record(&f.store, c.part);
+    int result = merge_part_record(&f.store, c.part);
     if (c.expect) c.expect(&local);
-    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect && content(f.local) == local,
+    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect && file_text(f.local) == local,
        "%s: result %d, index wrong or rewritten\n", c.what, result);
     ok(!plat::file_exists((f.local + ".new").c_str()), "%s: work file left\n", c.what);
   }
@@ -134,9 +129,9 @@ TEST(merge_places_records) {
 TEST(missing_short_and_long_indexes) {
   Folder f;
   make_folder(&f, "merge_absent", local_index(), "");
-  ok(store::merge_part_record(&f.store, 7777) == 0 && untouched(f, local_index()), "no server index\n");
+  ok(merge_part_record(&f.store, 7777) == 0 && untouched(f, local_index()), "no server index\n");
   make_folder(&f, "merge_no_local", "", server_index());
-  ok(store::merge_part_record(&f.store, 7777) == 0 && store::remove_part_record(&f.store, 7777) == 0 &&
+  ok(merge_part_record(&f.store, 7777) == 0 && remove_part_record(&f.store, 7777) == 0 &&
          !plat::file_exists(f.local.c_str()),
      "a missing local index was created\n");
 
@@ -145,11 +140,11 @@ TEST(missing_short_and_long_indexes) {
   std::string expected = local_index();
   set_record(&expected, 3, 7, 12, 7777, 'n');
   make_folder(&f, "index_short", local_index().substr(0, 1000),
-              server_index().substr(0, store::record_offset(3, 7, 13)));
-  ok(store::merge_part_record(&f.store, 8888) == 0, "part past a short server index\n");
-  ok(store::merge_part_record(&f.store, 7777) == 1 && content(f.local) == expected, "short index\n");
+              server_index().substr(0, record_offset(3, 7, 13)));
+  ok(merge_part_record(&f.store, 8888) == 0, "part past a short server index\n");
+  ok(merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "short index\n");
   make_folder(&f, "index_long", local_index() + std::string(100, 'x'), server_index() + std::string(100, 'y'));
-  ok(store::merge_part_record(&f.store, 7777) == 1 && content(f.local) == expected, "long index\n");
+  ok(merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "long index\n");
 }
 
 TEST(remove_clears_only_the_first_record) {
@@ -158,35 +153,34 @@ TEST(remove_clears_only_the_first_record) {
   set_record(&local, 3, 7, 12, 7777);
   set_record(&local, 9, 9, 9, 7777);
   make_folder(&f, "remove", local, "");
-  ok(store::remove_part_record(&f.store, 4242) == 0 && store::remove_part_record(&f.store, 0) == 0 &&
-         untouched(f, local),
+  ok(remove_part_record(&f.store, 4242) == 0 && remove_part_record(&f.store, 0) == 0 && untouched(f, local),
      "a part not indexed changed the file\n");
-  ok(store::remove_part_record(&f.store, 7777) == 1, "remove reported no change\n");
-  local.replace(store::record_offset(3, 7, 12), 28, 28, '\0');
-  ok(content(f.local) == local, "record not cleared, or subgroup touched\n");
+  ok(remove_part_record(&f.store, 7777) == 1, "remove reported no change\n");
+  local.replace(record_offset(3, 7, 12), 28, 28, '\0');
+  ok(file_text(f.local) == local, "record not cleared, or subgroup touched\n");
 }
 
 TEST(one_write_per_operation) {
   Folder f;
   std::string local = local_index();
   make_folder(&f, "batch", local, server_index());
-  store::begin_index_changes(&f.store);
-  ok(store::merge_part_record(&f.store, 7777) == 1, "first merge\n");
-  store::begin_index_changes(&f.store);  // a report handled inside the run
-  ok(store::merge_part_record(&f.store, 8888) == 1 && store::end_index_changes(&f.store) == 1, "nested merge\n");
-  ok(store::remove_part_record(&f.store, 7777) == 1 && store::merge_part_record(&f.store, 7777) == 1,
+  begin_index_changes(&f.store);
+  ok(merge_part_record(&f.store, 7777) == 1, "first merge\n");
+  begin_index_changes(&f.store);  // a report handled inside the run
+  ok(merge_part_record(&f.store, 8888) == 1 && end_index_changes(&f.store) == 1, "nested merge\n");
+  ok(remove_part_record(&f.store, 7777) == 1 && merge_part_record(&f.store, 7777) == 1,
      "remove and merge again in the run\n");
   ok(untouched(f, local), "written before the end\n");
-  ok(store::end_index_changes(&f.store) == 1, "end of the run\n");
+  ok(end_index_changes(&f.store) == 1, "end of the run\n");
   set_record(&local, 3, 7, 12, 7777, 'n');
   set_record(&local, 3, 7, 13, 8888, 'm');
-  ok(content(f.local) == local, "run's changes not written\n");
+  ok(file_text(f.local) == local, "run's changes not written\n");
   // A run that changes nothing writes nothing.
   plat::set_file_write_time(f.local.c_str(), kLongAgo);
-  store::begin_index_changes(&f.store);
-  store::merge_part_record(&f.store, 7777);
-  store::remove_part_record(&f.store, 4242);
-  ok(store::end_index_changes(&f.store) == 1 && untouched(f, local), "idle run wrote\n");
+  begin_index_changes(&f.store);
+  merge_part_record(&f.store, 7777);
+  remove_part_record(&f.store, 4242);
+  ok(end_index_changes(&f.store) == 1 && untouched(f, local), "idle run wrote\n");
 
   // Same size, new contents and a new time: the cached server index goes.
   std::string server = server_index();
@@ -194,18 +188,18 @@ TEST(one_write_per_operation) {
   put_file(f.downloaded, server);
   plat::set_file_write_time(f.downloaded.c_str(), kLongAgo + 10000000);
   set_record(&local, 3, 7, 14, 9999, 'q');
-  ok(store::merge_part_record(&f.store, 9999) == 1 && content(f.local) == local, "new server index not read\n");
+  ok(merge_part_record(&f.store, 9999) == 1 && file_text(f.local) == local, "new server index not read\n");
 }
 
 TEST(failed_write_keeps_the_previous_index) {
   Folder f;
   std::string local = local_index();
   make_folder(&f, "write_fails", local, server_index());
-  plat::fail_writes_after(store::kPartsIndexSize / 2);
-  ok(store::merge_part_record(&f.store, 7777) == 0, "merge not written reported as done\n");
+  plat::fail_writes_after(kPartsIndexSize / 2);
+  ok(merge_part_record(&f.store, 7777) == 0, "merge not written reported as done\n");
   plat::fail_writes_after(-1);
   ok(untouched(f, local) && !plat::file_exists((f.local + ".new").c_str()), "index changed by a failed write\n");
-  ok(store::merge_part_record(&f.store, 7777) == 1, "merge after the disk recovered\n");
+  ok(merge_part_record(&f.store, 7777) == 1, "merge after the disk recovered\n");
 }
 
 #ifndef _WIN32
@@ -221,12 +215,12 @@ TEST(an_index_held_for_a_moment_is_waited_for) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     plat::close_file(held);
   });
-  int merged = store::merge_part_record(&f.store, 7777);
+  int merged = merge_part_record(&f.store, 7777);
   release.join();
   ok(merged == 1, "the merge waits for the index, got %d\n", merged);
 
   Folder none;
   make_folder(&none, "absent", local_index(), "");
-  ok(store::merge_part_record(&none.store, 7777) == 0, "a missing index is not waited for\n");
+  ok(merge_part_record(&none.store, 7777) == 0, "a missing index is not waited for\n");
 }
 #endif

@@ -29,8 +29,7 @@ TEST(argument_quotes) {
   ok(stripped("\"") == "\"", "a lone quote is no pair\n");
   ok(stripped("\"\"") == "" && stripped("") == "", "empty texts\n");
   std::string quoted = "\"" + std::string(300, 'a') + "\"";
-  ok(stripped(quoted.c_str()) == std::string(app::kArgumentBuffer - 1, 'a'),
-     "a long argument is cut to its buffer\n");
+  ok(stripped(quoted.c_str()) == std::string(app::kArgumentBuffer - 1, 'a'), "a long argument is cut to its buffer\n");
 }
 
 TEST(program_directory) {
@@ -53,11 +52,9 @@ TEST(program_directory) {
 
   bool accepted;
   std::string longest = "C:\\" + std::string(123, 'd') + "\\";  // 127 characters
-  ok(directory_of(longest + "TOOL.EXE", &accepted) == longest && accepted,
-     "a directory at the limit must be taken\n");
+  ok(directory_of(longest + "TOOL.EXE", &accepted) == longest && accepted, "a directory at the limit must be taken\n");
   std::string dir = directory_of("C:\\" + std::string(124, 'd') + "\\TOOL.EXE", &accepted);
-  ok(!accepted && dir.empty(), "a directory over the limit must be refused, got %s\n",
-     dir.c_str());
+  ok(!accepted && dir.empty(), "a directory over the limit must be refused, got %s\n", dir.c_str());
 }
 
 TEST(join_data_path) {

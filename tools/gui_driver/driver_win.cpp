@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "tools/gui_driver/gui_driver_win.h"
 
@@ -12,17 +14,15 @@ namespace {
 // Messages to the program never block the caller longer than this.
 LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms = 3000) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, timeout_ms, &result))
-    return -1;
-  return static_cast<LRESULT>(result);
+  bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, timeout_ms, &result);
+  return sent ? static_cast<LRESULT>(result) : -1;
 }
 
 // cp932 bytes (code page 932) or UTF-8 (CP_UTF8).
 std::string narrow(const std::wstring& text, UINT code_page) {
-  int size = WideCharToMultiByte(code_page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(code_page, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-  bytes.resize(bytes.size() - 1);  // the converted terminator
+  std::string bytes(4 * text.size(), '\0');  // no character takes more than 4 bytes
+  bytes.resize(WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
   return bytes;
 }
 
@@ -38,8 +38,7 @@ std::string wide_text(HWND window, UINT length_message, UINT text_message, WPARA
 
 std::wstring from_cp932(const std::string& text) {
   std::wstring wide(text.size(), L'\0');  // never more characters than bytes
-  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                  static_cast<int>(wide.size())));
+  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0], wide.size()));
   return wide;
 }
 
@@ -84,11 +83,8 @@ HWND wait_dialog(DWORD pid, DWORD timeout_ms, HWND (*part)(HWND)) {
 // Copies or removes files with the shell, silently.
 void shell_files(UINT operation, const std::string& from, const std::string& to = "") {
   std::string source = from + '\0', target = to + '\0';  // lists end with two terminators
-  SHFILEOPSTRUCTA files = {};
-  files.wFunc = operation;
-  files.pFrom = source.c_str();
-  files.pTo = target.c_str();
-  files.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY;
+  SHFILEOPSTRUCTA files = {nullptr, operation, source.c_str(), target.c_str(),
+                           FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY, FALSE, nullptr, nullptr};
   SHFileOperationA(&files);
 }
 
@@ -107,10 +103,7 @@ std::string built_program_folder() {
 void pause_ms(DWORD ms) {
   for (DWORD start = GetTickCount(), spent = 0; spent < ms; spent = GetTickCount() - start) {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) TranslateMessage(&message), DispatchMessageW(&message);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
   }
 }
@@ -118,20 +111,16 @@ void pause_ms(DWORD ms) {
 std::string readable(const std::string& cp932) { return narrow(from_cp932(cp932), CP_UTF8); }
 
 Folder::Folder(const char* name, const std::string& extra) {
-  char temp[MAX_PATH] = {}, own[96];
-  std::snprintf(own, sizeof own, "pdl-%s-%lu\\", name, GetCurrentProcessId());
+  char temp[MAX_PATH] = {};
   if (!GetTempPathA(sizeof temp, temp)) return;
-  top_ = std::string(temp) + own;
+  top_ = std::string(temp) + "pdl-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   shell_files(FO_DELETE, top_.substr(0, top_.size() - 1));  // left by an earlier run
   std::string folder = top_;
   if (!CreateDirectoryA(top_.c_str(), nullptr) ||
       (!extra.empty() && !CreateDirectoryA((folder += extra + "\\").c_str(), nullptr)))
     return;
   shell_files(FO_COPY, built_program_folder() + "*", folder);
-  for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"})
-    CreateDirectoryA((folder + sub).c_str(), nullptr);
-  // The program's list walk goes back to LASTDATE: today alone, unless a
-  // case sets another.
+  for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"}) CreateDirectoryA((folder + sub).c_str(), nullptr);
   write_file(folder + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n");
   if (file_exists(folder + "partsdl.exe")) path = folder;
 }
@@ -142,19 +131,13 @@ Folder::~Folder() {
 }
 
 bool write_file(const std::string& path, const std::string& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return file && std::fclose(file) == 0 && written;
+  std::ofstream file(path, std::ios::binary);
+  return file.write(bytes.data(), bytes.size()).flush().good();
 }
 
 std::string read_file(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return "<missing>";
-  std::string bytes;
-  char block[65536];
-  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
-  std::fclose(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 bool file_exists(const std::string& path) {
@@ -163,35 +146,26 @@ bool file_exists(const std::string& path) {
 }
 
 Program::~Program() {
-  if (running(*this) && TerminateProcess(process.hProcess, 99))
-    WaitForSingleObject(process.hProcess, kWaitMs);
-  if (process.hProcess) {
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
+  if (running(*this) && TerminateProcess(process.hProcess, 99)) WaitForSingleObject(process.hProcess, kWaitMs);
+  if (process.hProcess) CloseHandle(process.hProcess), CloseHandle(process.hThread);
 }
 
 bool start(Program* program, const std::string& folder, const std::string& argument) {
-  std::string exe = folder + "partsdl.exe", command = "\"" + exe + "\"";
-  if (!argument.empty()) command += " \"" + argument + "\"";
+  std::string exe = folder + "partsdl.exe";
+  std::string command = "\"" + exe + "\"" + (argument.empty() ? "" : " \"" + argument + "\"");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  return !folder.empty() && CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
-                                           nullptr, folder.c_str(), &startup, &program->process);
+  return !folder.empty() && CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                           folder.c_str(), &startup, &program->process);
 }
 
 std::string list_date(int days_ago) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME file;
-  SystemTimeToFileTime(&now, &file);
-  ULARGE_INTEGER t;
-  t.LowPart = file.dwLowDateTime;
-  t.HighPart = file.dwHighDateTime;
-  t.QuadPart -= static_cast<ULONGLONG>(days_ago) * 24 * 3600 * 10000000ULL;
-  file.dwLowDateTime = t.LowPart;
-  file.dwHighDateTime = t.HighPart;
   SYSTEMTIME day;
+  FILETIME file;
+  GetLocalTime(&day);
+  SystemTimeToFileTime(&day, &file);
+  ULONGLONG t = (ULONGLONG(file.dwHighDateTime) << 32 | file.dwLowDateTime) - days_ago * 864000000000ULL;
+  file = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
   FileTimeToSystemTime(&file, &day);
   char text[16];
   std::snprintf(text, sizeof text, "%02d%02d%02d", day.wYear % 100, day.wMonth, day.wDay);
@@ -205,8 +179,8 @@ bool wait_windows(Program* program, DWORD timeout_ms, bool enabled) {
     program->dialog = nullptr;
     for (HWND window : process_windows(program->pid(), "#32770"))
       if (GetDlgItem(window, 404)) program->dialog = window;  // the maker list
-    return running(*program) && program->app && program->dialog &&
-           IsWindowVisible(program->dialog) && (!enabled || IsWindowEnabled(program->dialog));
+    return running(*program) && program->app && program->dialog && IsWindowVisible(program->dialog) &&
+           (!enabled || IsWindowEnabled(program->dialog));
   });
 }
 
@@ -216,8 +190,7 @@ bool wait_exit(Program* program, DWORD* code, DWORD timeout_ms) {
 }
 
 bool running(const Program& program) {
-  return program.process.hProcess &&
-         WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
+  return program.process.hProcess && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 std::vector<HWND> process_windows(DWORD pid, const char* class_name) {
@@ -231,15 +204,13 @@ std::string item_text(HWND dialog, int id) { return text(GetDlgItem(dialog, id))
 
 std::string class_name(HWND window) {
   char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
+  return GetClassNameA(window, name, sizeof name) ? name : "";
 }
 
 void click(HWND dialog, int id) { send(GetDlgItem(dialog, id), BM_CLICK, 0, 0, 5000); }
 
 void post_click(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void select_row(HWND dialog, int id, int row) {
@@ -251,9 +222,7 @@ void select_row(HWND dialog, int id, int row) {
 void press_escape(const Program& program) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
-  HWND target = program.dialog;
-  if (GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus)
-    target = info.hwndFocus;
+  HWND target = GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus ? info.hwndFocus : program.dialog;
   PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
 }
@@ -266,13 +235,8 @@ std::vector<std::string> list_rows(HWND dialog, int id) {
   return rows;
 }
 
-int list_selection(HWND dialog, int id) {
-  return static_cast<int>(send(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0));
-}
-
-bool checked(HWND dialog, int id) {
-  return send(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+int list_selection(HWND dialog, int id) { return static_cast<int>(send(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0)); }
+bool checked(HWND dialog, int id) { return send(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::string combo_text(HWND dialog, int id) {
   HWND combo = GetDlgItem(dialog, id);
@@ -330,8 +294,7 @@ std::vector<std::string> listed_files(HWND file_dialog) {
 void bring_to_front_and_paint(HWND window) {
   SetForegroundWindow(window);
   BringWindowToTop(window);
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 RECT client_on_screen(HWND window) {
@@ -342,27 +305,18 @@ RECT client_on_screen(HWND window) {
 }
 
 Pixels capture(const RECT& screen_rect) {
-  Pixels pixels;
-  pixels.width = screen_rect.right - screen_rect.left;
-  pixels.height = screen_rect.bottom - screen_rect.top;
-  if (pixels.width <= 0 || pixels.height <= 0) return Pixels();
+  const int w = screen_rect.right - screen_rect.left, h = screen_rect.bottom - screen_rect.top;
+  if (w <= 0 || h <= 0) return Pixels();
+  Pixels pixels = {w, h, std::string(4 * w * h, '\0')};
   BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = pixels.width;
-  info.bmiHeader.biHeight = -pixels.height;  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // rows from the top
   HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, screen_rect.left, screen_rect.top,
-         SRCCOPY);
+  BitBlt(memory, 0, 0, w, h, screen, screen_rect.left, screen_rect.top, SRCCOPY);
   SelectObject(memory, old);
-  pixels.bgrx.resize(4 * pixels.width * pixels.height);
-  GetDIBits(memory, bitmap, 0, pixels.height, &pixels.bgrx[0], &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  GetDIBits(memory, bitmap, 0, h, &pixels.bgrx[0], &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
   return pixels;
 }
 

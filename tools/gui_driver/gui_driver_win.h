@@ -3,8 +3,8 @@
 // by id through window messages, its message boxes and open-file dialog
 // answered, its pixels sampled. Every wait is bounded; a program still
 // running when its Program object goes away is killed. Texts cross process
-// boundaries as UTF-16 (the wide messages) and are handed back as code page
-// 932 bytes, the form the program shows and stores.
+// boundaries as UTF-16 and are handed back as code page 932 bytes, the form
+// the program shows and stores.
 #pragma once
 
 #include <windows.h>
@@ -30,10 +30,9 @@ bool wait_until(DWORD timeout_ms, Done done) {
 std::string readable(const std::string& cp932);  // as UTF-8, for messages
 
 // A copy of the built program folder (PARTSDL_BIN, else <build>\bin\ beside
-// the caller's <build>\tests\) under the temporary folder, with HDINI\,
-// HDTMP\ and HDPARTS\, and LASTDATE today in HDINI\bhnmente.dat so that the
-// list walk asks for one day; `extra` is one more folder level above the
-// program.
+// the caller's <build>\tests\) under the temporary folder, one `extra`
+// folder level deep when given, with HDINI\, HDTMP\, HDPARTS\ and LASTDATE
+// today in HDINI\bhnmente.dat, so that the list walk asks for one day.
 // Removed with the object unless PARTSDL_E2E_KEEP is set.
 struct Folder {
   std::string path;  // ends with a backslash; empty when it could not be made
@@ -47,9 +46,7 @@ struct Folder {
   std::string top_;
 };
 
-// The date `days_ago` days before today as a list date, "yymmdd".
-std::string list_date(int days_ago);
-
+std::string list_date(int days_ago);  // the day `days_ago` before today, "yymmdd"
 bool write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);  // "<missing>" when it cannot be read
 bool file_exists(const std::string& path);
@@ -65,8 +62,7 @@ struct Program {
   DWORD pid() const { return process.dwProcessId; }
 };
 
-// Starts folder\partsdl.exe in the folder (ending with a backslash), with
-// the argument in quotes when there is one.
+// Starts folder\partsdl.exe in the folder, with the argument in quotes if any.
 bool start(Program* program, const std::string& folder, const std::string& argument = "");
 // Waits for the application window and the visible main dialog, and with
 // `enabled` for the list walk to have ended.
@@ -79,8 +75,7 @@ std::vector<HWND> process_windows(DWORD pid, const char* class_name);
 std::string text(HWND window);
 std::string item_text(HWND dialog, int id);
 std::string class_name(HWND window);
-// Returns once the dialog handled the click, or after a few seconds when
-// the command opens a modal box.
+// Returns once the dialog handled the click, or after 5 s when it opens a modal box.
 void click(HWND dialog, int id);
 void post_click(HWND dialog, int id);  // queues the command, does not wait
 // Selects a list row and sends the notification the list box would send.
@@ -91,8 +86,8 @@ int list_selection(HWND dialog, int id);
 bool checked(HWND dialog, int id);
 std::string combo_text(HWND dialog, int id);  // the current selection
 
-// A visible message box (a dialog with the text static 0xFFFF), or
-// open-file dialog, of the process; null when none appears in time.
+// A visible message box (a dialog with the text static 0xFFFF) or open-file
+// dialog of the process; null when none appears in time.
 HWND wait_message_box(DWORD pid, DWORD timeout_ms = kWaitMs);
 HWND wait_file_dialog(DWORD pid, DWORD timeout_ms = kWaitMs);
 std::string message_box_text(HWND box);
