@@ -45,17 +45,27 @@ std::vector<std::string> part_urls(int first, int count) {
   return urls;
 }
 
-// One GET after another over one root handle, each body read to its end.
-DWORD bare_loop(const std::vector<std::string>& urls) {
+// One GET after another over one root handle; each answer of status 200 is
+// written to a file of `folder`, as the program stores what it receives.
+DWORD bare_loop(const std::vector<std::string>& urls, const std::string& folder) {
   HINTERNET root = InternetOpenA("TarvelBhBhB", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   static char buffer[65536];
+  CreateDirectoryA(folder.c_str(), nullptr);
   DWORD start = GetTickCount();
   for (const std::string& url : urls) {
     HINTERNET request = InternetOpenUrlA(root, url.c_str(), "Accept: */*\r\n\r\n", (DWORD)-1,
                                          INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    DWORD got;
-    while (request && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) {
-    }
+    DWORD status = 0, size = sizeof status, got, put;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (request &&
+        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                       nullptr) &&
+        status == 200)
+      file = CreateFileA((folder + url.substr(url.rfind('/') + 1)).c_str(), GENERIC_WRITE, 0,
+                         nullptr, CREATE_ALWAYS, 0, nullptr);
+    while (request && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0)
+      if (file != INVALID_HANDLE_VALUE) WriteFile(file, buffer, got, &put, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (request) InternetCloseHandle(request);
   }
   DWORD spent = GetTickCount() - start;
@@ -83,9 +93,9 @@ int main(int argc, char** argv) {
   const int first = std::atoi(argv[1]), count = std::atoi(argv[2]);
   std::vector<std::string> walk = walk_urls(), parts = part_urls(first, count);
   std::printf("walk_days %d\n", (int)walk.size());
-  std::printf("walk_loop_ms %lu\n", (unsigned long)bare_loop(walk));
-
   gui::Folder folder("walk_bench");
+  std::printf("walk_loop_ms %lu\n", (unsigned long)bare_loop(walk, folder.file("LOOP\\")));
+
   DeleteFileA(folder.file("HDINI\\bhnmente.dat").c_str());
   gui::Program program;
   DWORD start = GetTickCount();
@@ -107,7 +117,7 @@ int main(int argc, char** argv) {
   gui::post_click(selection, IDOK);
   gui::wait_until(600000, [&] { return gui::file_exists(folder.file(last)); });
   std::printf("previews_program_ms %lu\n", (unsigned long)(GetTickCount() - start));
-  std::printf("previews_loop_ms %lu\n", (unsigned long)bare_loop(parts));
+  std::printf("previews_loop_ms %lu\n", (unsigned long)bare_loop(parts, folder.file("LOOP\\")));
   if (gui::wait_windows(&program)) gui::post_click(program.dialog, IDCANCEL);
   DWORD code;
   gui::wait_exit(&program, &code);
