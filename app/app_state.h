@@ -13,8 +13,8 @@ struct ContextBlock {
   void* first_work_area;
   void* second_work_area;
   uint32_t reserved;
-  void* instance;               // HINSTANCE on Windows
-  void* window;                 // the application window
+  void* instance;  // HINSTANCE on Windows
+  void* window;    // the application window
 };
 
 // Work areas and the third drawing setting, before anything reads them.

@@ -49,7 +49,7 @@ bool find_program_directory() {
   DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
   if (length == 0 || length >= sizeof module) return false;
   return app::program_directory_from_module_path(module, g_context.program_directory,
-                                                  sizeof g_context.program_directory);
+                                                 sizeof g_context.program_directory);
 }
 
 }  // namespace
@@ -89,8 +89,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     CloseHandle(single_instance);
     return 0;
   }
-  HWND window = CreateWindowA(kClassName, kWindowTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
-                              0, 0, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowA(kClassName, kWindowTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0,
+                              0, nullptr, nullptr, instance, nullptr);
   if (!window) {
     download_worker_destroy(worker);
     CloseHandle(single_instance);

@@ -26,7 +26,8 @@ struct ArchiveWriter {
 
 bool write_out(void* context, const uint8_t* data, size_t size) {
   ArchiveWriter* out = static_cast<ArchiveWriter*>(context);
-  if (plat::write_at(out->file, out->offset, data, size) != static_cast<int64_t>(size)) return false;
+  if (plat::write_at(out->file, out->offset, data, size) != static_cast<int64_t>(size))
+    return false;
   out->offset += size;
   return true;
 }
@@ -56,7 +57,8 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
     std::fprintf(stderr, "lzhtool: %s has no name that fits a header\n", path);
     return false;
   }
-  if (plat::write_at(file, *offset, bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
+  if (plat::write_at(file, *offset, bytes.data(), bytes.size()) !=
+      static_cast<int64_t>(bytes.size())) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     return false;
   }
@@ -66,7 +68,8 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
   uint64_t packed = 0;
   int done = 0;
   if (!contents.empty())
-    done = lzh::compress(method, data, contents.size(), contents.size() - 1, lzh::Output{write_out, &out}, &packed);
+    done = lzh::compress(method, data, contents.size(), contents.size() - 1,
+                         lzh::Output{write_out, &out}, &packed);
   if (done < 0) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     return false;
@@ -82,7 +85,8 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
   }
   header.packed_size = static_cast<uint32_t>(packed);
   bytes = lzh::level2_header(header);
-  if (plat::write_at(file, *offset, bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
+  if (plat::write_at(file, *offset, bytes.data(), bytes.size()) !=
+      static_cast<int64_t>(bytes.size())) {
     std::fprintf(stderr, "lzhtool: cannot write the archive\n");
     return false;
   }
@@ -91,10 +95,14 @@ bool add_member(plat::File* file, uint64_t* offset, const char* path, lzh::Metho
 }
 
 bool parse_method(const char* option, lzh::Method* method) {
-  if (std::strcmp(option, "-lh5") == 0 || std::strcmp(option, "-lh5-") == 0) *method = lzh::Method::Lh5;
-  else if (std::strcmp(option, "-lh6") == 0 || std::strcmp(option, "-lh6-") == 0) *method = lzh::Method::Lh6;
-  else if (std::strcmp(option, "-lh7") == 0 || std::strcmp(option, "-lh7-") == 0) *method = lzh::Method::Lh7;
-  else return false;
+  if (std::strcmp(option, "-lh5") == 0 || std::strcmp(option, "-lh5-") == 0)
+    *method = lzh::Method::Lh5;
+  else if (std::strcmp(option, "-lh6") == 0 || std::strcmp(option, "-lh6-") == 0)
+    *method = lzh::Method::Lh6;
+  else if (std::strcmp(option, "-lh7") == 0 || std::strcmp(option, "-lh7-") == 0)
+    *method = lzh::Method::Lh7;
+  else
+    return false;
   return true;
 }
 

@@ -80,8 +80,7 @@ int decode(Method method, Input input, uint64_t size, Output output) {
       if (result == kDecoded && !history.flush()) result = kOutputFailed;
       break;
     }
-    default:
-      return kCorrupt;
+    default: return kCorrupt;
   }
   if (result == kDecoded && in.exhausted()) result = kCorrupt;
   return result;

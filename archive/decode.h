@@ -8,16 +8,16 @@
 namespace lzh {
 
 enum class Method {
-  Stored,   // -lh0-, -lz4-
-  Lh1,      // 4 KiB dictionary, adaptive Huffman coding
-  Lh4,      // block-coded static Huffman, 4 KiB dictionary
-  Lh5,      // 8 KiB
-  Lh6,      // 32 KiB
-  Lh7,      // 64 KiB
-  Lz5,      // LZSS with a 4 KiB dictionary and flag bytes
-  Lzs,      // LZSS with a 2 KiB dictionary, bit flags
+  Stored,     // -lh0-, -lz4-
+  Lh1,        // 4 KiB dictionary, adaptive Huffman coding
+  Lh4,        // block-coded static Huffman, 4 KiB dictionary
+  Lh5,        // 8 KiB
+  Lh6,        // 32 KiB
+  Lh7,        // 64 KiB
+  Lz5,        // LZSS with a 4 KiB dictionary and flag bytes
+  Lzs,        // LZSS with a 2 KiB dictionary, bit flags
   Directory,  // -lhd-: a directory or a symbolic link, no data
-  Unknown,  // anything else, including -lh2-, -lh3-, -lhx-, -pm?-
+  Unknown,    // anything else, including -lh2-, -lh3-, -lhx-, -pm?-
 };
 
 // The method named by the five bytes of a header's method field.

@@ -60,8 +60,10 @@ struct Tree {
     }
     for (int i = 0; i < kNodes; ++i) {
       int c = child[i];
-      if (c >= kNodes) parent[c] = static_cast<uint16_t>(i);
-      else parent[c] = parent[c + 1] = static_cast<uint16_t>(i);
+      if (c >= kNodes)
+        parent[c] = static_cast<uint16_t>(i);
+      else
+        parent[c] = parent[c + 1] = static_cast<uint16_t>(i);
     }
   }
 
@@ -73,8 +75,7 @@ struct Tree {
       uint16_t k = ++count[node];
       int l = node + 1;
       if (k > count[l]) {
-        while (k > count[++l]) {
-        }
+        while (k > count[++l]) {}
         --l;
         count[node] = count[l];
         count[l] = k;
@@ -133,7 +134,8 @@ int decode_adaptive_huffman(BitReader& in, History& out) {
     } else {
       uint32_t first = in.peek(8);
       int length = kPositions.length[first];
-      uint32_t distance = (static_cast<uint32_t>(kPositions.upper[first]) << 6) | (in.get(length + 6) & 0x3F);
+      uint32_t distance =
+          (static_cast<uint32_t>(kPositions.upper[first]) << 6) | (in.get(length + 6) & 0x3F);
       out.copy(distance + 1, static_cast<size_t>(symbol - 256 + 3));
     }
     if (out.full()) {

@@ -67,7 +67,9 @@ bool read_literal_code(BitReader& in, Tables* t) {
       lengths[i++] = static_cast<uint8_t>(code - 2);
       continue;
     }
-    int zeros = code == 0 ? 1 : code == 1 ? static_cast<int>(in.get(4)) + 3 : static_cast<int>(in.get(9)) + 20;
+    int zeros = code == 0   ? 1
+                : code == 1 ? static_cast<int>(in.get(4)) + 3
+                            : static_cast<int>(in.get(9)) + 20;
     while (zeros-- > 0 && i < count) lengths[i++] = 0;
   }
   return t->literals.build(lengths, kLiteralCodes, 12);
@@ -91,7 +93,8 @@ int decode_static_huffman(BitReader& in, History& out, int position_codes, int p
       } else {
         int bits = t.positions.decode(in);
         if (bits < 0) return kCorrupt;
-        size_t distance = bits < 2 ? static_cast<size_t>(bits) : (size_t(1) << (bits - 1)) + in.get(bits - 1);
+        size_t distance =
+            bits < 2 ? static_cast<size_t>(bits) : (size_t(1) << (bits - 1)) + in.get(bits - 1);
         out.copy(distance + 1, static_cast<size_t>(code - 256 + kMinMatch));
       }
       if (out.full()) {

@@ -44,7 +44,8 @@ struct Unpacked {
 
 bool write_unpacked(void* context, const uint8_t* data, size_t count) {
   auto* out = static_cast<Unpacked*>(context);
-  if (plat::write_at(out->file, out->size, data, count) != static_cast<int64_t>(count)) return false;
+  if (plat::write_at(out->file, out->size, data, count) != static_cast<int64_t>(count))
+    return false;
   out->size += count;
   out->crc = crc16_update(out->crc, data, count);
   return true;
@@ -62,7 +63,8 @@ bool same_name(const std::string& a, const std::string& b) {
 }
 
 // A fresh file in the folder that is not the member's own name.
-plat::File* create_work_file(const std::string& folder, const std::string& name, std::string* path) {
+plat::File* create_work_file(const std::string& folder, const std::string& name,
+                             std::string* path) {
   for (unsigned n = 0; n < 1000; ++n) {
     char work[32];
     std::snprintf(work, sizeof work, "~unlha%u.tmp", n);
@@ -97,10 +99,11 @@ std::string method_text(const Header& header) {
 }
 
 // Extracts one member; kUnlhaDone or the member's refusal code.
-int extract_member(plat::File* archive, const Header& header, const std::string& folder, const std::string& name,
-                   std::string* report) {
+int extract_member(plat::File* archive, const Header& header, const std::string& folder,
+                   const std::string& name, std::string* report) {
   if (header.method == Method::Unknown) {
-    report_line(report, name, ("refused, method " + method_text(header) + " not supported").c_str());
+    report_line(report, name,
+                ("refused, method " + method_text(header) + " not supported").c_str());
     return kUnlhaUnknownMethod;
   }
   if (header.original_size > 0xFFFFFFFFull) {
@@ -127,7 +130,8 @@ int extract_member(plat::File* archive, const Header& header, const std::string&
   } else if (decoded != kDecoded || !flushed) {
     report_line(report, name, "refused, cannot write its file");
     result = kUnlhaWriteFailed;
-  } else if (unpacked.size != header.original_size || (header.has_crc && unpacked.crc != header.crc)) {
+  } else if (unpacked.size != header.original_size ||
+             (header.has_crc && unpacked.crc != header.crc)) {
     report_line(report, name, "refused, CRC mismatch");
     result = kUnlhaCrcMismatch;
   } else {
@@ -192,7 +196,8 @@ int extract_archive(const char* archive_path, const char* folder_path, std::stri
   int structure = walk(archive.source, [&](const Header& header) {
     std::string name = last_path_element(header.name);
     if (is_directory_or_link(header)) {
-      report_line(report, name.empty() ? last_path_element(header.directory) : name, "not a file, skipped");
+      report_line(report, name.empty() ? last_path_element(header.directory) : name,
+                  "not a file, skipped");
       return;
     }
     int result;
@@ -222,8 +227,8 @@ int list_archive(const char* archive_path, std::string* listing) {
   if (!archive.open(archive_path)) return kUnlhaCannotOpen;
   return walk(archive.source, [&](const Header& header) {
     char line[128];
-    std::snprintf(line, sizeof line, "%s %d %10llu %10llu %04X ", method_text(header).c_str(), header.level,
-                  static_cast<unsigned long long>(header.packed_size),
+    std::snprintf(line, sizeof line, "%s %d %10llu %10llu %04X ", method_text(header).c_str(),
+                  header.level, static_cast<unsigned long long>(header.packed_size),
                   static_cast<unsigned long long>(header.original_size), header.crc);
     *listing += line;
     std::string dir = header.directory;

@@ -48,8 +48,8 @@ void take_extended(Header* header, uint8_t type, const uint8_t* data, size_t siz
 // Walks the chain of extended headers from `offset`, the first being
 // `size` bytes. Size fields are `size_bytes` wide. The total of the sizes
 // goes to *total. False when a header is malformed or runs off the archive.
-bool read_extended(const Source& source, uint64_t offset, uint64_t size, int size_bytes, Header* header,
-                   uint64_t* total) {
+bool read_extended(const Source& source, uint64_t offset, uint64_t size, int size_bytes,
+                   Header* header, uint64_t* total) {
   std::vector<uint8_t> bytes;
   *total = 0;
   while (size != 0) {
@@ -65,9 +65,7 @@ bool read_extended(const Source& source, uint64_t offset, uint64_t size, int siz
   return true;
 }
 
-bool looks_like_method(const uint8_t* id) {
-  return id[0] == '-' && id[4] == '-';
-}
+bool looks_like_method(const uint8_t* id) { return id[0] == '-' && id[4] == '-'; }
 
 int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head, Header* header) {
   // head[0] counts the bytes after the first two; the checksum covers them.
@@ -95,7 +93,8 @@ int read_level0_or_1(const Source& source, uint64_t offset, const uint8_t* head,
     // the first extended header.
     if (after_name + 5 > base) return kBadHeader;
     uint64_t extended = 0;
-    if (!read_extended(source, data, plat::get_u16(bytes + base - 2), 2, header, &extended)) return kBadHeader;
+    if (!read_extended(source, data, plat::get_u16(bytes + base - 2), 2, header, &extended))
+      return kBadHeader;
     if (extended > header->packed_size) return kBadHeader;
     header->packed_size -= extended;
     data += extended;
@@ -111,7 +110,8 @@ int read_level2(const Source& source, uint64_t offset, const uint8_t* head, Head
   header->crc = plat::get_u16(head + 21);
   header->os = head[23];
   uint64_t extended = 0;
-  if (!read_extended(source, offset + 26, plat::get_u16(head + 24), 2, header, &extended)) return kBadHeader;
+  if (!read_extended(source, offset + 26, plat::get_u16(head + 24), 2, header, &extended))
+    return kBadHeader;
   // Some writers pad the header by a byte; the size field is what counts.
   if (26 + extended > total) return kBadHeader;
   header->data_offset = offset + total;
@@ -127,7 +127,8 @@ int read_level3(const Source& source, uint64_t offset, const uint8_t* head, Head
   header->crc = plat::get_u16(head + 21);
   header->os = head[23];
   uint64_t extended = 0;
-  if (!read_extended(source, offset + 32, plat::get_u32(more + 28), 4, header, &extended)) return kBadHeader;
+  if (!read_extended(source, offset + 32, plat::get_u32(more + 28), 4, header, &extended))
+    return kBadHeader;
   if (32 + extended > total) return kBadHeader;
   header->data_offset = offset + total;
   return kHeader;
@@ -179,9 +180,7 @@ int read_header(const Source& source, uint64_t offset, Header* header) {
   return kHeader;
 }
 
-Source memory_source(MemorySource* memory) {
-  return Source{read_memory, memory, memory->size};
-}
+Source memory_source(MemorySource* memory) { return Source{read_memory, memory, memory->size}; }
 
 uint64_t write_filetime(const Header& header) {
   if (header.has_unix_time) return plat::filetime_from_unix(header.unix_time);
@@ -194,7 +193,8 @@ uint64_t write_filetime(const Header& header) {
 bool is_directory_or_link(const Header& header) {
   if (header.method == Method::Directory) return true;
   // Unix file types beside regular files: directory 0x4000, link 0xA000.
-  return header.has_unix_mode && (header.unix_mode & 0xF000) != 0 && (header.unix_mode & 0xF000) != 0x8000;
+  return header.has_unix_mode && (header.unix_mode & 0xF000) != 0 &&
+         (header.unix_mode & 0xF000) != 0x8000;
 }
 
 }  // namespace lzh

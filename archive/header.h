@@ -25,11 +25,11 @@ struct Header {
   uint8_t method_id[5];
   Method method;
   int level;
-  uint64_t packed_size;    // of the data that follows the header
+  uint64_t packed_size;  // of the data that follows the header
   uint64_t original_size;
-  uint16_t crc;            // CRC-16 of the original bytes
-  bool has_crc;            // the shortest level 0 headers have none
-  uint8_t os;              // the creating system's letter, 0 when absent
+  uint16_t crc;  // CRC-16 of the original bytes
+  bool has_crc;  // the shortest level 0 headers have none
+  uint8_t os;    // the creating system's letter, 0 when absent
   bool has_unix_mode;
   uint16_t unix_mode;
   // Last write: levels 2 and 3 store Unix time; levels 0 and 1 an MS-DOS
@@ -37,10 +37,10 @@ struct Header {
   bool has_unix_time;
   uint32_t unix_time;
   uint32_t dos_time;
-  std::string name;        // as stored, up to a NUL; levels 0 and 1 keep their path in it
-  std::string directory;   // the directory header's bytes, 0xFF separators
-  uint64_t data_offset;    // where the packed data begins
-  uint64_t next_offset;    // where the next header begins
+  std::string name;       // as stored, up to a NUL; levels 0 and 1 keep their path in it
+  std::string directory;  // the directory header's bytes, 0xFF separators
+  uint64_t data_offset;   // where the packed data begins
+  uint64_t next_offset;   // where the next header begins
 };
 
 enum HeaderResult { kHeader = 1, kEnd = 0, kBadHeader = -1 };

@@ -17,8 +17,13 @@ class History {
   // `dictionary` bytes of history, filled with `fill` before the first
   // byte; `longest` is the longest single copy the method makes.
   History(size_t dictionary, uint8_t fill, size_t longest, Output output, uint64_t size)
-      : buffer_(dictionary + kChunk + longest, fill), dictionary_(dictionary), pos_(dictionary),
-        flushed_(dictionary), limit_(dictionary + kChunk), remaining_(size), output_(output) {}
+      : buffer_(dictionary + kChunk + longest, fill),
+        dictionary_(dictionary),
+        pos_(dictionary),
+        flushed_(dictionary),
+        limit_(dictionary + kChunk),
+        remaining_(size),
+        output_(output) {}
 
   // The initial dictionary, for methods whose history starts with content.
   uint8_t* initial() { return buffer_.data(); }
@@ -50,7 +55,9 @@ class History {
   // Hands the bytes decoded so far to the output and, when the buffer is
   // full, slides the dictionary to the front. False when the output failed.
   bool flush() {
-    if (pos_ > flushed_ && !output_.write(output_.context, buffer_.data() + flushed_, pos_ - flushed_)) return false;
+    if (pos_ > flushed_ &&
+        !output_.write(output_.context, buffer_.data() + flushed_, pos_ - flushed_))
+      return false;
     flushed_ = pos_;
     if (pos_ >= limit_) {
       std::memmove(buffer_.data(), buffer_.data() + pos_ - dictionary_, dictionary_);

@@ -24,7 +24,9 @@ class HuffmanTable {
     if (single_ >= 0) return single_;
     uint32_t bits = in.peek(kMaxBits);
     uint32_t entry = table_[bits >> (kMaxBits - root_)];
-    if (entry & kLink) entry = table_[(entry >> 8) + ((bits >> (kMaxBits - longest_)) & ((1u << (longest_ - root_)) - 1))];
+    if (entry & kLink)
+      entry = table_[(entry >> 8) +
+                     ((bits >> (kMaxBits - longest_)) & ((1u << (longest_ - root_)) - 1))];
     int length = entry & 0x3F;
     if (length == 0) return -1;
     in.skip(length);

@@ -24,8 +24,8 @@ const int kMaxNP = 17;
 // Match search effort: enough for a good ratio at tens of MB per second.
 const int kMaxHashBits = 16;
 const int kMaxChain = 96;
-const int kNiceLength = 128;  // a match this long ends the search
-const int kMaxLazy = 64;      // a match this long is taken without a look one byte on
+const int kNiceLength = 128;          // a match this long ends the search
+const int kMaxLazy = 64;              // a match this long is taken without a look one byte on
 const unsigned kFarThreshold = 4096;  // a 3-byte match further away costs more than literals
 
 // Most significant bit first, as the format reads them.
@@ -65,7 +65,8 @@ void limited_code_lengths(const uint32_t* freq, int n, uint8_t* length) {
   for (int i = 0; i < m; ++i) weight[i] = freq[leaves[i]];
   int next_leaf = 0, next_node = m, made = m;
   auto take = [&]() {
-    if (next_leaf < m && (next_node >= made || weight[next_leaf] <= weight[next_node])) return next_leaf++;
+    if (next_leaf < m && (next_node >= made || weight[next_leaf] <= weight[next_node]))
+      return next_leaf++;
     return next_node++;
   };
   while (made < 2 * m - 1) {
@@ -110,7 +111,8 @@ void make_codes(const uint8_t* length, int n, uint16_t* code) {
   for (int i = 0; i < n; ++i) ++count[length[i]];
   count[0] = 0;
   uint32_t start[kMaxCodeLength + 2] = {};
-  for (int bits = 1; bits <= kMaxCodeLength; ++bits) start[bits + 1] = (start[bits] + count[bits]) << 1;
+  for (int bits = 1; bits <= kMaxCodeLength; ++bits)
+    start[bits + 1] = (start[bits] + count[bits]) << 1;
   for (int i = 0; i < n; ++i)
     if (length[i] > 0) code[i] = static_cast<uint16_t>(start[length[i]]++);
 }
@@ -182,7 +184,8 @@ std::vector<LengthStep> length_steps(const uint8_t* length, int n) {
 // A table of code lengths for the T and position codes: lengths 0-6 in
 // three bits, longer ones as 7 followed by one 1 bit per extra length and a
 // 0. The T table alone has a two-bit count of zeros after its third entry.
-void put_lengths(BitWriter* bits, const uint8_t* length, int n, int count_bits, bool zeros_after_third) {
+void put_lengths(BitWriter* bits, const uint8_t* length, int n, int count_bits,
+                 bool zeros_after_third) {
   int used = n;
   while (used > 0 && length[used - 1] == 0) --used;
   bits->put(static_cast<uint32_t>(used), count_bits);
@@ -281,7 +284,8 @@ void drain(Encoder* e) {
     e->result = 0;
     return;
   }
-  if (!e->output.write(e->output.context, reinterpret_cast<const uint8_t*>(e->bits.out.data()), e->bits.out.size())) {
+  if (!e->output.write(e->output.context, reinterpret_cast<const uint8_t*>(e->bits.out.data()),
+                       e->bits.out.size())) {
     e->result = -1;
     return;
   }
@@ -374,10 +378,12 @@ void parse(Encoder* e) {
   while (pos < e->size && e->result == 1) {
     unsigned len = 0;
     uint32_t distance = 0;
-    if (!pending || pending_len < static_cast<unsigned>(kMaxLazy)) len = find_match(e, pos, &distance);
+    if (!pending || pending_len < static_cast<unsigned>(kMaxLazy))
+      len = find_match(e, pos, &distance);
     insert(e, pos);
     if (pending && pending_len >= static_cast<unsigned>(kMinMatch) && len <= pending_len) {
-      emit(e, static_cast<uint16_t>(256 + pending_len - kMinMatch), static_cast<uint16_t>(pending_distance - 1));
+      emit(e, static_cast<uint16_t>(256 + pending_len - kMinMatch),
+           static_cast<uint16_t>(pending_distance - 1));
       size_t end = pos - 1 + pending_len;
       for (size_t q = pos + 1; q < end; ++q) insert(e, q);
       pos = end;
@@ -414,7 +420,8 @@ int dictionary_bits(Method method) {
   }
 }
 
-int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output, uint64_t* packed_size) {
+int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output,
+             uint64_t* packed_size) {
   const int dict_bits = dictionary_bits(method);
   if (dict_bits == 0 || size >= 0xFFFFFFFFu) return -1;
   Encoder e;

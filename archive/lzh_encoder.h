@@ -24,7 +24,8 @@ int dictionary_bits(Method method);  // 13, 15, 16; 0 for the others
 // the encoder gives up, which is how a caller falls back to storing.
 // Returns 1 when done (*packed_size set), 0 when the stream would exceed
 // `limit`, -1 when the output failed or the method is not one of the three.
-int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output, uint64_t* packed_size);
+int compress(Method method, const uint8_t* data, size_t size, uint64_t limit, Output output,
+             uint64_t* packed_size);
 
 // Lengths of a Huffman code for freq[0..count), none longer than the 16
 // bits a block can describe, 0 for unused symbols; needs two used symbols.

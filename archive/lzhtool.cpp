@@ -21,10 +21,12 @@ int main(int argc, char** argv) {
     std::string listing;
     int result = lzh::list_archive(argv[2], &listing);
     std::fputs(listing.c_str(), stdout);
-    if (result != 0) std::fprintf(stderr, "lzhtool: archive not readable to the end (0x%X)\n", result);
+    if (result != 0)
+      std::fprintf(stderr, "lzhtool: archive not readable to the end (0x%X)\n", result);
     return result == 0 ? 0 : 1;
   }
   if (argc >= 2 && std::strcmp(argv[1], "a") == 0) return run_create_command(argc - 1, argv + 1);
-  std::fputs("usage: lzhtool e <archive> <folder> | l <archive> | a <archive> <files...>\n", stderr);
+  std::fputs("usage: lzhtool e <archive> <folder> | l <archive> | a <archive> <files...>\n",
+             stderr);
   return 2;
 }

@@ -17,14 +17,15 @@
 
 enum UnlhaResult {
   kUnlhaDone = 0,
-  kUnlhaBadCommand = 0x8001,      // not "e", an unknown switch, or paths missing
-  kUnlhaCannotOpen = 0x8003,      // the archive cannot be opened
-  kUnlhaNotArchive = 0x8004,      // no member header where the archive begins
-  kUnlhaBrokenArchive = 0x8005,   // a header after the first is not sound
-  kUnlhaUnsafeName = 0x8010,      // member refused: its name would leave the folder or mean something else
-  kUnlhaUnknownMethod = 0x8011,   // member refused: a method this library does not extract
-  kUnlhaCorrupt = 0x8012,         // member refused: data truncated or not valid for its method
-  kUnlhaCrcMismatch = 0x8013,     // member refused: data decoded but its CRC differs
-  kUnlhaTooLarge = 0x8014,        // member refused: 4 GiB or more
-  kUnlhaWriteFailed = 0x8015,     // member refused: its file could not be written or put in place
+  kUnlhaBadCommand = 0x8001,     // not "e", an unknown switch, or paths missing
+  kUnlhaCannotOpen = 0x8003,     // the archive cannot be opened
+  kUnlhaNotArchive = 0x8004,     // no member header where the archive begins
+  kUnlhaBrokenArchive = 0x8005,  // a header after the first is not sound
+  kUnlhaUnsafeName =
+      0x8010,  // member refused: its name would leave the folder or mean something else
+  kUnlhaUnknownMethod = 0x8011,  // member refused: a method this library does not extract
+  kUnlhaCorrupt = 0x8012,        // member refused: data truncated or not valid for its method
+  kUnlhaCrcMismatch = 0x8013,    // member refused: data decoded but its CRC differs
+  kUnlhaTooLarge = 0x8014,       // member refused: 4 GiB or more
+  kUnlhaWriteFailed = 0x8015,    // member refused: its file could not be written or put in place
 };

@@ -118,8 +118,7 @@ double bare_loop(const std::vector<std::string>& paths) {
       HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                      nullptr);
       if (status == 200)
-        while (InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) {
-        }
+        while (InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) {}
     }
     InternetCloseHandle(request);
     InternetCloseHandle(connection);

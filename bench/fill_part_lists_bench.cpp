@@ -14,7 +14,8 @@
 namespace {
 
 std::string list_file(int entries) {
-  return write_bench_list_file("/tmp/fill_part_lists_bench_" + std::to_string(entries) + ".dat", entries);
+  return write_bench_list_file("/tmp/fill_part_lists_bench_" + std::to_string(entries) + ".dat",
+                               entries);
 }
 
 void BM_ReadPartRows(benchmark::State& state) {

@@ -25,7 +25,8 @@ static void fill_part_lists(HWND dialog, const char* list_file, const char* make
 namespace {
 
 std::string list_file(const std::string& folder, int entries) {
-  return write_bench_list_file(folder + "fill_part_lists_bench_" + std::to_string(entries) + ".dat", entries);
+  return write_bench_list_file(folder + "fill_part_lists_bench_" + std::to_string(entries) + ".dat",
+                               entries);
 }
 
 // What the fill would cost asking the platform's reader for each value,
@@ -69,8 +70,7 @@ int main() {
     const int rounds = 5;
     fill_part_lists(parent, path.c_str(), "MAKER-B");  // warm-up
     double start = now_ms();
-    for (int i = 0; i < rounds; ++i)
-      fill_part_lists(parent, path.c_str(), "MAKER-B");
+    for (int i = 0; i < rounds; ++i) fill_part_lists(parent, path.c_str(), "MAKER-B");
     double mean = (now_ms() - start) / rounds;
     LRESULT rows = SendDlgItemMessageA(parent, IDC_ADDED_PARTS, LB_GETCOUNT, 0, 0) +
                    SendDlgItemMessageA(parent, IDC_DELETED_PARTS, LB_GETCOUNT, 0, 0);

@@ -39,7 +39,8 @@ std::vector<std::string> part_urls(int first, int count) {
   std::vector<std::string> urls;
   char path[96];
   for (int part = first; part < first + count; ++part) {
-    std::snprintf(path, sizeof path, "/k-val/HDPARTS/PARTS%03d/P%07d.BHN", (part - 1001) / 2000, part);
+    std::snprintf(path, sizeof path, "/k-val/HDPARTS/PARTS%03d/P%07d.BHN", (part - 1001) / 2000,
+                  part);
     urls.push_back(PARTSDL_BASE_URL + std::string(path));
   }
   return urls;
@@ -108,8 +109,8 @@ int main(int argc, char** argv) {
   });
   if (!selection) return 1;
   std::printf("walk_program_ms %lu\n", (unsigned long)(GetTickCount() - start));
-  std::printf("working_set_before_kb %lu\nworking_set_at_selection_kb %lu\n",
-              (unsigned long)before, (unsigned long)working_set_kb(program));
+  std::printf("working_set_before_kb %lu\nworking_set_at_selection_kb %lu\n", (unsigned long)before,
+              (unsigned long)working_set_kb(program));
 
   char last[32];
   std::snprintf(last, sizeof last, "HDTMP\\VIEW%07d.DAT", first + count - 1);

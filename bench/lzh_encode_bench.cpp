@@ -28,8 +28,8 @@ void encode(benchmark::State& state) {
   uint64_t packed = 0;
   for (auto _ : state) {
     uint64_t written = 0;
-    int r = lzh::compress(method, reinterpret_cast<const uint8_t*>(data.data()), data.size(), UINT64_MAX,
-                          lzh::Output{count, &written}, &packed);
+    int r = lzh::compress(method, reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                          UINT64_MAX, lzh::Output{count, &written}, &packed);
     if (r != 1) state.SkipWithError("encoder failed");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
@@ -40,6 +40,11 @@ void encode(benchmark::State& state) {
 }  // namespace
 
 // range(0): 0 parts index, 1 mixed 16 MB; range(1): 5 or 7 for -lh5-/-lh7-.
-BENCHMARK(encode)->ArgNames({"input", "lh"})->Args({0, 5})->Args({0, 7})->Args({1, 5})->Args({1, 7})
+BENCHMARK(encode)
+    ->ArgNames({"input", "lh"})
+    ->Args({0, 5})
+    ->Args({0, 7})
+    ->Args({1, 5})
+    ->Args({1, 7})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -86,8 +86,8 @@ bool write_in_place(const std::string& path, const std::vector<uint8_t>& index) 
   plat::File* file = plat::open_file(path.c_str(), plat::kWrite, plat::kShareWrite,
                                      plat::Disposition::CreateAlways);
   if (!file) return false;
-  bool whole = plat::write_at(file, 0, index.data(), index.size()) ==
-               static_cast<int64_t>(index.size());
+  bool whole =
+      plat::write_at(file, 0, index.data(), index.size()) == static_cast<int64_t>(index.size());
   plat::close_file(file);
   return whole;
 }
@@ -102,8 +102,8 @@ int merge_literal(std::vector<uint8_t>* local_index, const std::vector<uint8_t>&
   if (!store::find_part_record(server.data(), part, &at)) return 0;
   const uint8_t* sub = server.data() + store::subgroup_offset(at.group, at.subgroup);
   int writes = 0, g, s;
-  if (!store::find_matching_subgroup(local, plat::get_i16(server.data() +
-                                                          store::group_offset(at.group)),
+  if (!store::find_matching_subgroup(local,
+                                     plat::get_i16(server.data() + store::group_offset(at.group)),
                                      plat::get_i16(sub), sub + 2, &g, &s)) {
     g = at.group;
     s = at.subgroup;

@@ -27,7 +27,8 @@ struct ListFile {
 // Three other makers of 500 entries before the one read, as in a real list.
 ListFile make_list_file(int entries) {
   ListFile file;
-  file.path = "/tmp/profile_reader_bench." + std::to_string(getpid()) + "." + std::to_string(entries) + ".dat";
+  file.path = "/tmp/profile_reader_bench." + std::to_string(getpid()) + "." +
+              std::to_string(entries) + ".dat";
   std::string text = "[INFO]\r\nTITLE=bench\r\n";
   char line[96];
   for (int maker = 0; maker <= 3; ++maker) {
@@ -67,8 +68,9 @@ void read_every_key(benchmark::State& state, bool fresh) {
       benchmark::DoNotOptimize(value);
     }
   }
-  state.counters["per_key"] = benchmark::Counter((double)state.iterations() * file.keys.size(),
-                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_key"] =
+      benchmark::Counter((double)state.iterations() * file.keys.size(),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   plat::delete_file(file.path.c_str());
 }
 

@@ -50,7 +50,8 @@ void read_list_part_numbers(const char* list_file, std::vector<int32_t>* parts) 
     uint32_t length;
     while ((length = plat::profile_read(maker.c_str(), nullptr, "", keys.data(),
                                         static_cast<uint32_t>(keys.size()), list_file)) +
-               2 >= keys.size() &&
+                   2 >=
+               keys.size() &&
            keys.size() < (64u << 20))
       keys.resize(keys.size() * 2);
     size_t usable = whole_names_length(keys.data(), length, static_cast<uint32_t>(keys.size()));

@@ -26,7 +26,8 @@ uint8_t kind_code(const char* p, const char* end) {
 }  // namespace
 
 void cut_figure_name(const char* text, size_t length, char field[kFigureNameSize]) {
-  size_t take = plat::whole_characters(text, length < kFigureNameSize - 1 ? length : kFigureNameSize - 1);
+  size_t take =
+      plat::whole_characters(text, length < kFigureNameSize - 1 ? length : kFigureNameSize - 1);
   std::memset(field, 0, kFigureNameSize);
   std::memcpy(field, text, take);
 }
@@ -47,7 +48,8 @@ void parse_list_value(const char* value, ListEntry* entry) {
     field_end[1] = next;
   }
   for (int i = 0; i < 2; ++i)
-    if ((size_t)(field_end[i] - field_start[i]) > kFieldMax) field_end[i] = field_start[i] + kFieldMax;
+    if ((size_t)(field_end[i] - field_start[i]) > kFieldMax)
+      field_end[i] = field_start[i] + kFieldMax;
 
   cut_figure_name(field_start[0], (size_t)(field_end[0] - field_start[0]), entry->figure_name);
   entry->kind = kind_code(field_start[1], field_end[1]);

@@ -119,7 +119,8 @@ void index_section_values(std::string text, const char* list_file, const char* s
 
 unsigned section_value(const SectionValues& section, const char* key, char* buffer, unsigned size) {
   if (section.by_reader)
-    return plat::profile_read(section.section.c_str(), key, "", buffer, size, section.list_file.c_str());
+    return plat::profile_read(section.section.c_str(), key, "", buffer, size,
+                              section.list_file.c_str());
   auto found = section.values.find(asked_name(key));
   if (found == section.values.end() || found->second.second == kNotFound)
     return plat::put_profile_value("", 0, buffer, size);

@@ -27,4 +27,3 @@ enum : int32_t {
   DL_TAG_ARCHIVE = 2,  // "TRBHN.LZH", value: 0
   DL_TAG_VIEW = 3,     // "VIEW%07d.DAT", value: part number
 };
-

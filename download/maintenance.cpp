@@ -41,9 +41,7 @@ std::string MaintenanceState::last_date() const { return read("LASTDATE"); }
 void MaintenanceState::set_last_date(const std::string& date) const { write("LASTDATE", date); }
 
 int MaintenanceState::list_count() const { return leading_number(read("DATSUU").c_str()); }
-void MaintenanceState::set_list_count(int count) const {
-  write("DATSUU", std::to_string(count));
-}
+void MaintenanceState::set_list_count(int count) const { write("DATSUU", std::to_string(count)); }
 
 std::string MaintenanceState::list_date(int n) const { return read(date_key(n).c_str()); }
 void MaintenanceState::set_list_date(int n, const std::string& date) const {

@@ -121,7 +121,8 @@ void forward_slashes(char* remote) {
 }
 
 bool full_url(const char* base, const char* remote, char* url, size_t url_size) {
-  bool complete = std::strncmp(remote, "http://", 7) == 0 || std::strncmp(remote, "https://", 8) == 0;
+  bool complete =
+      std::strncmp(remote, "http://", 7) == 0 || std::strncmp(remote, "https://", 8) == 0;
   size_t b = complete ? 0 : std::strlen(base), r = std::strlen(remote);
   size_t limit = url_size < kMaxPath + 1 ? url_size : kMaxPath + 1;
   if (b + r + 1 > limit) return false;

@@ -50,8 +50,8 @@ void download_worker_destroy(DownloadWorker* worker);
 // nothing more is fetched or reported); 0 when the queue has no room, a
 // path is longer than the worker's 255-character buffers, or the worker
 // was shut down.
-int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
-                            int32_t tag, int32_t value);
+int download_worker_request(DownloadWorker* worker, char* remote, const char* local, int32_t tag,
+                            int32_t value);
 // The same, with the queue's own answer: Full when there is no room for now,
 // TooLong when the request can never be queued (also by a worker that was
 // shut down or could not start).

@@ -156,8 +156,8 @@ HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTER
       (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
     return nullptr;
   std::strcat(path, extra);  // the query travels with the path
-  *connection = InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP,
-                                 0, 0);
+  *connection =
+      InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
   if (!*connection) return nullptr;
   DWORD flags = INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
@@ -165,7 +165,8 @@ HINTERNET open_request(HINTERNET root, const char* url, DWORD timeout_ms, HINTER
                                        nullptr, flags, 0);
   if (request) {
     set_timeouts(request, timeout_ms);
-    if (HttpSendRequestA(request, kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0)) return request;
+    if (HttpSendRequestA(request, kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0))
+      return request;
     *error = GetLastError();
     InternetCloseHandle(request);
   }
@@ -182,13 +183,10 @@ bool unreachable(DWORD error, DWORD spent_ms, DWORD timeout_ms) {
   switch (error) {
     case ERROR_INTERNET_CANNOT_CONNECT:
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
-    case ERROR_INTERNET_TIMEOUT:
-      return true;
+    case ERROR_INTERNET_TIMEOUT: return true;
     case ERROR_INTERNET_CONNECTION_ABORTED:  // how Wine reports a time-out
-    case ERROR_INTERNET_CONNECTION_RESET:
-      return spent_ms >= timeout_ms / 10 * 9;
-    default:
-      return false;
+    case ERROR_INTERNET_CONNECTION_RESET: return spent_ms >= timeout_ms / 10 * 9;
+    default: return false;
   }
 }
 
@@ -200,7 +198,7 @@ Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
   HINTERNET request = open_request(root, job.url, job.timing.timeout_ms, &connection, &error);
   if (!request)
     return unreachable(error, GetTickCount() - start, job.timing.timeout_ms) ? Outcome::Unreachable
-                                                                              : Outcome::Failed;
+                                                                             : Outcome::Failed;
   Outcome outcome = receive(request, job, buffer);
   InternetCloseHandle(request);
   InternetCloseHandle(connection);
@@ -217,8 +215,7 @@ Outcome fetch(DownloadWorker* worker, HINTERNET root, const Job& job, char* buff
   for (int attempt = 0;; ++attempt) {
     Outcome outcome = transfer(root, job, buffer);
     if (outcome != Outcome::Broken) return outcome;
-    if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt]))
-      return Outcome::Failed;
+    if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt])) return Outcome::Failed;
   }
 }
 
@@ -396,14 +393,14 @@ void download_worker_destroy(DownloadWorker* worker) {
   std::free(worker);
 }
 
-int download_worker_request(DownloadWorker* worker, char* remote, const char* local,
-                            int32_t tag, int32_t value) {
+int download_worker_request(DownloadWorker* worker, char* remote, const char* local, int32_t tag,
+                            int32_t value) {
   Queued queued = download_worker_offer(worker, remote, local, tag, value);
   return queued == Queued::Full || queued == Queued::TooLong ? 0 : 1;
 }
 
-Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local,
-                             int32_t tag, int32_t value) {
+Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local, int32_t tag,
+                             int32_t value) {
   forward_slashes(remote);
   if (worker->shut) return Queued::TooLong;
   EnterCriticalSection(&worker->lock);

@@ -19,8 +19,8 @@ constexpr int32_t kStandInPart = 24501;
 void offer_waiting(Run* run) {
   while (!run->waiting.empty()) {
     const WaitingRequest& head = run->waiting.front();
-    Downloader::Handed handed = run->downloader->request(head.remote.c_str(), head.local.c_str(),
-                                                         head.tag, head.value);
+    Downloader::Handed handed =
+        run->downloader->request(head.remote.c_str(), head.local.c_str(), head.tag, head.value);
     if (handed == Downloader::kNoRoom) return;
     run->waiting.pop_front();
   }
@@ -41,9 +41,8 @@ void on_download_pending(Run* run) { offer_waiting(run); }
 bool request_part_data(Run* run, int32_t part, bool preview) {
   if (part < store::kFirstPartNumber || part > store::kLastPartNumber) return false;
   const char* dir = run->program_directory.c_str();
-  std::string local =
-      store::work_file_path(dir, preview ? store::WorkFile::View : store::WorkFile::Downloaded,
-                            part);
+  std::string local = store::work_file_path(
+      dir, preview ? store::WorkFile::View : store::WorkFile::Downloaded, part);
   if (plat::file_exists(local.c_str())) return false;
   // The server keeps a part where the store does: the part file's path
   // from HDPARTS\ on, under /k-val/.

@@ -29,8 +29,9 @@ const char kCancelCaption[] = "中止";
 // Shows one category list. When the destination's file cannot be opened
 // the list keeps its rows and only the selection moves.
 void show_category_list(Run* run, int level) {
-  const int selected = level == 1 ? run->major_item : level == 2 ? run->class_item
-                                                                 : run->figure_entry;
+  const int selected = level == 1   ? run->major_item
+                       : level == 2 ? run->class_item
+                                    : run->figure_entry;
   std::vector<std::string> rows;
   bool read = store::read_category_rows(run->program_directory.c_str(), run->destination_code,
                                         level, run->major_item, run->class_item, &rows) == 1;

@@ -83,9 +83,9 @@ enum class WalkState {
 struct Run {
   View* view;
   Downloader* downloader;
-  std::string program_directory;            // with its trailing backslash
+  std::string program_directory;              // with its trailing backslash
   char current_list_file[kListFilePathSize];  // empty without one
-  int list_download_mode;                   // 1 while the list walk is to run
+  int list_download_mode;                     // 1 while the list walk is to run
   int downloaded_list_count;
   int destination_code;
   int major_item;    // row of the major item list

@@ -9,9 +9,9 @@
 #include "store/part_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const char* kNames[] = {"K.DAT", "K.htm", "K.HTML", "K.csv", "K.hud", "K.bmp",
-                                 "K.jpg", "K.JPEG", "K.dxf", "K.txt", "K.log", "html",
-                                 "K.", "K.phtml", "K.ini", "K.doc"};
+  static const char* kNames[] = {"K.DAT", "K.htm",   "K.HTML", "K.csv", "K.hud", "K.bmp",
+                                 "K.jpg", "K.JPEG",  "K.dxf",  "K.txt", "K.log", "html",
+                                 "K.",    "K.phtml", "K.ini",  "K.doc"};
   if (!data || size == 0) return 0;
   std::string path = fuzzing::scratch_file(kNames[data[0] % 16]);
   std::string contents(reinterpret_cast<const char*>(data) + 1, size - 1);

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& key : keys) {
     unsigned length = catalogue::section_value(values, key.c_str(), buffer, sizeof buffer);
     if (length >= sizeof buffer || buffer[length] != '\0') std::abort();
-    unsigned want = plat::profile_read(section.c_str(), key.c_str(), "", reader, sizeof reader, path.c_str());
+    unsigned want =
+        plat::profile_read(section.c_str(), key.c_str(), "", reader, sizeof reader, path.c_str());
     if (want != length || std::memcmp(reader, buffer, length) != 0) std::abort();
   }
   catalogue::section_value(values, "1001,0", buffer, 1);

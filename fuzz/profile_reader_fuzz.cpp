@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // A write keeps every other answer sound and is read back.
-  if (size && (data[0] & 1) && !sections[0].empty() && sections[0].find_first_of("[]\r\n") == std::string::npos) {
+  if (size && (data[0] & 1) && !sections[0].empty() &&
+      sections[0].find_first_of("[]\r\n") == std::string::npos) {
     if (plat::profile_write(sections[0].c_str(), "1001,0", "written", path.c_str())) {
       got = read_into(&buffer, sections[0].c_str(), nullptr, 20000, path);
       got = read_into(&buffer, nullptr, nullptr, 10000, path);

@@ -30,7 +30,6 @@ inline void put_u32(uint8_t* p, uint32_t v) {
   for (int n = 0; n < 4; ++n) p[n] = static_cast<uint8_t>(v >> (8 * n));
 }
 
-
 // Length of the text in a field of `width` bytes: up to its first NUL, or
 // the whole field when it has none.
 inline size_t text_length(const void* field, size_t width) {

@@ -13,8 +13,7 @@ LocalDate today() {
 
 void sleep_milliseconds(unsigned ms) {
   struct timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-  while (nanosleep(&pause, &pause) != 0) {
-  }
+  while (nanosleep(&pause, &pause) != 0) {}
 }
 
 }  // namespace plat

@@ -75,9 +75,12 @@ File* open_file(const char* path, unsigned access, unsigned share, Disposition d
   if (stat(local.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
 
   int flags = O_CLOEXEC;
-  if ((access & kRead) && (access & kWrite)) flags |= O_RDWR;
-  else if (access & kWrite) flags |= O_WRONLY;
-  else flags |= O_RDONLY;
+  if ((access & kRead) && (access & kWrite))
+    flags |= O_RDWR;
+  else if (access & kWrite)
+    flags |= O_WRONLY;
+  else
+    flags |= O_RDONLY;
   if (disposition != Disposition::OpenExisting) flags |= O_CREAT;
   if (disposition == Disposition::CreateNew) flags |= O_EXCL;
   // CreateAlways truncates only once the share check has passed, so O_TRUNC
@@ -139,7 +142,8 @@ int64_t write_at(File* file, uint64_t offset, const void* buffer, size_t count) 
   if (writes_left >= 0 && (uint64_t)writes_left < count) allowed = (size_t)writes_left;
   size_t done = 0;
   while (done < allowed) {
-    ssize_t put = pwrite(file->fd, (const char*)buffer + done, allowed - done, (off_t)(offset + done));
+    ssize_t put =
+        pwrite(file->fd, (const char*)buffer + done, allowed - done, (off_t)(offset + done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return -1;
     done += (size_t)put;
@@ -154,9 +158,7 @@ int64_t file_length(File* file) {
   return (int64_t)st.st_size;
 }
 
-bool flush_file(File* file) {
-  return file && (file->access & kWrite) && fsync(file->fd) == 0;
-}
+bool flush_file(File* file) { return file && (file->access & kWrite) && fsync(file->fd) == 0; }
 
 bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
   // The source is opened first, so a missing source leaves dst untouched.
@@ -224,9 +226,7 @@ bool delete_file(const char* path) {
   return unlink(local.c_str()) == 0;
 }
 
-bool create_directory(const char* path) {
-  return mkdir(native_path(path).c_str(), 0777) == 0;
-}
+bool create_directory(const char* path) { return mkdir(native_path(path).c_str(), 0777) == 0; }
 
 bool file_write_time(const char* path, uint64_t* filetime) {
   struct stat st;

@@ -22,12 +22,11 @@ namespace plat {
 // letters included; Shift-JIS is read by character, so a second byte 0x5B,
 // 0x5C or 0x5D is never a bracket. A missing or unreadable file reads as
 // empty.
-uint32_t profile_read(const char* section, const char* key, const char* def,
-                      char* buffer, uint32_t size, const char* path);
+uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
+                      uint32_t size, const char* path);
 
 // Writes key = value into section, creating the file and the section when
 // needed. value == nullptr deletes the key; key == nullptr the section.
-bool profile_write(const char* section, const char* key, const char* value,
-                   const char* path);
+bool profile_write(const char* section, const char* key, const char* value, const char* path);
 
 }  // namespace plat

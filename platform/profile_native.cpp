@@ -217,7 +217,8 @@ bool is_comment(const char* t, const Line& line) { return line.name_length && t[
 // The first section of that name, as [begin, end) of its key lines. The
 // keys before the first header make up a section without a name; a "[]"
 // section after it is never reached.
-bool find_section(const std::string& text, const char* name, size_t name_length, size_t* begin, size_t* end) {
+bool find_section(const std::string& text, const char* name, size_t name_length, size_t* begin,
+                  size_t* end) {
   const char* t = text.data();
   size_t n = text.size(), pos = 0;
   bool found = name_length == 0;
@@ -399,7 +400,8 @@ bool find_key(Cache& c, const std::string& text, const char* section, size_t sec
               const char* key, size_t key_length, KeyLine* found) {
   bool cached = c.valid && &text == &c.text();
   size_t begin, end;
-  if (cached && c.have_section && c.section.compare(0, std::string::npos, section, section_length) == 0) {
+  if (cached && c.have_section &&
+      c.section.compare(0, std::string::npos, section, section_length) == 0) {
     if (!c.section_found) return false;
     begin = c.body_begin;
     end = c.body_end;
@@ -461,7 +463,9 @@ bool profile_file_text(const std::string& raw, std::string* fixed) {
   return true;
 }
 
-bool profile_name_text(const std::string& name, std::string* fixed) { return mend_pairs(name, fixed); }
+bool profile_name_text(const std::string& name, std::string* fixed) {
+  return mend_pairs(name, fixed);
+}
 
 uint32_t profile_read(const char* section, const char* key, const char* def, char* buffer,
                       uint32_t size, const char* path) {

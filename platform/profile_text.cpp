@@ -54,8 +54,9 @@ bool has_wide_letter_case(const char* name) {
     if (step == 2) {
       unsigned code = (unsigned)(unsigned char)name[0] << 8 | (unsigned char)name[1];
       // A letter folds to another code, or is the form others fold to.
-      if (folded != code || (code >= 0x8281 && code <= 0x829A) || (code >= 0x83BF && code <= 0x83D6) ||
-          (code >= 0x8470 && code <= 0x8491) || (code >= 0xEEEF && code <= 0xEEF8))
+      if (folded != code || (code >= 0x8281 && code <= 0x829A) ||
+          (code >= 0x83BF && code <= 0x83D6) || (code >= 0x8470 && code <= 0x8491) ||
+          (code >= 0xEEEF && code <= 0xEEF8))
         return true;
     }
     name += step;
@@ -88,7 +89,8 @@ uint32_t put_profile_value(const char* text, size_t length, char* buffer, uint32
   return (uint32_t)take;
 }
 
-uint32_t put_profile_list(const char* names, size_t length, bool more, char* buffer, uint32_t size) {
+uint32_t put_profile_list(const char* names, size_t length, bool more, char* buffer,
+                          uint32_t size) {
   if (size == 0) return 0;
   if (size == 1) {
     buffer[0] = 0;

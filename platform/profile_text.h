@@ -14,7 +14,9 @@ namespace plat {
 
 // Tab, line feed, vertical tab, form feed, carriage return, space and ^Z.
 // All lie below 0x40, so none can be the second byte of a character.
-inline bool is_profile_blank(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
+inline bool is_profile_blank(unsigned char c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20;
+}
 
 // The character at p (one or two bytes, *step gets which) as a number with
 // letter case folded: ASCII, full-width Latin, Greek, Cyrillic and the Roman

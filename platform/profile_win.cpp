@@ -44,7 +44,8 @@ std::string ask(const char* section, const char* key, const char* def, size_t n,
 std::string ask_section_names(const char* path) {
   bool whole = false;
   std::string list;
-  for (size_t n = 4096; !whole && n <= (64u << 20); n *= 4) list = ask(nullptr, nullptr, "", n, path, &whole);
+  for (size_t n = 4096; !whole && n <= (64u << 20); n *= 4)
+    list = ask(nullptr, nullptr, "", n, path, &whole);
   return list;
 }
 
@@ -84,7 +85,8 @@ std::string as_spelled(const std::string& name, const std::string& list) {
   for (size_t at = 0; at < list.size();) {
     size_t end = list.find('\0', at);
     if (end == std::string::npos) end = list.size();
-    if (same_profile_name(list.data() + at, end - at, name.data(), name.size())) return list.substr(at, end - at);
+    if (same_profile_name(list.data() + at, end - at, name.data(), name.size()))
+      return list.substr(at, end - at);
     at = end + 1;
   }
   return name;
@@ -100,7 +102,8 @@ std::string through_unicode(const char* bytes, int length, UINT from) {
   int wide_length = MultiByteToWideChar(from, 0, bytes, length, nullptr, 0);
   std::wstring wide((size_t)wide_length, L'\0');
   MultiByteToWideChar(from, 0, bytes, length, &wide[0], wide_length);
-  int back_length = WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  int back_length =
+      WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
   std::string back((size_t)back_length, '\0');
   WideCharToMultiByte(932, 0, wide.data(), wide_length, &back[0], back_length, nullptr, nullptr);
   return back;
@@ -131,7 +134,8 @@ uint32_t profile_read(const char* section, const char* key, const char* def, cha
   if (section && has_wide_letter_case(section)) {
     // A value is asked for with the section name trimmed, a key list with
     // the name as given.
-    section_spelled = as_spelled(key ? trimmed(section) : std::string(section), ask_section_names(path));
+    section_spelled =
+        as_spelled(key ? trimmed(section) : std::string(section), ask_section_names(path));
     section = section_spelled.c_str();
   }
   if (!section) {

@@ -27,14 +27,14 @@
 #define IDC_DELETE           902
 #define IDC_INITIALISE       903
 #define IDC_LIST_SELECT      904
-#define IDC_HELP_PAGE             905
+#define IDC_HELP_PAGE        905
 #define IDC_PREVIEW          906
 #define IDC_TEXT_IMPORT      907
 #define IDC_ARROW_PICTURE    1001
-#define IDC_STOP_WALK        1002 // command from the progress dialog's 中断, not a control
+#define IDC_STOP_WALK        1002  // command from the progress dialog's 中断, not a control
 
 // List selection "SELST".
-#define IDC_LISTS            401
+#define IDC_LISTS 401
 
 // The arrow bitmap and the icon are named resources: "YAZIRUSI", "ZKI".
 // Dialog templates are named too: "ZKLST", "DOWNLOAD", "SELST".

@@ -21,8 +21,7 @@ std::string work_path(const char* program_directory, const char* name) {
 
 std::string index_path(const char* program_directory) {
   char path[512];
-  suite::join_data_path(program_directory, suite::kPartsFolder, kPartsIndexName, path,
-                        sizeof path);
+  suite::join_data_path(program_directory, suite::kPartsFolder, kPartsIndexName, path, sizeof path);
   return path;
 }
 

@@ -123,8 +123,8 @@ bool upgrade_classification_file(const char* path) {
   return plat::replace_whole_file(path, image.data(), image.size());
 }
 
-int open_classification_file(const char* program_directory, int destination_code,
-                             OpenMode mode, plat::File** file) {
+int open_classification_file(const char* program_directory, int destination_code, OpenMode mode,
+                             plat::File** file) {
   *file = nullptr;
   std::string path = classification_file_path(program_directory, destination_code);
 
@@ -156,8 +156,8 @@ int open_classification_file(const char* program_directory, int destination_code
   return *file ? 1 : -1;
 }
 
-int read_category_rows(const char* program_directory, int destination_code, int level,
-                       int a, int b, std::vector<std::string>* rows) {
+int read_category_rows(const char* program_directory, int destination_code, int level, int a, int b,
+                       std::vector<std::string>* rows) {
   uint32_t offset, entry_size;
   int count;
   if (level == 1) {

@@ -12,9 +12,9 @@
 namespace store {
 
 constexpr int kMajorItems = 12;
-constexpr int kClassItems = 40;      // per major item
-constexpr int kFigureSlots = 50;     // per classification item
-constexpr int kNameBytes = 24;       // Shift-JIS, NUL-padded
+constexpr int kClassItems = 40;   // per major item
+constexpr int kFigureSlots = 50;  // per classification item
+constexpr int kNameBytes = 24;    // Shift-JIS, NUL-padded
 
 // Current layout.
 constexpr uint32_t kClassFileSize = 834288;
@@ -53,8 +53,8 @@ enum class OpenMode { Read, Write };
 // older-layout file is converted first, any other header fails (-1) and the
 // file stays untouched. Write: exclusive, created when missing, magic not
 // tested. 1 with *file set, or -1. The caller closes the file.
-int open_classification_file(const char* program_directory, int destination_code,
-                             OpenMode mode, plat::File** file);
+int open_classification_file(const char* program_directory, int destination_code, OpenMode mode,
+                             plat::File** file);
 
 // Converts an older-layout file: the complete new file is written beside it
 // and put in its place only when whole, so a failure leaves it as it was.
@@ -65,7 +65,7 @@ bool upgrade_classification_file(const char* path);
 // item a, level 3 the 50 figure names of classification item (a, b). An empty
 // name shows as "   "; a name without NUL is its 24 bytes. 1 with the rows,
 // -1 when the file cannot be opened, 0 for another level.
-int read_category_rows(const char* program_directory, int destination_code, int level,
-                       int a, int b, std::vector<std::string>* rows);
+int read_category_rows(const char* program_directory, int destination_code, int level, int a, int b,
+                       std::vector<std::string>* rows);
 
 }  // namespace store

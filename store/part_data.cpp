@@ -99,15 +99,16 @@ int read_element_stream(const char* path, std::vector<uint8_t>* stream) {
     return 0;
   }
   size_t window_size = kElementBufferSize + kElementBlockSize;
-  if (after_header < static_cast<int64_t>(window_size)) window_size = static_cast<size_t>(after_header);
+  if (after_header < static_cast<int64_t>(window_size))
+    window_size = static_cast<size_t>(after_header);
   std::vector<uint8_t> window(window_size);
   int64_t got = plat::read_at(file, kElementStreamOffset, window.data(), window.size());
   plat::close_file(file);
   if (got <= 0) return 0;
   stream->resize(static_cast<size_t>(got) < kElementBufferSize ? static_cast<size_t>(got)
-                                                                : kElementBufferSize);
-  size_t taken = take_elements(window.data(), static_cast<size_t>(got), stream_length,
-                               stream->data());
+                                                               : kElementBufferSize);
+  size_t taken =
+      take_elements(window.data(), static_cast<size_t>(got), stream_length, stream->data());
   stream->resize(taken);
   return 0;
 }
@@ -164,9 +165,9 @@ int read_sections(const char* path, int32_t stream_length, PartSections* section
   if (present) {
     int64_t size = sections->size[kPartReferenceSection];
     sections->part_references.resize(static_cast<size_t>(size));
-    if (size > 0 && plat::read_at(file, sections->start[kPartReferenceSection],
-                                  sections->part_references.data(),
-                                  sections->part_references.size()) != size)
+    if (size > 0 &&
+        plat::read_at(file, sections->start[kPartReferenceSection],
+                      sections->part_references.data(), sections->part_references.size()) != size)
       present = false;  // the file shrank under us
   }
   plat::close_file(file);
@@ -180,7 +181,7 @@ int read_sections(const char* path, int32_t stream_length, PartSections* section
 int32_t referenced_part_number(const PartSections& sections, int64_t record) {
   if (record < 0 || record >= sections.count[kPartReferenceSection]) return 0;
   return plat::get_i32(sections.part_references.data() + record * kPartReferenceRecordSize +
-                 kReferencedPartNumberOffset);
+                       kReferencedPartNumberOffset);
 }
 
 int read_part_sections(const char* path, PartSections* sections) {

@@ -17,10 +17,10 @@ struct HeaderKind {
 
 // First match wins, so the order matters.
 const HeaderKind kHeaderKinds[] = {
-    {"PVN-FMZ-V", 20},  {"PVN-WCAD-V", 2}, {"PVN-MHZ-V", 3},  {"PVN-WSIT-V", 4},
-    {"PVN-KOZO-V", 6},  {"PVN-FORM-V", 10}, {"PVN-FMRD-V", 11}, {"PVN-KSIN-V", 12},
-    {"V3-1", kKindPartData}, {"V4-1", kKindPartData}, {"GZK-V1", kKindPartData},
-    {"PT-V01", kKindPartData},
+    {"PVN-FMZ-V", 20},       {"PVN-WCAD-V", 2},         {"PVN-MHZ-V", 3},
+    {"PVN-WSIT-V", 4},       {"PVN-KOZO-V", 6},         {"PVN-FORM-V", 10},
+    {"PVN-FMRD-V", 11},      {"PVN-KSIN-V", 12},        {"V3-1", kKindPartData},
+    {"V4-1", kKindPartData}, {"GZK-V1", kKindPartData}, {"PT-V01", kKindPartData},
 };
 
 const char kJwCadHeader[] = "jw_cad(c)data";
@@ -32,9 +32,8 @@ struct ExtensionKind {
 };
 
 const ExtensionKind kExtensionKinds[] = {
-    {".htm", 23}, {".html", 23}, {".csv", 22}, {".hud", 21}, {".bmp", 1},
-    {".jpg", 7},  {".jpeg", 7},  {".dxf", 9},  {".bat", 0},  {".txt", 0},
-    {".doc", 0},  {".ini", 0},   {".log", 0},
+    {".htm", 23}, {".html", 23}, {".csv", 22}, {".hud", 21}, {".bmp", 1}, {".jpg", 7}, {".jpeg", 7},
+    {".dxf", 9},  {".bat", 0},   {".txt", 0},  {".doc", 0},  {".ini", 0}, {".log", 0},
 };
 
 bool begins_with(const uint8_t* bytes, size_t size, const char* text) {

@@ -97,7 +97,7 @@ bool read_parts_index(const char* program_directory, IndexCopy which, std::vecto
 
 bool write_parts_index(const char* program_directory, IndexCopy which, const uint8_t* index) {
   return plat::replace_whole_file(parts_index_path(program_directory, which).c_str(), index,
-                                 kPartsIndexSize);
+                                  kPartsIndexSize);
 }
 
 bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
@@ -111,7 +111,7 @@ bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at) {
 }
 
 bool find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
-                           const uint8_t* descriptive, int* group, int* subgroup) {
+                            const uint8_t* descriptive, int* group, int* subgroup) {
   for (int g = 0; g < kIndexGroups; ++g) {
     if (plat::get_i16(index + group_offset(g)) != group_code) continue;
     for (int s = 0; s < kIndexSubgroups; ++s) {
@@ -180,8 +180,10 @@ int end_index_changes(PartsIndexStore* store) {
   if (store->depth > 0) return 1;
   int result = 1;
   if (store->local_loaded && store->local_changed)
-    result = write_parts_index(store->program_directory.c_str(), IndexCopy::Local,
-                               store->local.data()) ? 1 : 0;
+    result =
+        write_parts_index(store->program_directory.c_str(), IndexCopy::Local, store->local.data())
+            ? 1
+            : 0;
   // The file may change between operations (a restore, another program of
   // the suite), so the next operation reads it afresh.
   store->local_loaded = false;

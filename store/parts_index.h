@@ -22,8 +22,8 @@ extern const char kPartsIndexName[];        // "TRBHN.DAT"
 extern const char kPartsIndexBackupName[];  // "TRBHNBAK.DAT"
 
 constexpr int kIndexGroups = 40;
-constexpr int kIndexSubgroups = 60;   // per group
-constexpr int kIndexSlots = 100;      // per subgroup
+constexpr int kIndexSubgroups = 60;  // per group
+constexpr int kIndexSlots = 100;     // per subgroup
 constexpr uint32_t kPartsIndexSize = 6783440;
 constexpr uint32_t kGroupEntrySize = 26;
 constexpr uint32_t kPartRecordSize = 28;
@@ -63,7 +63,7 @@ bool find_part_record(const uint8_t* index, int32_t part, RecordPosition* at);
 // whose descriptive bytes equal descriptive; a group whose first such
 // subgroup differs gives way to the next group.
 bool find_matching_subgroup(const uint8_t* index, int16_t group_code, int16_t subgroup_code,
-                           const uint8_t* descriptive, int* group, int* subgroup);
+                            const uint8_t* descriptive, int* group, int* subgroup);
 
 // Brings the record at `from` in the downloaded index into the local index:
 // into the matching subgroup (or the same position, whose empty subgroup

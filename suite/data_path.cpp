@@ -4,8 +4,8 @@
 
 namespace suite {
 
-bool join_data_path(const char* program_directory, const char* subdirectory,
-                    const char* file_name, char* destination, size_t destination_size) {
+bool join_data_path(const char* program_directory, const char* subdirectory, const char* file_name,
+                    char* destination, size_t destination_size) {
   size_t d = std::strlen(program_directory);
   size_t s = std::strlen(subdirectory);
   size_t f = std::strlen(file_name);

@@ -15,7 +15,7 @@ constexpr char kPartsFolder[] = "HDPARTS\\";   // parts store, parts index, list
 // empty). Gives false, with destination empty, when the path does not fit
 // in destination_size bytes with its NUL: a cut path would name another
 // file. The destination may be the buffer that holds the directory.
-bool join_data_path(const char* program_directory, const char* subdirectory,
-                    const char* file_name, char* destination, size_t destination_size);
+bool join_data_path(const char* program_directory, const char* subdirectory, const char* file_name,
+                    char* destination, size_t destination_size);
 
 }  // namespace suite

@@ -27,12 +27,12 @@ bool screenshot(const std::string& path) {
   };
   put(0, 0x4D42, 2);  // "BM"
   put(2, 54 + pixels.bgrx.size(), 4);
-  put(10, 54, 4);     // where the rows start
-  put(14, 40, 4);     // info header size
+  put(10, 54, 4);  // where the rows start
+  put(14, 40, 4);  // info header size
   put(18, pixels.width, 4);
   put(22, -pixels.height, 4);
-  put(26, 1, 2);      // planes
-  put(28, 32, 2);     // bits a pixel; no compression
+  put(26, 1, 2);   // planes
+  put(28, 32, 2);  // bits a pixel; no compression
   put(34, pixels.bgrx.size(), 4);
   return gui::write_file(path, bytes + pixels.bgrx);
 }
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     gui::type_text(gui::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
     shoot(file_dialog, "07-open-list-file");
     gui::post_click(file_dialog, IDOK);
-    gui::wait_until(gui::kWaitMs, [&] { return gui::text(dialog).find("2024") != std::string::npos; });
+    gui::wait_until(gui::kWaitMs,
+                    [&] { return gui::text(dialog).find("2024") != std::string::npos; });
     shoot(dialog, "08-imported-list");
   } else {
     std::fprintf(stderr, "the open-file dialog did not appear\n");

@@ -57,8 +57,7 @@ void paint_arrow(HWND control, HDC target, HBITMAP arrow) {
 LRESULT CALLBACK arrow_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
   WNDPROC old_proc = reinterpret_cast<WNDPROC>(GetPropA(control, kOldProcProperty));
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the whole client area is painted below
+    case WM_ERASEBKGND: return 1;  // the whole client area is painted below
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(control, &paint);

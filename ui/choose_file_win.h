@@ -14,7 +14,6 @@ namespace ui {
 // receives the chosen file's folder. flags 0 takes the defaults: hide
 // read-only, path and file must exist. True with a file chosen.
 bool choose_file(HWND owner, char* path, size_t path_size, char* remembered, char* directory,
-                 int filter_string_id, int filter_index, const char* title, bool save,
-                 DWORD flags);
+                 int filter_string_id, int filter_index, const char* title, bool save, DWORD flags);
 
 }  // namespace ui

@@ -43,8 +43,7 @@ class DialogView : public flow::View {
   HINSTANCE instance = nullptr;
   flow::Run* run = nullptr;
 
-  void show_category_list(int level, const std::vector<std::string>* rows,
-                          int selected) override {
+  void show_category_list(int level, const std::vector<std::string>* rows, int selected) override {
     HWND list = GetDlgItem(dialog, IDC_MAJOR_ITEMS + level - 1);
     if (rows) fill_list_box(list, *rows);
     SendMessageA(list, LB_SETCURSEL, selected, 0);
@@ -90,8 +89,7 @@ class DialogView : public flow::View {
 
 // "SELST": opens on the titles of the walk's list files, or closes at once
 // with 0 when there are none; 了解 takes the selected line.
-INT_PTR CALLBACK list_selection_proc(HWND selection, UINT message, WPARAM wparam,
-                                     LPARAM lparam) {
+INT_PTR CALLBACK list_selection_proc(HWND selection, UINT message, WPARAM wparam, LPARAM lparam) {
   flow::Run* run = reinterpret_cast<flow::Run*>(GetWindowLongPtrA(selection, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG: {
@@ -197,9 +195,7 @@ void close_dialog(HWND dialog, MainDialog* state) {
 void on_command(HWND dialog, MainDialog* state, int id, int notification) {
   flow::Run* run = &state->run;
   switch (id) {
-    case IDOK:
-      close_dialog(dialog, state);
-      break;
+    case IDOK: close_dialog(dialog, state); break;
     case IDCANCEL:
       if (flow::cancel(run)) close_dialog(dialog, state);
       break;
@@ -207,9 +203,7 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
     case IDC_DEST_ROOF:
     case IDC_DEST_2DCAD:
     case IDC_DEST_SHEETS:
-    case IDC_DEST_OTHER:
-      flow::choose_destination(run, id - IDC_DEST_3DCAD);
-      break;
+    case IDC_DEST_OTHER: flow::choose_destination(run, id - IDC_DEST_3DCAD); break;
     case IDC_MAJOR_ITEMS:
       if (notification == LBN_SELCHANGE)
         flow::choose_major_item(run, selected_row(dialog, IDC_MAJOR_ITEMS));
@@ -228,15 +222,9 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
         flow::adopt_list_file(run, path);
       break;
     }
-    case IDC_INITIALISE:
-      flow::initialise(run);
-      break;
-    case IDC_LIST_SELECT:
-      flow::choose_list(run);
-      break;
-    case IDC_STOP_WALK:
-      flow::stop_list_walk(run);
-      break;
+    case IDC_INITIALISE: flow::initialise(run); break;
+    case IDC_LIST_SELECT: flow::choose_list(run); break;
+    case IDC_STOP_WALK: flow::stop_list_walk(run); break;
     case IDC_HELP_PAGE:
       ShellExecuteA(dialog, "open", kHelpPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
       break;
@@ -259,8 +247,8 @@ INT_PTR CALLBACK main_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_DL_DONE:
     case WM_DL_FAILED:
       if (state)
-        flow::on_download_report(&state->run, message == WM_DL_DONE,
-                                 static_cast<uint32_t>(wparam), static_cast<int32_t>(lparam));
+        flow::on_download_report(&state->run, message == WM_DL_DONE, static_cast<uint32_t>(wparam),
+                                 static_cast<int32_t>(lparam));
       return 0;
     case WM_DL_PENDING:
       if (state) flow::on_download_pending(&state->run);

@@ -7,8 +7,8 @@
 
 namespace ui {
 
-bool choose_list_file(HWND dialog, const char* program_directory, char* remembered,
-                      char* path, size_t path_size) {
+bool choose_list_file(HWND dialog, const char* program_directory, char* remembered, char* path,
+                      size_t path_size) {
   char directory[catalogue::kChooserPathSize];
   suite::join_data_path(program_directory, suite::kPartsFolder, "LST\\", directory,
                         sizeof directory);

@@ -10,7 +10,7 @@ namespace ui {
 
 // Opens the open-file dialog in the program's HDPARTS\LST\ on the list
 // files. True with the chosen file's full path in path (path_size bytes).
-bool choose_list_file(HWND dialog, const char* program_directory, char* remembered,
-                      char* path, size_t path_size);
+bool choose_list_file(HWND dialog, const char* program_directory, char* remembered, char* path,
+                      size_t path_size);
 
 }  // namespace ui

@@ -29,7 +29,8 @@ bool collect(void* context, const uint8_t* data, size_t size) {
   return true;
 }
 
-int compress(lzh::Method method, const std::string& data, uint64_t limit, Collected* out, uint64_t* packed) {
+int compress(lzh::Method method, const std::string& data, uint64_t limit, Collected* out,
+             uint64_t* packed) {
   return lzh::compress(method, reinterpret_cast<const uint8_t*>(data.data()), data.size(), limit,
                        lzh::Output{collect, out}, packed);
 }
@@ -74,41 +75,51 @@ TEST(compress_limit_output_and_ratios) {
   uint64_t packed = 0, size = 0;
   Collected whole, exact, short_by_one, pieces, failing, none;
   failing.fail_after = 1;
-  ok(compress(lzh::Method::Lh5, text, text.size(), &whole, &packed) == 1 && packed == whole.bytes.size() &&
+  ok(compress(lzh::Method::Lh5, text, text.size(), &whole, &packed) == 1 &&
+         packed == whole.bytes.size() &&
          compress(lzh::Method::Lh5, text, packed, &exact, &size) == 1 && exact.bytes == whole.bytes,
      "limit equal to the stream refused\n");
-  ok(compress(lzh::Method::Lh5, text, packed - 1, &short_by_one, &size) == 0 && short_by_one.bytes.size() < packed,
+  ok(compress(lzh::Method::Lh5, text, packed - 1, &short_by_one, &size) == 0 &&
+         short_by_one.bytes.size() < packed,
      "limit one short of the stream accepted\n");
-  ok(compress(lzh::Method::Lh7, mix, mix.size(), &pieces, &size) == 1 && pieces.pieces > 4, "%u pieces\n",
-     (unsigned)pieces.pieces);
-  ok(compress(lzh::Method::Lh7, mix, mix.size(), &failing, &size) == -1 && failing.pieces == 1, "failing output\n");
-  ok(compress(lzh::Method::Stored, text, text.size(), &none, &size) == -1 && none.bytes.empty(), "stored\n");
+  ok(compress(lzh::Method::Lh7, mix, mix.size(), &pieces, &size) == 1 && pieces.pieces > 4,
+     "%u pieces\n", (unsigned)pieces.pieces);
+  ok(compress(lzh::Method::Lh7, mix, mix.size(), &failing, &size) == -1 && failing.pieces == 1,
+     "failing output\n");
+  ok(compress(lzh::Method::Stored, text, text.size(), &none, &size) == -1 && none.bytes.empty(),
+     "stored\n");
 
   // A broken match finder still decodes, so the sizes show it; limits are
   // about twice what is reached. Noise repeated from 30 KB back is in reach
   // of -lh6-, from 60 KB of -lh7-, not of -lh5- (1: no stream within size).
-  const std::string far = roundtrip::random_bytes(30000, 9), farther = roundtrip::random_bytes(60000, 9);
+  const std::string far = roundtrip::random_bytes(30000, 9),
+                    farther = roundtrip::random_bytes(60000, 9);
   const std::tuple<lzh::Method, std::string, double> cases[] = {
       {lzh::Method::Lh5, roundtrip::parts_index_shape(), 0.02},
       {lzh::Method::Lh5, roundtrip::catalogue_text(200000), 0.35},
-      {lzh::Method::Lh6, far + far, 0.6}, {lzh::Method::Lh7, farther + farther, 0.6}, {lzh::Method::Lh5, far + far, 1}};
+      {lzh::Method::Lh6, far + far, 0.6},
+      {lzh::Method::Lh7, farther + farther, 0.6},
+      {lzh::Method::Lh5, far + far, 1}};
   for (const auto& [method, data, most] : cases) {
     Collected out;
     int r = compress(method, data, data.size(), &out, &packed);
-    ok(most < 1 ? r == 1 && double(packed) <= most * double(data.size()) : r == 0, "%s, %u bytes: %d, %llu packed\n",
-       lzh::method_id(method), (unsigned)data.size(), r, (unsigned long long)packed);
+    ok(most < 1 ? r == 1 && double(packed) <= most * double(data.size()) : r == 0,
+       "%s, %u bytes: %d, %llu packed\n", lzh::method_id(method), (unsigned)data.size(), r,
+       (unsigned long long)packed);
   }
 }
 
 TEST(streams_decode_at_table_and_block_edges) {
   // The match tables shrink with the input; these sizes sit on both sides of
   // each step, and each input repeats its first half as far back as it can.
-  for (size_t size : {1, 2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000}) {
+  for (size_t size :
+       {1, 2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000}) {
     std::string data = roundtrip::random_bytes(size / 2 + 1, static_cast<unsigned>(size));
     data += data;
     data.resize(size);
     for (lzh::Method method : {lzh::Method::Lh5, lzh::Method::Lh6, lzh::Method::Lh7})
-      ok(round_trip(method, data), "%s, %u bytes: not the same bytes back\n", lzh::method_id(method), (unsigned)size);
+      ok(round_trip(method, data), "%s, %u bytes: not the same bytes back\n",
+         lzh::method_id(method), (unsigned)size);
   }
   // The first block of zeros ends after 65,535 codes, 16,776,705 bytes; the
   // second holds nothing but the same longest match at the same distance, a
@@ -125,25 +136,27 @@ TEST(streams_that_end_early_are_corrupt_and_bounded) {
     for (size_t cut = 0; cut < packed.bytes.size(); cut += 1 + cut / 16) {
       Collected part;
       int r = decode(m, packed.bytes.substr(0, cut), text.size(), &part);
-      ok(r == lzh::kCorrupt && part.bytes.size() <= text.size(), "%s cut at %u: %d, %u bytes\n", lzh::method_id(m),
-         (unsigned)cut, r, (unsigned)part.bytes.size());
+      ok(r == lzh::kCorrupt && part.bytes.size() <= text.size(), "%s cut at %u: %d, %u bytes\n",
+         lzh::method_id(m), (unsigned)cut, r, (unsigned)part.bytes.size());
     }
     // A gigabyte claimed: the decoder notices soon after the data runs out.
     int r = decode(m, packed.bytes, 1u << 30, &out);
-    ok(r == lzh::kCorrupt && out.bytes.size() <= text.size() + 65536, "%s, 1 GiB claimed: %d, %u bytes\n",
-       lzh::method_id(m), r, (unsigned)out.bytes.size());
+    ok(r == lzh::kCorrupt && out.bytes.size() <= text.size() + 65536,
+       "%s, 1 GiB claimed: %d, %u bytes\n", lzh::method_id(m), r, (unsigned)out.bytes.size());
     refused.fail_after = 0;
-    ok(decode(m, packed.bytes, text.size(), &refused) == lzh::kOutputFailed, "%s: a failing output went on\n",
-       lzh::method_id(m));
+    ok(decode(m, packed.bytes, text.size(), &refused) == lzh::kOutputFailed,
+       "%s: a failing output went on\n", lzh::method_id(m));
   }
   Collected stored, refused;
   refused.fail_after = 0;
-  ok(decode(lzh::Method::Stored, "thirteen byte", 100, &stored) == lzh::kCorrupt && stored.bytes == "thirteen byte" &&
-         decode(lzh::Method::Stored, "abc", 3, &refused) == lzh::kOutputFailed, "stored: overclaimed or failing\n");
+  ok(decode(lzh::Method::Stored, "thirteen byte", 100, &stored) == lzh::kCorrupt &&
+         stored.bytes == "thirteen byte" &&
+         decode(lzh::Method::Stored, "abc", 3, &refused) == lzh::kOutputFailed,
+     "stored: overclaimed or failing\n");
   for (lzh::Method m : {lzh::Method::Lh1, lzh::Method::Lz5, lzh::Method::Lzs, lzh::Method::Lh6}) {
     Collected out;
     int r = decode(m, std::string(16, '\0'), 0xFFFFFFFFu, &out);
-    ok(r == lzh::kCorrupt && out.bytes.size() < (1u << 20), "method %d, 4 GiB from 16 bytes: %d, %u bytes\n", (int)m, r,
-       (unsigned)out.bytes.size());
+    ok(r == lzh::kCorrupt && out.bytes.size() < (1u << 20),
+       "method %d, 4 GiB from 16 bytes: %d, %u bytes\n", (int)m, r, (unsigned)out.bytes.size());
   }
 }

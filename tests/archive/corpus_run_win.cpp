@@ -11,7 +11,8 @@
 int main(int argc, char** argv) {
   UnlhaFn unlha = load_unlha32();
   if (argc < 3 || !unlha) {
-    std::fprintf(stderr, "usage: corpus_run <output folder\\> <archives...>, with UNLHA32.DLL in ..\\bin\n");
+    std::fprintf(
+        stderr, "usage: corpus_run <output folder\\> <archives...>, with UNLHA32.DLL in ..\\bin\n");
     return 2;
   }
   for (int i = 2; i < argc; ++i) {

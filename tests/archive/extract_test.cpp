@@ -14,9 +14,9 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
-using oktest::file_text;
 using lzhtest::Member;
 using lzhtest::member;
+using oktest::file_text;
 
 namespace {
 
@@ -36,7 +36,9 @@ struct Run {
     result = lzh::extract_archive((root + "a.lzh").c_str(), out.c_str(), &report);
     plat::fail_writes_after(-1);
   }
-  bool no_work_files() const { return !exists(out + "~unlha0.tmp") && !exists(out + "~unlha1.tmp"); }
+  bool no_work_files() const {
+    return !exists(out + "~unlha0.tmp") && !exists(out + "~unlha1.tmp");
+  }
 };
 
 }  // namespace
@@ -47,13 +49,17 @@ TEST(broken_headers_are_refused) {
     return member(level, m).replace(at, bytes.size(), bytes);
   };
   Member overclaimed = m;  // level 1: extended headers beyond the packed size
-  overclaimed.extra = {"\x3F" "a comment"};
+  overclaimed.extra = {
+      "\x3F"
+      "a comment"};
   overclaimed.packed_size = 2;
   std::string bad_sum = member(0, m);
   bad_sum[1] = static_cast<char>(bad_sum[1] + 1);
   const std::string level2 = member(2, m);
   std::vector<std::pair<const char*, std::string>> cases = {
-      {"checksum", bad_sum}, {"level 4", patched(2, 20, "\x04")}, {"no method", patched(0, 2, "x")},
+      {"checksum", bad_sum},
+      {"level 4", patched(2, 20, "\x04")},
+      {"no method", patched(0, 2, "x")},
       {"extended headers beyond the packed size", member(1, overclaimed)},
       {"extended header beyond the end", patched(2, 24, "\xF0\x7F")},
       {"extended header of 1 byte", patched(2, 24, std::string("\x01\x00", 2))},
@@ -65,24 +71,36 @@ TEST(broken_headers_are_refused) {
     lzh::Header h;
     return lzh::read_header(lzh::memory_source(&memory), 0, &h);
   };
-  for (int level = 0; level < 4; ++level) ok(read(member(level, m)) == lzh::kHeader, "level %d: refused\n", level);
+  for (int level = 0; level < 4; ++level)
+    ok(read(member(level, m)) == lzh::kHeader, "level %d: refused\n", level);
   for (const auto& c : cases)
-    ok(read(c.second) == lzh::kBadHeader, "%s (%u bytes): accepted\n", c.first, (unsigned)c.second.size());
+    ok(read(c.second) == lzh::kBadHeader, "%s (%u bytes): accepted\n", c.first,
+       (unsigned)c.second.size());
 }
 
 TEST(names_reduce_to_their_last_element_by_shift_jis_character) {
   // 表\ソ; no character, so '/' separates; a lead byte at the end. More below.
-  const char* const cases[][2] = {
-      {"dir\\", ""}, {"\x95\x5C\\\x83\x5C", "\x83\x5C"}, {"caf\x8B/evil", "evil"}, {"x\x81", "x\x81"}};
+  const char* const cases[][2] = {{"dir\\", ""},
+                                  {"\x95\x5C\\\x83\x5C", "\x83\x5C"},
+                                  {"caf\x8B/evil", "evil"},
+                                  {"x\x81", "x\x81"}};
   for (const auto& c : cases)
-    ok(lzh::last_path_element(c[0]) == c[1], "'%s' reduced to '%s'\n", c[0], lzh::last_path_element(c[0]).c_str());
-  for (const char* name : {"", ".", "..", "C:", "c:file.txt", "file.txt:stream", "CON", "con", "Con.txt", "nul.tar.gz",
-                           "AUX", "PRN", "COM1", "com9.log", "LPT1", "CON .txt", "CONIN$", "name.", "name ",
-                           "tab\there", "\x1B]2;title\x07", "a|b", "a?b", "a*b", "a<b", "a>b", "a\"b"})
+    ok(lzh::last_path_element(c[0]) == c[1], "'%s' reduced to '%s'\n", c[0],
+       lzh::last_path_element(c[0]).c_str());
+  for (const char* name : {"",           ".",          "..",
+                           "C:",         "c:file.txt", "file.txt:stream",
+                           "CON",        "con",        "Con.txt",
+                           "nul.tar.gz", "AUX",        "PRN",
+                           "COM1",       "com9.log",   "LPT1",
+                           "CON .txt",   "CONIN$",     "name.",
+                           "name ",      "tab\there",  "\x1B]2;title\x07",
+                           "a|b",        "a?b",        "a*b",
+                           "a<b",        "a>b",        "a\"b"})
     ok(lzh::unsafe_name_reason(name) != nullptr, "'%s' accepted\n", name);
-  for (const char* name : {"TRBHN.DAT", "COM10", "LPT0", "CONFIG.SYS", "nul_file", ".hidden", "a..b", "\x95\x5C.txt",
-                           "\x95\x7C", "Long Filename.txt", "caf\xE9"})
-    ok(lzh::unsafe_name_reason(name) == nullptr, "'%s' refused: %s\n", name, lzh::unsafe_name_reason(name));
+  for (const char* name : {"TRBHN.DAT", "COM10", "LPT0", "CONFIG.SYS", "nul_file", ".hidden",
+                           "a..b", "\x95\x5C.txt", "\x95\x7C", "Long Filename.txt", "caf\xE9"})
+    ok(lzh::unsafe_name_reason(name) == nullptr, "'%s' refused: %s\n", name,
+       lzh::unsafe_name_reason(name));
 }
 
 TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
@@ -90,26 +108,30 @@ TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
   up2.directory = "..\xFF..\xFF";
   dotdot_dir.directory = "x\xFF";
   std::string archive = member(0, Member("..\\..\\evil1.txt", "one")) + member(2, up2) +
-                        member(0, Member("/tmp/abs.txt", "abs")) + member(1, Member("C:\\W\\evil3.txt", "three")) +
-                        member(2, Member("sub/\x95\x5C.txt", "table")) + member(0, Member("dir/sub\\\x83\x5C", "so")) +
-                        member(2, dotdot_dir);
+                        member(0, Member("/tmp/abs.txt", "abs")) +
+                        member(1, Member("C:\\W\\evil3.txt", "three")) +
+                        member(2, Member("sub/\x95\x5C.txt", "table")) +
+                        member(0, Member("dir/sub\\\x83\x5C", "so")) + member(2, dotdot_dir);
   for (const char* name : {"CON", "nul.txt", "..", "dir\\", "a:b", "x\x1B]0;t\x07"})
     archive += member(0, Member(name, "bad"));
   Run run("extract_hostile", archive + lzhtest::end_mark());
   ok(run.result == kUnlhaUnsafeName, "result %#x\n", run.result);
-  const char* const landed[][2] = {{"evil1.txt", "one"}, {"evil2.txt", "two"}, {"abs.txt", "abs"},
-                                   {"evil3.txt", "three"}, {"\x95\x5C.txt", "table"}, {"\x83\x5C", "so"}};
+  const char* const landed[][2] = {{"evil1.txt", "one"},      {"evil2.txt", "two"},
+                                   {"abs.txt", "abs"},        {"evil3.txt", "three"},
+                                   {"\x95\x5C.txt", "table"}, {"\x83\x5C", "so"}};
   for (const auto& f : landed) {
     ok(file_text(run.out + f[0]) == f[1], "%s not extracted into the folder\n", f[0]);
     ok(!exists(run.root + f[0]), "%s written beside the folder\n", f[0]);
   }
-  ok(run.report.find("6 extracted, 7 refused") != std::string::npos, "report: %s\n", run.report.c_str());
+  ok(run.report.find("6 extracted, 7 refused") != std::string::npos, "report: %s\n",
+     run.report.c_str());
   ok(run.report.find('\x1B') == std::string::npos, "escape sequence copied into the report\n");
   ok(run.no_work_files(), "work file left behind\n");
 }
 
 TEST(bad_members_leave_nothing_and_keep_the_old_file) {
-  Member wrong_crc("keep.txt", "new contents"), short_data = wrong_crc, too_large("keep.txt", std::string(5000, 'n')),
+  Member wrong_crc("keep.txt", "new contents"),
+      short_data = wrong_crc, too_large("keep.txt", std::string(5000, 'n')),
       bad_stream("keep.txt", std::string(40, '\xFF'), "-lh5-");
   wrong_crc.crc = lzhtest::crc_of("new contents") ^ 1;
   short_data.original_size = 100;
@@ -131,31 +153,39 @@ TEST(bad_members_leave_nothing_and_keep_the_old_file) {
     for (const char* old : {"old contents", static_cast<const char*>(nullptr)}) {
       Run run("extract_bad", c.archive, old, c.disk);
       ok(run.result == c.result, "%s: result %#x, expected %#x\n", c.what, run.result, c.result);
-      ok(file_text(run.out + "keep.txt") == (old ? old : "<missing>"), "%s: the file was %s\n", c.what,
-         old ? "changed" : "left");
+      ok(file_text(run.out + "keep.txt") == (old ? old : "<missing>"), "%s: the file was %s\n",
+         c.what, old ? "changed" : "left");
       ok(run.no_work_files(), "%s: work file left behind\n", c.what);
     }
   }
 }
 
 TEST(only_files_of_known_methods_are_extracted) {
-  std::string archive = member(0, Member("old.bin", "xxxx", "-lh2-")) + member(1, Member("pm.bin", "xxxx", "-pm2-")) +
-                        member(2, Member("subdir", "", "-lhd-")) + member(1, Member("foo.txt|bar.txt", "", "-lhd-")) +
-                        member(0, Member("foo.txt", "real")) + lzhtest::end_mark();
+  std::string archive =
+      member(0, Member("old.bin", "xxxx", "-lh2-")) + member(1, Member("pm.bin", "xxxx", "-pm2-")) +
+      member(2, Member("subdir", "", "-lhd-")) + member(1, Member("foo.txt|bar.txt", "", "-lhd-")) +
+      member(0, Member("foo.txt", "real")) + lzhtest::end_mark();
   Run run("extract_methods", archive);
   ok(run.result == kUnlhaUnknownMethod, "result %#x\n", run.result);
-  for (const char* name : {"old.bin", "pm.bin", "subdir", "bar.txt"}) ok(!exists(run.out + name), "%s made\n", name);
-  ok(file_text(run.out + "foo.txt") == "real", "foo.txt: %s\n", file_text(run.out + "foo.txt").c_str());
-  ok(run.report.find("method -lh2- not supported") != std::string::npos, "report: %s\n", run.report.c_str());
+  for (const char* name : {"old.bin", "pm.bin", "subdir", "bar.txt"})
+    ok(!exists(run.out + name), "%s made\n", name);
+  ok(file_text(run.out + "foo.txt") == "real", "foo.txt: %s\n",
+     file_text(run.out + "foo.txt").c_str());
+  ok(run.report.find("method -lh2- not supported") != std::string::npos, "report: %s\n",
+     run.report.c_str());
 }
 
 TEST(archives_that_cannot_be_read) {
   std::string root = oktest::scratch_folder("extract_unreadable"), report;
-  oktest::put_file(root + "text.lzh", "This is not an archive, just some text that is long enough.");
-  oktest::put_file(root + "tail.lzh", member(0, Member("one.txt", "1")) + "-broken header here------");
+  oktest::put_file(root + "text.lzh",
+                   "This is not an archive, just some text that is long enough.");
+  oktest::put_file(root + "tail.lzh",
+                   member(0, Member("one.txt", "1")) + "-broken header here------");
   oktest::put_file(root + "empty.lzh", lzhtest::end_mark());
-  const std::pair<const char*, int> cases[] = {{"missing.lzh", kUnlhaCannotOpen}, {"text.lzh", kUnlhaNotArchive},
-                                               {"tail.lzh", kUnlhaBrokenArchive}, {"empty.lzh", kUnlhaDone}};
+  const std::pair<const char*, int> cases[] = {{"missing.lzh", kUnlhaCannotOpen},
+                                               {"text.lzh", kUnlhaNotArchive},
+                                               {"tail.lzh", kUnlhaBrokenArchive},
+                                               {"empty.lzh", kUnlhaDone}};
   for (const auto& c : cases) {
     report.clear();
     int result = lzh::extract_archive((root + c.first).c_str(), root.c_str(), &report);

@@ -16,5 +16,6 @@ inline UnlhaFn load_unlha32() {
   folder.resize(folder.find_last_of('\\'));
   folder.resize(folder.find_last_of('\\') + 1);
   HMODULE dll = LoadLibraryA((folder + "bin\\UNLHA32.DLL").c_str());
-  return dll ? reinterpret_cast<UnlhaFn>(reinterpret_cast<void*>(GetProcAddress(dll, "Unlha"))) : nullptr;
+  return dll ? reinterpret_cast<UnlhaFn>(reinterpret_cast<void*>(GetProcAddress(dll, "Unlha")))
+             : nullptr;
 }

@@ -33,14 +33,16 @@ std::string member(int level, const Member& m) {
   // time stamp, attribute, level.
   size_t packed = m.packed_size >= 0 ? static_cast<size_t>(m.packed_size)
                                      : m.data.size() + (level == 1 ? chain.size() : 0);
-  std::string fixed = m.method.substr(0, 5) + le32(static_cast<uint32_t>(packed)) +
-                      le32(m.original_size ? m.original_size : static_cast<uint32_t>(m.data.size())) +
-                      le32(0x4B3C2100) + '\x20' + static_cast<char>(level);
+  std::string fixed =
+      m.method.substr(0, 5) + le32(static_cast<uint32_t>(packed)) +
+      le32(m.original_size ? m.original_size : static_cast<uint32_t>(m.data.size())) +
+      le32(0x4B3C2100) + '\x20' + static_cast<char>(level);
   const std::string crc = le16(m.crc >= 0 ? static_cast<uint16_t>(m.crc) : crc_of(m.data));
   if (level < 2) {
     // 0: header size, 1: checksum, 21: name length, 22: name, then the
     // CRC; level 1 adds the system letter, the first size and the chain.
-    std::string body = fixed + static_cast<char>(m.name.size()) + m.name + crc + (level == 1 ? "U" + first : "");
+    std::string body =
+        fixed + static_cast<char>(m.name.size()) + m.name + crc + (level == 1 ? "U" + first : "");
     uint8_t sum = 0;
     for (char c : body) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
     return static_cast<char>(body.size()) + std::string(1, static_cast<char>(sum)) + body +
@@ -48,8 +50,9 @@ std::string member(int level, const Member& m) {
   }
   // 21: CRC, 23: system letter; level 2: whole header size at 0, first size
   // at 24; level 3: word size 4 at 0, header size at 24, first size at 28.
-  std::string tail =
-      fixed + crc + "U" + (level == 3 ? le32(static_cast<uint32_t>(32 + chain.size())) : "") + first + chain;
+  std::string tail = fixed + crc + "U" +
+                     (level == 3 ? le32(static_cast<uint32_t>(32 + chain.size())) : "") + first +
+                     chain;
   return (level == 2 ? le16(tail.size() + 2) : le16(4)) + tail + m.data;
 }
 

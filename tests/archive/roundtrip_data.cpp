@@ -17,7 +17,8 @@ void put_le(std::string* s, size_t at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) (*s)[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-const char* const kNames[] = {"片開きドア", "引違い窓", "洗面化粧台", "システムキッチン", "表示灯", "ソファー", "換気扇"};
+const char* const kNames[] = {"片開きドア", "引違い窓", "洗面化粧台", "システムキッチン",
+                              "表示灯",     "ソファー", "換気扇"};
 const char* const kMakers[] = {"東洋建材", "日本住設", "北星工業", "能登製作所"};
 
 }  // namespace
@@ -37,7 +38,8 @@ std::string parts_index_shape() {
       for (size_t k = 0; k < kSlots; k += 1 + rng.below(40)) {
         size_t rec = kRecordBase + 168000 * g + 2800 * sub + 28 * k;
         put_le(&s, rec, 1001 + rng.below(59000), 4);
-        for (int b = 4; b < 28; ++b) s[rec + b] = static_cast<char>(rng.below(4) == 0 ? rng.below(256) : 0);
+        for (int b = 4; b < 28; ++b)
+          s[rec + b] = static_cast<char>(rng.below(4) == 0 ? rng.below(256) : 0);
       }
     }
   }
@@ -49,8 +51,8 @@ std::string catalogue_text(size_t size) {
   Lcg rng = {11};
   char line[200];
   while (s.size() < size) {
-    std::snprintf(line, sizeof line, "P%07u,%s,%s,%u\r\n", 1001 + rng.below(59000), kNames[rng.below(7)],
-                  kMakers[rng.below(4)], rng.below(3));
+    std::snprintf(line, sizeof line, "P%07u,%s,%s,%u\r\n", 1001 + rng.below(59000),
+                  kNames[rng.below(7)], kMakers[rng.below(4)], rng.below(3));
     s += line;
   }
   s.resize(size);
@@ -97,7 +99,8 @@ std::string lopsided(size_t size) {
   while (s.size() < size) {
     std::string stretch;
     uint32_t a = 1, b = 1;
-    for (int value = 236; value < 256; ++value, a += b, std::swap(a, b)) stretch.append(a, static_cast<char>(value));
+    for (int value = 236; value < 256; ++value, a += b, std::swap(a, b))
+      stretch.append(a, static_cast<char>(value));
     while (stretch.size() < kStretch) stretch.push_back(static_cast<char>(rng.below(236)));
     for (size_t i = stretch.size() - 1; i > 0; --i)
       std::swap(stretch[i], stretch[rng.below(static_cast<uint32_t>(i + 1))]);
@@ -109,9 +112,13 @@ std::string lopsided(size_t size) {
 }
 
 std::vector<DataSet> round_trip_sets() {
-  return {{"empty", ""}, {"one.bin", "\x5C"}, {"TRBHN.DAT", parts_index_shape()},
-          {"catalogue.txt", catalogue_text(300000)}, {"noise.bin", random_bytes(200000, 77)},
-          {"mixed.bin", mixed(1500000)}, {"lopsided.bin", lopsided(200000)}};
+  return {{"empty", ""},
+          {"one.bin", "\x5C"},
+          {"TRBHN.DAT", parts_index_shape()},
+          {"catalogue.txt", catalogue_text(300000)},
+          {"noise.bin", random_bytes(200000, 77)},
+          {"mixed.bin", mixed(1500000)},
+          {"lopsided.bin", lopsided(200000)}};
 }
 
 }  // namespace roundtrip

@@ -43,14 +43,17 @@ bool read_archive(const std::string& path, std::vector<lzh::Header>* members, st
 
 // Extracts `archive` into `folder`: natively with the shell `command`
 // (archive and folder as $1 and $2), under Wine through UNLHA32.DLL.
-bool extract([[maybe_unused]] const char* command, const std::string& archive, const std::string& folder) {
+bool extract([[maybe_unused]] const char* command, const std::string& archive,
+             const std::string& folder) {
 #ifdef _WIN32
   UnlhaFn unlha = load_unlha32();
   char report[2048] = {};
-  return unlha && unlha(nullptr, ("e -n \"" + archive + "\" \"" + folder + "\"").c_str(), report, sizeof report) == 0;
+  return unlha && unlha(nullptr, ("e -n \"" + archive + "\" \"" + folder + "\"").c_str(), report,
+                        sizeof report) == 0;
 #else
   return std::system(("sh -c '" + std::string(command) + " > /dev/null 2>&1' - \"" +
-                      plat::native_path(archive.c_str()) + "\" \"" + plat::native_path(folder.c_str()) + "\"")
+                      plat::native_path(archive.c_str()) + "\" \"" +
+                      plat::native_path(folder.c_str()) + "\"")
                          .c_str()) == 0;
 #endif
 }
@@ -60,7 +63,8 @@ bool extract([[maybe_unused]] const char* command, const std::string& archive, c
 void extract_our_archives(const char* reader, const char* command) {
   static const std::vector<roundtrip::DataSet> sets = roundtrip::round_trip_sets();
   for (const char* method : {"-lh5", "-lh6", "-lh7"}) {
-    const std::string dir = oktest::scratch_folder("roundtrip_in"), out = oktest::scratch_folder("roundtrip_out");
+    const std::string dir = oktest::scratch_folder("roundtrip_in"),
+                      out = oktest::scratch_folder("roundtrip_out");
     std::vector<std::string> args = {"a", method, dir + "sets.lzh"};
     for (const roundtrip::DataSet& set : sets) {
       oktest::put_file(dir + set.name, set.bytes);
@@ -69,7 +73,8 @@ void extract_our_archives(const char* reader, const char* command) {
     ok(create(args) == 0, "%s: archive not created\n", method);
     ok(extract(command, dir + "sets.lzh", out), "%s %s: extraction failed\n", reader, method);
     for (const roundtrip::DataSet& set : sets)
-      ok(oktest::file_text(out + set.name) == set.bytes, "%s %s: %s differs\n", reader, method, set.name);
+      ok(oktest::file_text(out + set.name) == set.bytes, "%s %s: %s differs\n", reader, method,
+         set.name);
   }
 }
 
@@ -78,35 +83,43 @@ void extract_our_archives(const char* reader, const char* command) {
 TEST(create_compresses_what_shrinks_stores_the_rest_and_fails_cleanly) {
   const std::string dir = oktest::scratch_folder("create"), archive = dir + "out.lzh";
   const std::string sjis = "\x95\x5C\x8E\xA6.txt";  // 表示: its 0x5C is no separator
-  const std::string text = roundtrip::catalogue_text(30000), noise = roundtrip::random_bytes(5000, 1);
+  const std::string text = roundtrip::catalogue_text(30000),
+                    noise = roundtrip::random_bytes(5000, 1);
   plat::create_directory((dir + "sub").c_str());
   oktest::put_file(dir + "sub\\" + sjis, text);
   oktest::put_file(dir + "noise.bin", noise);
   oktest::put_file(dir + "empty", "");
   // 2001-09-09 01:46:40 UTC, one billion seconds after 1970.
-  plat::set_file_write_time((dir + "sub\\" + sjis).c_str(), 116444736000000000ull + 10000000000000000ull);
+  plat::set_file_write_time((dir + "sub\\" + sjis).c_str(),
+                            116444736000000000ull + 10000000000000000ull);
   std::vector<lzh::Header> m;
   std::string bytes;
-  const int rc = create({"a", "-lh7", archive, dir + "sub/" + sjis, dir + "noise.bin", dir + "empty"});
-  ok(rc == 0 && read_archive(archive, &m, &bytes) && m.size() == 3, "create %d, %u members to the end mark\n", rc,
-     (unsigned)m.size());
+  const int rc =
+      create({"a", "-lh7", archive, dir + "sub/" + sjis, dir + "noise.bin", dir + "empty"});
+  ok(rc == 0 && read_archive(archive, &m, &bytes) && m.size() == 3,
+     "create %d, %u members to the end mark\n", rc, (unsigned)m.size());
   if (m.size() != 3) return;
   ok(m[0].name == sjis && m[0].method == lzh::Method::Lh7 && m[0].original_size == text.size() &&
-         m[0].packed_size < text.size() / 3 && m[0].crc == lzhtest::crc_of(text) && m[0].unix_time == 1000000000u,
+         m[0].packed_size < text.size() / 3 && m[0].crc == lzhtest::crc_of(text) &&
+         m[0].unix_time == 1000000000u,
      "text member %s %.5s, %u of %u, crc %04x, time %u\n", m[0].name.c_str(), m[0].method_id,
      (unsigned)m[0].packed_size, (unsigned)m[0].original_size, m[0].crc, m[0].unix_time);
   for (int k = 1; k < 3; ++k)
-    ok(m[k].method == lzh::Method::Stored && bytes.substr(m[k].data_offset, m[k].packed_size) == (k == 1 ? noise : ""),
+    ok(m[k].method == lzh::Method::Stored &&
+           bytes.substr(m[k].data_offset, m[k].packed_size) == (k == 1 ? noise : ""),
        "member %d not stored as it is\n", k);
 
   // A missing input keeps the existing archive; usage errors make none.
-  ok(create({"a", archive, dir + "noise.bin", dir + "missing.txt"}) == 1 && oktest::get_file(archive, &bytes) &&
-         bytes.size() > 5000 && !plat::file_exists((archive + ".new").c_str()),
+  ok(create({"a", archive, dir + "noise.bin", dir + "missing.txt"}) == 1 &&
+         oktest::get_file(archive, &bytes) && bytes.size() > 5000 &&
+         !plat::file_exists((archive + ".new").c_str()),
      "a missing input accepted, or the existing archive not kept, or a work file left\n");
-  ok(create({"a", "-lh9", dir + "fresh.lzh", dir + "empty"}) == 2 && create({"a", dir + "fresh.lzh"}) == 2 &&
-         !plat::file_exists((dir + "fresh.lzh").c_str()), "a usage error accepted or an archive made\n");
+  ok(create({"a", "-lh9", dir + "fresh.lzh", dir + "empty"}) == 2 &&
+         create({"a", dir + "fresh.lzh"}) == 2 && !plat::file_exists((dir + "fresh.lzh").c_str()),
+     "a usage error accepted or an archive made\n");
   m.clear();
-  ok(create({"a", archive, dir + "empty"}) == 0 && read_archive(archive, &m, &bytes) && m.size() == 1,
+  ok(create({"a", archive, dir + "empty"}) == 0 && read_archive(archive, &m, &bytes) &&
+         m.size() == 1,
      "an existing archive is not replaced whole\n");
 }
 
@@ -114,7 +127,8 @@ TEST(our_archives_come_back_through_every_reader) {
 #ifdef _WIN32
   extract_our_archives("UNLHA32.DLL", nullptr);
 #else
-  ok(std::system("command -v lhasa > /dev/null") == 0, "lhasa is not installed (scripts/install-deps.sh)\n");
+  ok(std::system("command -v lhasa > /dev/null") == 0,
+     "lhasa is not installed (scripts/install-deps.sh)\n");
   extract_our_archives("lhasa", "lhasa -xqw=\"$2\" \"$1\"");
 #ifdef PARTSDL_LZHTOOL
   extract_our_archives("lzhtool", "\"" PARTSDL_LZHTOOL "\" e \"$1\" \"$2\"");
@@ -152,7 +166,8 @@ TEST(decoders_agree_with_lhasa_on_random_and_scrambled_streams) {
     for (int run = 0; run < 25; ++run) {
       std::string stream = real;
       if (real.empty()) stream.resize(std::vector<size_t>{64, 512, 4096, 9000}[rng() % 4]);
-      for (size_t i = real.empty() ? 0 : std::vector<size_t>{300, 600, 1200}[rng() % 3]; i < stream.size(); ++i)
+      for (size_t i = real.empty() ? 0 : std::vector<size_t>{300, 600, 1200}[rng() % 3];
+           i < stream.size(); ++i)
         stream[i] = static_cast<char>(rng());
       lzhtest::Member m("x.bin", stream, method);
       m.original_size = std::vector<uint32_t>{10, 500, 2000, 4000}[rng() % 4];
@@ -162,15 +177,15 @@ TEST(decoders_agree_with_lhasa_on_random_and_scrambled_streams) {
       std::string ours;
       if (lzh::read_header(lzh::memory_source(&memory), 0, &h) != lzh::kHeader) continue;
       lzh::MemoryInput input = {memory.data + h.data_offset, static_cast<size_t>(h.packed_size), 0};
-      if (lzh::decode(h.method, lzh::memory_input(&input), h.original_size, lzh::Output{append, &ours}) !=
-          lzh::kDecoded)
+      if (lzh::decode(h.method, lzh::memory_input(&input), h.original_size,
+                      lzh::Output{append, &ours}) != lzh::kDecoded)
         continue;  // a stream our decoder refuses; lhasa writes whatever it makes of it
       oktest::put_file(dir + "d.lzh", archive);
       plat::delete_file((dir + "x.bin").c_str());
       extract("lhasa -xqfw=\"$2\" \"$1\"", dir + "d.lzh", dir);
       ++compared;
-      ok(oktest::file_text(dir + "x.bin") == ours, "%s run %d: %u bytes, not as lhasa\n", method.c_str(), run,
-         (unsigned)ours.size());
+      ok(oktest::file_text(dir + "x.bin") == ours, "%s run %d: %u bytes, not as lhasa\n",
+         method.c_str(), run, (unsigned)ours.size());
     }
   }
   ok(compared >= 100, "only %d streams compared with lhasa\n", compared);

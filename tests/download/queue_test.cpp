@@ -18,7 +18,8 @@ namespace {
 
 std::vector<std::string> recent_entries(const char* recent) {
   std::vector<std::string> entries;
-  for (size_t at = 0; recent[at]; at += std::strlen(recent + at) + 1) entries.push_back(recent + at);
+  for (size_t at = 0; recent[at]; at += std::strlen(recent + at) + 1)
+    entries.push_back(recent + at);
   return entries;
 }
 
@@ -36,26 +37,32 @@ TEST(recent_list_keeps_the_latest_paths_strictly_below_256_bytes) {
     remember(recent, older.c_str());
     remember(recent, std::string(c.first, 'a').c_str());
     std::vector<std::string> entries = recent_entries(recent);
-    ok(entries.size() == c.second && entries[0] == std::string(c.first, 'a') && (c.second == 1 || recent[255] == 0),
+    ok(entries.size() == c.second && entries[0] == std::string(c.first, 'a') &&
+           (c.second == 1 || recent[255] == 0),
        "newest of %u: %u entries\n", (unsigned)c.first, (unsigned)entries.size());
   }
   std::vector<uint8_t> queue(kQueueSize, 0);
-  ok(add_request(queue.data(), recent, std::string(254, 'a').c_str(), "C:\\X", 0, 0) == Queued::Recent &&
+  ok(add_request(queue.data(), recent, std::string(254, 'a').c_str(), "C:\\X", 0, 0) ==
+             Queued::Recent &&
          add_request(queue.data(), recent, older.c_str(), "C:\\X", 0, 0) == Queued::Added,
      "the newest path not taken for recent, or a dropped one still\n");
 }
 
 TEST(urls_are_formed_from_the_base_unless_complete) {
   const char* base = "http://host.example/newdownload";
-  const char* const cases[][2] = {  // the scheme compared as written
-      {"/K-VAL/a.dat", "http://host.example/newdownload/K-VAL/a.dat"}, {"https://other/x", "https://other/x"},
-      {"http://other/x", "http://other/x"}, {"HTTP://other/x", "http://host.example/newdownloadHTTP://other/x"},
+  const char* const cases[][2] = {
+      // the scheme compared as written
+      {"/K-VAL/a.dat", "http://host.example/newdownload/K-VAL/a.dat"},
+      {"https://other/x", "https://other/x"},
+      {"http://other/x", "http://other/x"},
+      {"HTTP://other/x", "http://host.example/newdownloadHTTP://other/x"},
       {"https:/x", "http://host.example/newdownloadhttps:/x"}};
   char url[256];
   for (const auto& c : cases)
     ok(full_url(base, c[0], url, sizeof url) && std::strcmp(url, c[1]) == 0, "%s: %s\n", c[0], url);
   std::string fits(255 - std::strlen(base), 'p');
-  ok(full_url(base, fits.c_str(), url, sizeof url) && std::strlen(url) == 255, "255 characters do not fit\n");
+  ok(full_url(base, fits.c_str(), url, sizeof url) && std::strlen(url) == 255,
+     "255 characters do not fit\n");
   ok(!full_url(base, (fits + "p").c_str(), url, sizeof url), "256 characters fit\n");
 }
 
@@ -64,18 +71,22 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
   oktest::put_file(target, "previous archive");
   oktest::put_file(target + ".new", "left over from a crash");
   ReceivedFile f;
-  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) && file_text(target) == "previous archive",
+  ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) &&
+         file_text(target) == "previous archive",
      "not begun over a stale file, or the target changed while receiving\n");
-  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) && file_text(target) == "new archive" &&
-         !plat::file_exists((target + ".new").c_str()), "not put in place whole\n");
+  ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) &&
+         file_text(target) == "new archive" && !plat::file_exists((target + ".new").c_str()),
+     "not put in place whole\n");
   // A full disk: the write fails, and every later one; nothing is put in place.
   for (const char* name : {"TRBHN.LZH", "NEVER.DAT"}) {
     ok(begin_file(&f, (dir + name).c_str()), "%s: not begun\n", name);
     plat::fail_writes_after(5);
     bool wrote = append_file(&f, "0123456789", 10);
     plat::fail_writes_after(-1);
-    ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr), "%s: a short write finished\n", name);
+    ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr),
+       "%s: a short write finished\n", name);
     ok(file_text(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
-           !plat::file_exists((dir + name + ".new").c_str()), "%s: changed, or a partial file left\n", name);
+           !plat::file_exists((dir + name + ".new").c_str()),
+       "%s: changed, or a partial file left\n", name);
   }
 }

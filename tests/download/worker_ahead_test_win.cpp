@@ -176,8 +176,7 @@ TEST(shutdown_finishes_the_transfers_in_progress_and_drops_the_rest) {
   DWORD spent = GetTickCount() - start;
   ok(spent < 2000, "no retry pause waited out: %lu ms\n", (unsigned long)spent);
   wait_reports(7, 300);
-  ok(reports == "F0/9 D1/8 D2/7 D3/6 D4/5 D5/4 ", "six transfers reported: %s\n",
-     reports.c_str());
+  ok(reports == "F0/9 D1/8 D2/7 D3/6 D4/5 D5/4 ", "six transfers reported: %s\n", reports.c_str());
   ok(content(rig.dir + "s5") == std::string(20, 'f'), "written whole\n");
   ok(logged("s6.dat").empty() && content(rig.dir + "s6") == "<missing>",
      "requests not started are not fetched\n");

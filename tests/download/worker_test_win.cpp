@@ -41,7 +41,8 @@ HWND report_window() {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "DlReports";
   RegisterClassA(&wc);
-  return window = CreateWindowA("DlReports", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  return window = CreateWindowA("DlReports", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                nullptr);
 }
 
 // Handles messages until `count` reports arrived or `ms` passed.
@@ -115,16 +116,18 @@ struct Rig {
 };
 
 bool is(size_t i, UINT message, WPARAM tag, LPARAM value) {
-  return i < reports.size() && reports[i].message == message && reports[i].wParam == tag && reports[i].lParam == value;
+  return i < reports.size() && reports[i].message == message && reports[i].wParam == tag &&
+         reports[i].lParam == value;
 }
 
 // The reports so far: D(tag,value) done, F failed, P(count) pending.
 std::string describe() {
   std::string text;
   for (const MSG& r : reports)
-    text += r.message == WM_DL_PENDING ? " P(" + std::to_string(r.wParam) + ")"
-                                       : std::string(r.message == WM_DL_DONE ? " D(" : " F(") +
-                                             std::to_string(r.wParam) + "," + std::to_string(r.lParam) + ")";
+    text += r.message == WM_DL_PENDING
+                ? " P(" + std::to_string(r.wParam) + ")"
+                : std::string(r.message == WM_DL_DONE ? " D(" : " F(") + std::to_string(r.wParam) +
+                      "," + std::to_string(r.lParam) + ")";
   return text.substr(0, 300);
 }
 
@@ -140,25 +143,32 @@ TEST(a_full_queue_refuses_and_keeps_every_earlier_request) {
   const std::string local = rig.dir + std::string(250 - rig.dir.size(), 'L');
   int queued = 0;
   for (char remote[256]; queued < 200; ++queued) {
-    std::snprintf(remote, sizeof remote, "/K-VAL/fill%04d/%s", queued, std::string(188, 'f').c_str());
+    std::snprintf(remote, sizeof remote, "/K-VAL/fill%04d/%s", queued,
+                  std::string(188, 'f').c_str());
     if (rig.request(remote, local, 100 + queued, queued) == 0) break;
   }
   ok(queued > 100 && queued < 200, "the queue refused at %d\n", queued);
   const size_t expected = 2 * (1 + queued);
-  ok(wait_reports(expected, 60000), "%u of %u reports\n", (unsigned)reports.size(), (unsigned)expected);
+  ok(wait_reports(expected, 60000), "%u of %u reports\n", (unsigned)reports.size(),
+     (unsigned)expected);
   settle(200);
   bool in_order = reports.size() == expected && is(0, WM_DL_DONE, 0, 1000);
   for (size_t i = 0; i < reports.size(); i += 2)
     in_order = in_order && is(i + 1, WM_DL_PENDING, reports.size() / 2 - i / 2 - 1, 0) &&
                (i == 0 || is(i, WM_DL_FAILED, 100 + i / 2 - 1, (LPARAM)(i / 2 - 1)));
-  ok(in_order, "not each request in queue order, followed by the count still queued:%s\n", describe().c_str());
+  ok(in_order, "not each request in queue order, followed by the count still queued:%s\n",
+     describe().c_str());
 }
 
 TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   Rig rig("faults");
   // Name, the server's rule (none when null), whether it is done, and the
   // requests the server sees (0: not counted).
-  const struct Fetch { const char *name, *rule; bool done; int attempts; } fetches[] = {
+  const struct Fetch {
+    const char *name, *rule;
+    bool done;
+    int attempts;
+  } fetches[] = {
       {"missing.dat", nullptr, false, 1},  // not on the server
       {"moved.dat", R"({"status": 304})", false, 1},
       {"cut.dat", R"({"cut_after": 50000})", false, 4},
@@ -176,17 +186,20 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   std::string json = "{";
   for (const Fetch& f : fetches) {
     if (std::strcmp(f.name, "missing.dat") != 0) serve(f.name, body);
-    if (f.rule) json += std::string(json.size() > 1 ? "," : "") + "\"/newdownload/K-VAL/" + f.name + "\": " + f.rule;
+    if (f.rule)
+      json += std::string(json.size() > 1 ? "," : "") + "\"/newdownload/K-VAL/" + f.name +
+              "\": " + f.rule;
     put_file(rig.dir + f.name, "previous");
   }
   rules(json + "}");
-  HANDLE held = CreateFileA((rig.dir + "held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileA((rig.dir + "held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   FILETIME before;
   GetSystemTimeAsFileTime(&before);
   for (int i = 0; i < n; ++i) {
     const char* name = fetches[i].name;
-    rig.request(std::string("/K-VAL/") + name, rig.dir + (std::strcmp(name, "nofolder.dat") ? "" : "NOFOLDER\\") + name,
-                7, i);
+    rig.request(std::string("/K-VAL/") + name,
+                rig.dir + (std::strcmp(name, "nofolder.dat") ? "" : "NOFOLDER\\") + name, 7, i);
   }
   // A duplicate is taken and dropped, the queued one keeps its tag and value;
   // so is a path that finished a moment ago.
@@ -195,20 +208,24 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   ok(wait_reports(2 * n, 30000), "reports:%s\n", describe().c_str());
   DWORD spent = GetTickCount() - start;
   CloseHandle(held);
-  ok(rig.request("/K-VAL/untimed.dat", rig.dir + "again.dat", 9, 99) == 1, "a recent path refused\n");
+  ok(rig.request("/K-VAL/untimed.dat", rig.dir + "again.dat", 9, 99) == 1,
+     "a recent path refused\n");
   settle(400);
-  ok(reports.size() == 2 * (size_t)n && !exists(rig.dir + "second.dat") && !exists(rig.dir + "again.dat"),
+  ok(reports.size() == 2 * (size_t)n && !exists(rig.dir + "second.dat") &&
+         !exists(rig.dir + "again.dat"),
      "a duplicate or recent path fetched or reported:%s\n", describe().c_str());
   for (int i = 0; i < n; ++i) {
     const Fetch& f = fetches[i];
     const std::string local = rig.dir + f.name;
     const std::string want = !f.done ? "previous" : std::strcmp(f.name, "empty.dat") ? body : "";
-    ok(is(2 * i, f.done ? WM_DL_DONE : WM_DL_FAILED, 7, i) && is(2 * i + 1, WM_DL_PENDING, n - 1 - i, 0),
+    ok(is(2 * i, f.done ? WM_DL_DONE : WM_DL_FAILED, 7, i) &&
+           is(2 * i + 1, WM_DL_PENDING, n - 1 - i, 0),
        "%s: reports:%s\n", f.name, describe().c_str());
-    ok(content(local) == want && !exists(local + ".new"), "%s: %u bytes, or a partial file left\n", f.name,
-       (unsigned)content(local).size());
+    ok(content(local) == want && !exists(local + ".new"), "%s: %u bytes, or a partial file left\n",
+       f.name, (unsigned)content(local).size());
     if (f.attempts)
-      ok(logged("/newdownload/K-VAL/" + std::string(f.name), f.attempts).size() == (size_t)f.attempts,
+      ok(logged("/newdownload/K-VAL/" + std::string(f.name), f.attempts).size() ==
+             (size_t)f.attempts,
          "%s: not %d attempts\n", f.name, f.attempts);
   }
   // Four stalls of a time-out each, and the pauses before retries.
@@ -219,12 +236,15 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   ok(line.find("\"target\": \"http://" PARTSDL_MAKER_HOST) != std::string::npos &&
          line.find("/newdownload/K-VAL/empty.dat\"") != std::string::npos &&
          line.find("\"user_agent\": \"TarvelBhBhB\"") != std::string::npos &&
-         line.find("\"accept\": \"*/*\"") != std::string::npos, "request: %s\n", line.c_str());
+         line.find("\"accept\": \"*/*\"") != std::string::npos,
+     "request: %s\n", line.c_str());
   // 12:00:01 gives 2006-11-29 12:00:00 UTC, as a Windows file time.
   uint64_t written = 0, now = (uint64_t)before.dwHighDateTime << 32 | before.dwLowDateTime;
-  ok(plat::file_write_time((rig.dir + "timed.dat").c_str(), &written) && written == 128092752000000000ull,
+  ok(plat::file_write_time((rig.dir + "timed.dat").c_str(), &written) &&
+         written == 128092752000000000ull,
      "server time: %llu\n", (unsigned long long)written);
-  ok(plat::file_write_time((rig.dir + "untimed.dat").c_str(), &written) && written + 20000000 >= now,
+  ok(plat::file_write_time((rig.dir + "untimed.dat").c_str(), &written) &&
+         written + 20000000 >= now,
      "without Last-Modified the file does not keep the time it was written\n");
 }
 
@@ -243,7 +263,8 @@ TEST(shutdown_finishes_the_transfer_drops_the_rest_and_does_not_wait_out_pauses)
        "the transfer in progress is reported, the rest dropped:%s\n", describe().c_str());
     ok(content(rig.dir + "long.dat") == std::string(20, 'x'), "not written whole\n");
     ok(logged("/newdownload/K-VAL/next.dat").empty(), "a queued request was fetched\n");
-    ok(rig.request("/K-VAL/late.dat", rig.dir + "late.dat", 1, 2) == 0, "a stopped worker takes requests\n");
+    ok(rig.request("/K-VAL/late.dat", rig.dir + "late.dat", 1, 2) == 0,
+       "a stopped worker takes requests\n");
   }
   // A retry pause of 30 s is cut short; so is the wait of a worker never used.
   const DownloadTiming slow = {{30000, 30000, 30000}, 1500};
@@ -256,9 +277,11 @@ TEST(shutdown_finishes_the_transfer_drops_the_rest_and_does_not_wait_out_pauses)
   DWORD start = GetTickCount();
   download_worker_shutdown(rig.worker);
   download_worker_shutdown(unused.worker);
-  ok(GetTickCount() - start < 2000, "shutdown took %lu ms\n", (unsigned long)(GetTickCount() - start));
+  ok(GetTickCount() - start < 2000, "shutdown took %lu ms\n",
+     (unsigned long)(GetTickCount() - start));
   settle(100);
-  ok(reports.size() == 2 && is(0, WM_DL_FAILED, 1, 9), "the broken request is not failed:%s\n", describe().c_str());
+  ok(reports.size() == 2 && is(0, WM_DL_FAILED, 1, 9), "the broken request is not failed:%s\n",
+     describe().c_str());
 }
 
 TEST(a_mutex_named_after_the_worker_holds_nothing_up) {

@@ -9,30 +9,30 @@ using namespace gui;
 namespace {
 
 // Each file of the suite beside its copy in HDTMP\.
-const char* const kFiles[][2] = {{"HDINI\\GLZSLCT.INI", "HDTMP\\GLZSLCT.INI"},
-                                 {"HDINI\\VGZLST0.INI", "HDTMP\\VGZLST0.INI"},
-                                 {"HDINI\\VGZLST2.INI", "HDTMP\\VGZLST2.INI"},
-                                 {"HDINI\\VGZLST3.INI", "HDTMP\\VGZLST3.INI"},
-                                 {"HDINI\\VGZLST4.INI", "HDTMP\\VGZLST4.INI"},
-                                 {"HDPARTS\\TRBHN.DAT", "HDTMP\\TRBHNBAK.DAT"}};
+const char* const kFiles[][2] = {
+    {"HDINI\\GLZSLCT.INI", "HDTMP\\GLZSLCT.INI"}, {"HDINI\\VGZLST0.INI", "HDTMP\\VGZLST0.INI"},
+    {"HDINI\\VGZLST2.INI", "HDTMP\\VGZLST2.INI"}, {"HDINI\\VGZLST3.INI", "HDTMP\\VGZLST3.INI"},
+    {"HDINI\\VGZLST4.INI", "HDTMP\\VGZLST4.INI"}, {"HDPARTS\\TRBHN.DAT", "HDTMP\\TRBHNBAK.DAT"}};
 using Files = std::vector<std::string>;  // in the order of kFiles; empty: absent
 
 // The files at opening (VGZLST4.INI absent), and as another program of the
 // suite might change them while the dialog is open.
 Files at_opening() {
-  return {current_file("他"), current_file("三"), current_file("屋"), current_file("二"), "", std::string(5000, 'k')};
+  return {current_file("他"),    current_file("三"), current_file("屋"), current_file("二"), "",
+          std::string(5000, 'k')};
 }
 
 void write_files(const Folder& folder, const Files& files) {
   for (size_t k = 0; k < files.size(); ++k)
-    ok(files[k].empty() || write_file(folder.file(kFiles[k][0]), files[k]), "cannot write %s\n", kFiles[k][0]);
+    ok(files[k].empty() || write_file(folder.file(kFiles[k][0]), files[k]), "cannot write %s\n",
+       kFiles[k][0]);
 }
 
 // The files are as expected (absent ones not looked at) and no copy is left.
 void check_files(const Folder& folder, const Files& expected, const char* how) {
   for (size_t k = 0; k < expected.size(); ++k) {
-    ok(expected[k].empty() || read_file(folder.file(kFiles[k][0])) == expected[k], "%s: %s differs\n", how,
-       kFiles[k][0]);
+    ok(expected[k].empty() || read_file(folder.file(kFiles[k][0])) == expected[k],
+       "%s: %s differs\n", how, kFiles[k][0]);
     ok(!file_exists(folder.file(kFiles[k][1])), "%s: %s stays\n", how, kFiles[k][1]);
   }
 }
@@ -42,13 +42,15 @@ void check_files(const Folder& folder, const Files& expected, const char* how) {
 // are back at opening or, when `kept`, as changed.
 void change_then(const char* how, bool kept, void (*end)(Program*)) {
   Folder folder(how);
-  Files opening = at_opening(), later = {current_file("甲"), current_file("乙"), current_file("丙"),
-                                         current_file("丁"), current_file("戊"), std::string(3000, 'Z')};
+  Files opening = at_opening(),
+        later = {current_file("甲"), current_file("乙"), current_file("丙"),
+                 current_file("丁"), current_file("戊"), std::string(3000, 'Z')};
   write_files(folder, opening);
   Program program;
   if (!open_dialog(&program, folder)) return;
   for (size_t k = 0; k < opening.size(); ++k)
-    ok(opening[k].empty() || read_file(folder.file(kFiles[k][1])) == opening[k], "no copy of %s\n", kFiles[k][0]);
+    ok(opening[k].empty() || read_file(folder.file(kFiles[k][1])) == opening[k], "no copy of %s\n",
+       kFiles[k][0]);
   write_files(folder, later);
   end(&program);
   check_files(folder, kept ? later : opening, how);
@@ -89,12 +91,14 @@ TEST(stale_copies_not_restored) {
   // Copies left in HDTMP\ by an earlier run that did not end, of files that
   // do not exist now.
   std::string stale = current_file("古"), stale_index(2000, 'S');
-  ok(write_file(folder.file(kFiles[4][1]), stale) && write_file(folder.file(kFiles[5][1]), stale_index),
+  ok(write_file(folder.file(kFiles[4][1]), stale) &&
+         write_file(folder.file(kFiles[5][1]), stale_index),
      "cannot write the stale copies\n");
   Program program;
   if (!open_dialog(&program, folder)) return;
   close_with(&program, IDCANCEL);
-  ok(read_file(folder.file(kFiles[4][0])) != stale && read_file(folder.file(kFiles[5][0])) != stale_index,
+  ok(read_file(folder.file(kFiles[4][0])) != stale &&
+         read_file(folder.file(kFiles[5][0])) != stale_index,
      "stale copies copied back\n");
   check_files(folder, opening, "cancel after an earlier run");
 }

@@ -19,6 +19,6 @@ bool rows_are(HWND dialog, int id, const std::vector<std::string>& expected, con
   while (same < rows.size() && same < expected.size() && rows[same] == expected[same]) ++same;
   return ok(same == rows.size() && same == expected.size(),
             "%s: list %d has %d rows (expected %d), row %d reads \"%s\"\n", what, id,
-            static_cast<int>(rows.size()), static_cast<int>(expected.size()), static_cast<int>(same),
-            same < rows.size() ? readable(rows[same]).c_str() : "");
+            static_cast<int>(rows.size()), static_cast<int>(expected.size()),
+            static_cast<int>(same), same < rows.size() ? readable(rows[same]).c_str() : "");
 }

@@ -10,7 +10,8 @@ static const std::string kNewFile = "PVN-VTZ-V02" + std::string(kCurrentSize - 1
 
 // The three lists show the first rows of the file: each first entry chosen.
 static void lists_show(HWND dialog, const std::string& image, const char* what) {
-  for (int level = 1; level <= 3; ++level) rows_are(dialog, 400 + level, rows_of(image, level), what);
+  for (int level = 1; level <= 3; ++level)
+    rows_are(dialog, 400 + level, rows_of(image, level), what);
 }
 
 TEST(no_classification_files) {
@@ -19,8 +20,9 @@ TEST(no_classification_files) {
   if (!open_dialog(&program, folder)) return;
   ok(checked(program.dialog, IDC_DEST_3DCAD), "3DCAD not chosen\n");
   lists_show(program.dialog, kNewFile, "new file");
-  ok(list_selection(program.dialog, 401) == 0 && list_selection(program.dialog, 402) == 0, "selections %d, %d\n",
-     list_selection(program.dialog, 401), list_selection(program.dialog, 402));
+  ok(list_selection(program.dialog, 401) == 0 && list_selection(program.dialog, 402) == 0,
+     "selections %d, %d\n", list_selection(program.dialog, 401),
+     list_selection(program.dialog, 402));
   ok(read_file(folder.file("HDINI\\VGZLST0.INI")) == kNewFile, "VGZLST0.INI not a new file\n");
   close_with(&program, IDCANCEL);
 }
@@ -36,8 +38,9 @@ TEST(old_layout_converted) {
   const std::string& image = file.converted;
   lists_show(program.dialog, image, "opened");
   select_row(program.dialog, 401, 9);
-  ok(list_selection(program.dialog, 401) == 9 && list_selection(program.dialog, 402) == 0, "selections %d, %d\n",
-     list_selection(program.dialog, 401), list_selection(program.dialog, 402));
+  ok(list_selection(program.dialog, 401) == 9 && list_selection(program.dialog, 402) == 0,
+     "selections %d, %d\n", list_selection(program.dialog, 401),
+     list_selection(program.dialog, 402));
   rows_are(program.dialog, 402, rows_of(image, 2, 9), "major item 9");
   select_row(program.dialog, 402, 9);
   rows_are(program.dialog, 403, rows_of(image, 3, 9, 9), "item 9-9");
@@ -45,7 +48,8 @@ TEST(old_layout_converted) {
   rows_are(program.dialog, 402, rows_of(kNewFile, 2), "major item 10");
   rows_are(program.dialog, 403, rows_of(kNewFile, 3), "major item 10");
   close_with(&program, IDOK);
-  ok(read_file(path) == image, "converted file differs (%d bytes)\n", static_cast<int>(read_file(path).size()));
+  ok(read_file(path) == image, "converted file differs (%d bytes)\n",
+     static_cast<int>(read_file(path).size()));
 }
 
 TEST(unreadable_files_untouched) {
@@ -96,12 +100,16 @@ TEST(uncreatable_file_reported) {
   if (!ok(start(&program, folder.path), "program did not start\n")) return;
   // Each attempt to create the file is reported; the dialog opens after them.
   int boxes = 0;
-  for (HWND box; boxes < 8 && (box = wait_message_box(program.pid(), boxes ? 2000 : kWaitMs)); ++boxes) {
-    ok(message_box_text(box) == path + " ファイルがオープンできませんでした。", "box says %s\n", readable(message_box_text(box)).c_str());
+  for (HWND box; boxes < 8 && (box = wait_message_box(program.pid(), boxes ? 2000 : kWaitMs));
+       ++boxes) {
+    ok(message_box_text(box) == path + " ファイルがオープンできませんでした。", "box says %s\n",
+       readable(message_box_text(box)).c_str());
     answer_ok(box);
     ok(wait_until(kWaitMs, [&] { return !IsWindow(box); }), "box %d stays\n", boxes);
   }
   ok(boxes >= 1, "no message box\n");
-  if (ok(wait_windows(&program), "dialog did not open after %d boxes\n", boxes)) close_with(&program, IDCANCEL);
-  ok(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, "%s no longer a folder\n", path.c_str());
+  if (ok(wait_windows(&program), "dialog did not open after %d boxes\n", boxes))
+    close_with(&program, IDCANCEL);
+  ok(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, "%s no longer a folder\n",
+     path.c_str());
 }

@@ -105,11 +105,14 @@ TEST(walk_finds_lists_and_fetches_previews) {
 
   choose_line(selection, 1);
   if (!ok(wait_windows(&program), "main dialog not usable\n")) return;
-  ok(wait_until(kWaitMs, [&] { return text(program.dialog) == "部品テーブルダウンロード [三日前]"; }),
+  ok(wait_until(kWaitMs,
+                [&] { return text(program.dialog) == "部品テーブルダウンロード [三日前]"; }),
      "caption %s\n", readable(text(program.dialog)).c_str());
   rows_are(program.dialog, IDC_MAKERS, {"大手建材"}, "the chosen list's makers");
-  ok(wait_until(60000, [&] { return count_with(logged_paths(), "/newdownload/k-val/HDPARTS/") == 2000; }),
-     "2,000 preview requests, got %d\n", (int)count_with(logged_paths(), "/newdownload/k-val/HDPARTS/"));
+  ok(wait_until(60000,
+                [&] { return count_with(logged_paths(), "/newdownload/k-val/HDPARTS/") == 2000; }),
+     "2,000 preview requests, got %d\n",
+     (int)count_with(logged_paths(), "/newdownload/k-val/HDPARTS/"));
   ok(count_with(logged_paths(), "/HDPARTS/PARTS004/P0010001.BHN") == 1, "the path of part 10001\n");
   ok(wait_until(kWaitMs, [&] { return file_exists(folder.file("HDTMP\\VIEW0012000.DAT")); }) &&
          file_exists(folder.file("HDTMP\\VIEW0010001.DAT")),
@@ -117,7 +120,8 @@ TEST(walk_finds_lists_and_fetches_previews) {
 
   click(program.dialog, IDC_LIST_SELECT);
   selection = wait_selection(program);
-  ok(selection && list_selection(selection, IDC_LISTS) == 1, "リスト選択 reopens on the current list\n");
+  ok(selection && list_selection(selection, IDC_LISTS) == 1,
+     "リスト選択 reopens on the current list\n");
   if (selection) choose_line(selection, 1);
   close_with(&program, IDOK);
   ok(!file_exists(folder.path + "HDTMP\\" + list_name(day1)) &&
@@ -129,7 +133,8 @@ TEST(first_run_walks_back_to_june_2005) {
   Folder folder("first_run");
   DeleteFileA(folder.file("HDINI\\bhnmente.dat").c_str());
   Program program;
-  if (!ok(start(&program, folder.path) && wait_windows(&program, 120000), "walk did not end\n")) return;
+  if (!ok(start(&program, folder.path) && wait_windows(&program, 120000), "walk did not end\n"))
+    return;
   ok(state_value(folder, "LASTDATE") == "050608", "LASTDATE written\n");
   std::vector<std::string> paths = logged_paths();
   ok(!paths.empty() && paths.back() == "/newdownload/K-VAL/pvnbhn_lst050608.dat" &&
@@ -146,7 +151,8 @@ TEST(stopping_a_long_walk_from_the_progress_dialog) {
   serve("newdownload\\K-VAL\\" + list_name(list_date(0)), "[INFO]\r\nTITLE=今日\r\n");
   write_file(server_path("DLTEST_RULES"), "{\"/newdownload/K-VAL/*\": {\"stall\": true}}");
   Program program;
-  if (!ok(start(&program, folder.path) && wait_windows(&program, kWaitMs, false), "no dialog\n")) return;
+  if (!ok(start(&program, folder.path) && wait_windows(&program, kWaitMs, false), "no dialog\n"))
+    return;
   HWND progress = nullptr;
   wait_until(kWaitMs, [&] {
     for (HWND window : process_windows(program.pid(), "#32770"))

@@ -19,10 +19,13 @@ const char kCatalogue[] =
 // program started and the open-file dialog opened.
 HWND open_text_import(Program* program, const Folder& folder) {
   std::string lst = folder.file("HDPARTS\\LST\\");
-  bool made = CreateDirectoryA(lst.c_str(), nullptr) && write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
+  bool made = CreateDirectoryA(lst.c_str(), nullptr) &&
+              write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
               write_file(lst + "PVNBHN_LST240315.DAT", "[INFO]\r\nTITLE=old\r\n") &&
-              write_file(lst + "readme.txt", "not a list") && write_file(lst + "parts.dat", "[X]\r\n");
-  if (!ok(made, "cannot prepare %s\n", lst.c_str()) || !open_dialog(program, folder)) return nullptr;
+              write_file(lst + "readme.txt", "not a list") &&
+              write_file(lst + "parts.dat", "[X]\r\n");
+  if (!ok(made, "cannot prepare %s\n", lst.c_str()) || !open_dialog(program, folder))
+    return nullptr;
   post_click(program->dialog, IDC_TEXT_IMPORT);
   HWND file_dialog = wait_file_dialog(program->pid());
   ok(file_dialog != nullptr, "no open-file dialog after command 907\n");
@@ -51,12 +54,14 @@ TEST(text_import_shows_catalogue) {
   type_text(file_name_box(file_dialog), "pvnbhn_lst240401.dat");
   post_click(file_dialog, IDOK);
   ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
-  ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }), "caption %s\n",
-     readable(text(dialog)).c_str());
+  ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }),
+     "caption %s\n", readable(text(dialog)).c_str());
   rows_are(dialog, IDC_MAKERS, {"A建材", "B設備", "C照明"}, "makers in file order");
-  ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n", list_selection(dialog, IDC_MAKERS));
-  ok(item_text(dialog, IDC_STATUS) == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。", "status %s\n",
-     readable(item_text(dialog, IDC_STATUS)).c_str());
+  ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n",
+     list_selection(dialog, IDC_MAKERS));
+  ok(item_text(dialog, IDC_STATUS) ==
+         "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
+     "status %s\n", readable(item_text(dialog, IDC_STATUS)).c_str());
   const std::vector<std::string> added[] = {{"片開きドア", "引戸"}, {"洗面台"}, {"ダウンライト"}},
                                  deleted[] = {{"旧ドア"}, {"旧便器"}, {}};
   for (int maker = 0; maker < 3; ++maker) {
@@ -79,7 +84,8 @@ TEST(text_import_cancelled) {
   ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
   ok(!wait_message_box(program.pid(), 1500), "a cancel showed a message box\n");
   ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
-  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS}) rows_are(dialog, id, {}, "after cancel");
+  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
+    rows_are(dialog, id, {}, "after cancel");
   ok(item_text(dialog, IDC_STATUS) == "部品リストがダウンロードされていません。", "status %s\n",
      readable(item_text(dialog, IDC_STATUS)).c_str());
   close_with(&program, IDCANCEL);

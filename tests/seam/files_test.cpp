@@ -31,14 +31,19 @@ std::string sjis_folder(const char* test_name) {
 
 TEST(copy_replaces_or_refuses) {
   std::string dir = sjis_folder("copy");
-  std::string a = dir + "ソフト.dat", b = dir + "b.dat", c = dir + "表示.dat", none = dir + "none.dat";
+  std::string a = dir + "ソフト.dat", b = dir + "b.dat", c = dir + "表示.dat",
+              none = dir + "none.dat";
   put_file(a, "new");
   put_file(b, "old");
-  ok(!copy_file(a.c_str(), b.c_str(), true) && file_text(b) == "old", "fail_if_exists copied over b\n");
-  ok(copy_file(a.c_str(), b.c_str(), false) && file_text(b) == "new" && file_text(a) == "new", "replacing copy\n");
+  ok(!copy_file(a.c_str(), b.c_str(), true) && file_text(b) == "old",
+     "fail_if_exists copied over b\n");
+  ok(copy_file(a.c_str(), b.c_str(), false) && file_text(b) == "new" && file_text(a) == "new",
+     "replacing copy\n");
   ok(copy_file(a.c_str(), c.c_str(), true) && file_text(c) == "new", "copy to a free name\n");
-  ok(!copy_file(none.c_str(), b.c_str(), false) && file_text(b) == "new", "missing source changed b\n");
-  ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) && !file_exists((dir + "d.dat").c_str()),
+  ok(!copy_file(none.c_str(), b.c_str(), false) && file_text(b) == "new",
+     "missing source changed b\n");
+  ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) &&
+         !file_exists((dir + "d.dat").c_str()),
      "missing source left a target\n");
   // An open target refuses the copy; an open source allows it when it
   // shares reading.
@@ -46,31 +51,37 @@ TEST(copy_replaces_or_refuses) {
     bool target;
     unsigned access, share;
     bool copies;
-  } cases[] = {{true, kRead | kWrite, kShareNone, false}, {false, kRead, kShareRead, true},
+  } cases[] = {{true, kRead | kWrite, kShareNone, false},
+               {false, kRead, kShareRead, true},
                {false, kWrite, kShareNone, false}};
   for (const auto& h : cases) {
     put_file(c, "old");
     File* holder = open(h.target ? c : a, h.access, h.share);
     bool copied = copy_file(a.c_str(), c.c_str(), false);
     close_file(holder);
-    ok(copied == h.copies && file_text(c) == (h.copies ? "new" : "old"), "%s held %u/%u: copied %d\n",
-       h.target ? "target" : "source", h.access, h.share, copied);
+    ok(copied == h.copies && file_text(c) == (h.copies ? "new" : "old"),
+       "%s held %u/%u: copied %d\n", h.target ? "target" : "source", h.access, h.share, copied);
   }
 }
 
 TEST(move_and_replace_and_delete) {
   std::string dir = sjis_folder("move");
-  std::string a = dir + "ソ.dat", b = dir + "b.dat", c = dir + "能力.dat", fresh = dir + "FRESH.DAT";
+  std::string a = dir + "ソ.dat", b = dir + "b.dat", c = dir + "能力.dat",
+              fresh = dir + "FRESH.DAT";
   put_file(a, "moved");
   put_file(b, "there, longer");
   ok(!move_file(a.c_str(), b.c_str()) && file_text(a) == "moved" && file_text(b) == "there, longer",
      "move replaced b\n");
-  ok(move_file(a.c_str(), c.c_str()) && !file_exists(a.c_str()) && file_text(c) == "moved", "move to a free name\n");
+  ok(move_file(a.c_str(), c.c_str()) && !file_exists(a.c_str()) && file_text(c) == "moved",
+     "move to a free name\n");
   ok(!move_file(a.c_str(), (dir + "d.dat").c_str()), "move of a missing source\n");
-  ok(replace_file(c.c_str(), b.c_str()) && file_text(b) == "moved" && !file_exists(c.c_str()), "replace\n");
+  ok(replace_file(c.c_str(), b.c_str()) && file_text(b) == "moved" && !file_exists(c.c_str()),
+     "replace\n");
   put_file(a, "first");
-  ok(replace_file(a.c_str(), fresh.c_str()) && file_text(fresh) == "first", "replace onto a missing target\n");
-  ok(!replace_file(a.c_str(), b.c_str()) && file_text(b) == "moved", "replace from a missing source\n");
+  ok(replace_file(a.c_str(), fresh.c_str()) && file_text(fresh) == "first",
+     "replace onto a missing target\n");
+  ok(!replace_file(a.c_str(), b.c_str()) && file_text(b) == "moved",
+     "replace from a missing source\n");
   ok(!delete_file(a.c_str()), "delete of a missing file\n");
   ok(delete_file(b.c_str()) && !file_exists(b.c_str()), "delete\n");
   create_directory((dir + "ソ").c_str());
@@ -84,8 +95,10 @@ TEST(open_files_block_others_by_their_share_modes) {
   put_file(n, "n");
   // Even the most permissive share mode of ours lacks delete sharing.
   File* reader = open(a, kRead, kShareRead | kShareWrite);
-  ok(reader && !delete_file(a.c_str()) && !move_file(a.c_str(), b.c_str()), "delete or move of an open file\n");
-  ok(!replace_file(a.c_str(), b.c_str()) && !replace_file(n.c_str(), a.c_str()), "replace from or over an open file\n");
+  ok(reader && !delete_file(a.c_str()) && !move_file(a.c_str(), b.c_str()),
+     "delete or move of an open file\n");
+  ok(!replace_file(a.c_str(), b.c_str()) && !replace_file(n.c_str(), a.c_str()),
+     "replace from or over an open file\n");
   close_file(reader);
   ok(file_text(a) == "a" && file_text(n) == "n", "blocked operations changed files\n");
 
@@ -132,7 +145,8 @@ TEST(open_files_block_others_by_their_share_modes) {
   ok(file_exists(a.c_str()) && file_size(a.c_str()) == -1, "exists and size while held\n");
   close_file(held);
   ok(file_size(a.c_str()) == 3, "size %d\n", (int)file_size(a.c_str()));
-  ok(!file_exists((dir + "none").c_str()) && file_size((dir + "none").c_str()) == -1, "missing file\n");
+  ok(!file_exists((dir + "none").c_str()) && file_size((dir + "none").c_str()) == -1,
+     "missing file\n");
 }
 
 TEST(dispositions_keep_truncate_or_refuse) {
@@ -143,7 +157,8 @@ TEST(dispositions_keep_truncate_or_refuse) {
   File* f = open(a, kRead | kWrite, kShareNone, Disposition::OpenAlways);
   ok(f && file_length(f) == 7, "OpenAlways did not keep content\n");
   close_file(f);
-  ok(!open(a, kWrite, kShareNone, Disposition::CreateNew) && file_text(a) == "content", "CreateNew of a file\n");
+  ok(!open(a, kWrite, kShareNone, Disposition::CreateNew) && file_text(a) == "content",
+     "CreateNew of a file\n");
   f = open(a, kWrite, kShareNone, Disposition::CreateAlways);
   ok(f && file_length(f) == 0, "CreateAlways did not truncate\n");
   close_file(f);
@@ -161,7 +176,8 @@ TEST(dispositions_keep_truncate_or_refuse) {
        "disposition %d opened a folder\n", (int)disposition);
   std::string bytes;
   ok(!file_exists(d.c_str()) && file_size(d.c_str()) == -1, "a folder counts as a file\n");
-  ok(!read_file(d.c_str(), &bytes) && !write_file(d.c_str(), "x", 1), "whole-file helpers on a folder\n");
+  ok(!read_file(d.c_str(), &bytes) && !write_file(d.c_str(), "x", 1),
+     "whole-file helpers on a folder\n");
 }
 
 TEST(reads_and_writes_at_offsets_and_whole) {
@@ -173,7 +189,8 @@ TEST(reads_and_writes_at_offsets_and_whole) {
   char buf[16];
   ok(read_at(f, 1, buf, 4) == 4 && std::memcmp(buf, "bXYe", 4) == 0, "read in the middle\n");
   // The gap before a write past the end reads back as zero bytes.
-  ok(read_at(f, 8, buf, sizeof buf) == 3 && std::memcmp(buf, "\0\0Z", 3) == 0, "short read at the end\n");
+  ok(read_at(f, 8, buf, sizeof buf) == 3 && std::memcmp(buf, "\0\0Z", 3) == 0,
+     "short read at the end\n");
   ok(read_at(f, 11, buf, 4) == 0 && read_at(f, 100, buf, 4) == 0, "read at or beyond the end\n");
   ok(flush_file(f), "flush failed\n");
   close_file(f);
@@ -193,18 +210,21 @@ TEST(reads_and_writes_at_offsets_and_whole) {
   ok(write_file(a.c_str(), "s", 1) && file_text(a) == "s", "write_file did not truncate\n");
   ok(!read_file((dir + "none").c_str(), &back), "read_file of a missing file\n");
   reader = open(a, kRead, kShareRead);
-  ok(read_file(a.c_str(), &back) && !write_file(a.c_str(), "t", 1), "read_file shares reading, write_file not\n");
+  ok(read_file(a.c_str(), &back) && !write_file(a.c_str(), "t", 1),
+     "read_file shares reading, write_file not\n");
   close_file(reader);
 
   f = open(b, kWrite, kShareNone, Disposition::CreateAlways);
   fail_writes_after(5);
   ok(write_at(f, 0, "abc", 3) == 3, "write within the limit\n");
-  ok(write_at(f, 3, "defg", 4) == -1 && write_at(f, 7, "h", 1) == -1, "writes across and after the limit\n");
+  ok(write_at(f, 3, "defg", 4) == -1 && write_at(f, 7, "h", 1) == -1,
+     "writes across and after the limit\n");
   fail_writes_after(-1);
   ok(write_at(f, 7, "h", 1) == 1, "write after the hook was turned off\n");
   close_file(f);
   // The write that crossed the limit stored what fitted, as a full disk does.
-  ok(file_text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n", file_text(b).c_str());
+  ok(file_text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n",
+     file_text(b).c_str());
   fail_writes_after(0);
   ok(!write_file(a.c_str(), "xyz", 3), "write_file on a full disk\n");
   fail_writes_after(-1);
@@ -218,10 +238,13 @@ TEST(write_time_round_trips_at_filetime_resolution) {
   uint64_t back = 0;
   ok(set_file_write_time(a.c_str(), noon) && file_write_time(a.c_str(), &back) && back == noon,
      "read back %llu\n", (unsigned long long)back);
-  ok(!file_write_time(none.c_str(), &back) && !set_file_write_time(none.c_str(), noon), "missing file\n");
+  ok(!file_write_time(none.c_str(), &back) && !set_file_write_time(none.c_str(), noon),
+     "missing file\n");
   // Set on the handle after the last write, the time outlives the close.
   File* file = open(b, kWrite, kShareNone, Disposition::CreateAlways);
-  ok(write_at(file, 0, "data", 4) == 4 && set_write_time(file, noon), "write, then set on the handle\n");
+  ok(write_at(file, 0, "data", 4) == 4 && set_write_time(file, noon),
+     "write, then set on the handle\n");
   close_file(file);
-  ok(file_write_time(b.c_str(), &back) && back == noon, "after close %llu\n", (unsigned long long)back);
+  ok(file_write_time(b.c_str(), &back) && back == noon, "after close %llu\n",
+     (unsigned long long)back);
 }

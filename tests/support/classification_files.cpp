@@ -22,7 +22,9 @@ void put(std::string* image, size_t offset, const std::string& bytes, size_t fie
   image->replace(offset, std::min(bytes.size(), field), bytes.substr(0, field));
 }
 
-std::string le16(unsigned value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
+std::string le16(unsigned value) {
+  return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
 
 std::string name(const char* pattern, const std::string& tag, int a, int b = 0, int c = 0) {
   char text[64];
@@ -67,7 +69,8 @@ OldFile old_file() {
     file.converted.replace(new_at, size, file.old.substr(old_at, size));
   };
   for (int m = 0; m < 10; ++m) {
-    both(20 + 23 * m, major_at(m), m == 9 ? "MAJOR-NINE-23-BYTES-ABC" : name("%s旧大項目%d", "", m), 23);
+    both(20 + 23 * m, major_at(m), m == 9 ? "MAJOR-NINE-23-BYTES-ABC" : name("%s旧大項目%d", "", m),
+         23);
     for (int i = 0; i < 10; ++i) {
       int entry = 10 * m + i;
       both(250 + 23 * entry, item_at(m, i), name("%s旧分類%d-%d", "", m, i), 23);

@@ -51,8 +51,10 @@ int main(int argc, char** argv) {
     running = c->name;
     int before = failed_count;
     c->run();
-    if (failed_count == before) ++passed;
-    else ++failed, std::printf("FAILED %s\n", c->name);
+    if (failed_count == before)
+      ++passed;
+    else
+      ++failed, std::printf("FAILED %s\n", c->name);
   }
   if (passed + failed == 0) return std::printf("no test of that name\n"), 2;
   std::printf("tests: %d passed, %d failed (%d checks)\n", passed, failed, checks);

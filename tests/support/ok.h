@@ -15,18 +15,19 @@ struct Case {
 
 int add(Case* test_case);
 // Records one check; prints the message (printf format) when it fails.
-bool check(bool passed, const char* file, int line, const char* format, ...) __attribute__((format(printf, 4, 5)));
+bool check(bool passed, const char* file, int line, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
 int failed_checks();  // so far in this run
 // Marks the rest of the running test as skipped (printed, not failed).
 void skip(const char* file, int line, const char* reason);
 
 }  // namespace oktest
 
-#define TEST(name)                                                        \
-  static void name();                                                     \
-  static oktest::Case name##_case = {#name, name, nullptr};               \
-  static int name##_registered = oktest::add(&name##_case);               \
+#define TEST(name)                                          \
+  static void name();                                       \
+  static oktest::Case name##_case = {#name, name, nullptr}; \
+  static int name##_registered = oktest::add(&name##_case); \
   static void name()
 
 #define ok(condition, ...) oktest::check(!!(condition), __FILE__, __LINE__, __VA_ARGS__)
-#define skip_test(reason) oktest::skip(__FILE__, __LINE__, reason)
+#define skip_test(reason)  oktest::skip(__FILE__, __LINE__, reason)

@@ -35,8 +35,9 @@ void make_folder(const std::string& folder) { CreateDirectoryA(folder.c_str(), n
 std::string local(const std::string& path) { return path; }
 void remove_tree(const std::string& folder) {  // the list of one ends with two NULs
   std::string from = folder.substr(0, folder.size() - 1) + std::string(2, '\0');
-  SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT,
-                            FALSE, nullptr, nullptr};
+  SHFILEOPSTRUCTA remove = {
+      nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT,
+      FALSE,   nullptr,   nullptr};
   SHFileOperationA(&remove);
 }
 #else
@@ -45,7 +46,9 @@ unsigned long process_id() { return getpid(); }
 std::string local(const std::string& path) { return plat::native_path(path.c_str()); }
 void make_folder(const std::string& folder) { mkdir(local(folder).c_str(), 0755); }
 int remove_entry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
-void remove_tree(const std::string& folder) { nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS); }
+void remove_tree(const std::string& folder) {
+  nftw(local(folder).c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+}
 #endif
 
 }  // namespace
@@ -53,12 +56,16 @@ void remove_tree(const std::string& folder) { nftw(local(folder).c_str(), remove
 std::string scratch_folder(const char* test_name) {
   static int serial = 0;
   // Folders are kept when something failed, to look at.
-  if (serial == 0) std::atexit([] { for (const std::string& f : *made) if (failed_checks() == 0) remove_tree(f); });
+  if (serial == 0)
+    std::atexit([] {
+      for (const std::string& f : *made)
+        if (failed_checks() == 0) remove_tree(f);
+    });
   // Wine may hand out the same process id run after run, so the clock keeps
   // the names of separate runs apart.
   char name[200];
-  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", temp_folder().c_str(), test_name, process_id(),
-                static_cast<unsigned>(std::time(nullptr)) % 100000u, ++serial);
+  std::snprintf(name, sizeof name, "%spdl-%s-%lu-%u-%d\\", temp_folder().c_str(), test_name,
+                process_id(), static_cast<unsigned>(std::time(nullptr)) % 100000u, ++serial);
   make_folder(name);
   made->push_back(name);
   return name;

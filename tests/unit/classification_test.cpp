@@ -26,7 +26,8 @@ std::string program_folder(const char* test_name) {
 
 Rows rows(const std::string& dir, int code, int level, int a = 0, int b = 0) {
   Rows out;
-  if (store::read_category_rows(dir.c_str(), code, level, a, b, &out) != 1) out.assign(1, "<failed>");
+  if (store::read_category_rows(dir.c_str(), code, level, a, b, &out) != 1)
+    out.assign(1, "<failed>");
   return out;
 }
 
@@ -46,10 +47,12 @@ int open_to_read(const std::string& dir, int code) {
 }  // namespace
 
 TEST(missing_file_is_created_empty) {
-  const std::string created = "PVN-VTZ-V02" + std::string(kCurrentSize - 11, '\0'), dir = program_folder("created");
+  const std::string created = "PVN-VTZ-V02" + std::string(kCurrentSize - 11, '\0'),
+                    dir = program_folder("created");
   plat::clear_error_box();
   ok(rows(dir, 2, 1) == rows_of(created, 1) && rows(dir, 2, 2, 11) == rows_of(created, 2, 11) &&
-         rows(dir, 2, 3, 11, 39) == rows_of(created, 3, 11, 39), "12, 40 and 50 blank rows\n");
+         rows(dir, 2, 3, 11, 39) == rows_of(created, 3, 11, 39),
+     "12, 40 and 50 blank rows\n");
   ok(file_text(dir + "HDINI\\VGZLST2.INI") == created, "a new file is the magic and zeros\n");
   ok(plat::last_error_box()[0] == '\0', "error box: %s\n", plat::last_error_box());
 }
@@ -63,20 +66,25 @@ TEST(older_layout_is_converted) {
   // Every field at its new place, the reserved block carried, the rest zero.
   ok(file_text(path) == file.converted && !plat::file_exists((path + ".new").c_str()),
      "converted file differs (%u bytes), or a work file stays\n", (unsigned)file_text(path).size());
-  ok(rows(dir, 10, 1) == rows_of(file.converted, 1) && rows(dir, 10, 2, 9) == rows_of(file.converted, 2, 9) &&
-         rows(dir, 10, 3, 9, 9) == rows_of(file.converted, 3, 9, 9) && blank_from(rows(dir, 10, 3, 10, 0), 0),
+  ok(rows(dir, 10, 1) == rows_of(file.converted, 1) &&
+         rows(dir, 10, 2, 9) == rows_of(file.converted, 2, 9) &&
+         rows(dir, 10, 3, 9, 9) == rows_of(file.converted, 3, 9, 9) &&
+         blank_from(rows(dir, 10, 3, 10, 0), 0),
      "rows, names of 23 bytes among them, or the new slots\n");
-  ok(open_to_read(dir, 10) == 1 && file_text(path) == file.converted, "a second open must not convert again\n");
+  ok(open_to_read(dir, 10) == 1 && file_text(path) == file.converted,
+     "a second open must not convert again\n");
 }
 
 TEST(write_mode_is_exclusive_and_a_name_without_nul_is_its_24_bytes) {
   std::string dir = program_folder("fullname"), path = dir + "HDINI\\VGZLST0.INI";
   plat::File* file = nullptr;
   ok(open_to_read(dir, 0) == 1, "creating the file\n");
-  ok(store::open_classification_file(dir.c_str(), 0, store::OpenMode::Write, &file) == 1, "write open\n");
+  ok(store::open_classification_file(dir.c_str(), 0, store::OpenMode::Write, &file) == 1,
+     "write open\n");
   if (!file) return;
-  plat::File* reader = plat::open_file(path.c_str(), plat::kRead, plat::kShareRead | plat::kShareWrite,
-                                       plat::Disposition::OpenExisting);
+  plat::File* reader =
+      plat::open_file(path.c_str(), plat::kRead, plat::kShareRead | plat::kShareWrite,
+                      plat::Disposition::OpenExisting);
   ok(!reader, "a reader must be refused while the writer holds the file\n");
   plat::close_file(reader);
   std::string full = "表" + std::string(22, 'A');
@@ -87,7 +95,8 @@ TEST(write_mode_is_exclusive_and_a_name_without_nul_is_its_24_bytes) {
   plat::close_file(file);
   ok(plat::file_size(path.c_str()) == store::kClassFileSize, "write open keeps the content\n");
   Rows major = rows(dir, 0, 1), figures = rows(dir, 0, 3, 5, 7);
-  ok(major.size() == 12 && major[0] == full && major[1] == "name" && blank_from(major, 2), "major rows\n");
+  ok(major.size() == 12 && major[0] == full && major[1] == "name" && blank_from(major, 2),
+     "major rows\n");
   ok(figures.size() == 50 && figures[0] == full && blank_from(figures, 1), "figure rows\n");
 }
 
@@ -100,8 +109,10 @@ TEST(unknown_files_and_failed_conversions_leave_the_file) {
     oktest::put_file(path, bytes);
     plat::clear_error_box();
     Rows list;
-    ok(open_to_read(dir, 4) == -1 && store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 && list.empty() &&
-           file_text(path) == bytes && !plat::file_exists((path + ".new").c_str()) && !plat::last_error_box()[0],
+    ok(open_to_read(dir, 4) == -1 &&
+           store::read_category_rows(dir.c_str(), 4, 1, 0, 0, &list) == -1 && list.empty() &&
+           file_text(path) == bytes && !plat::file_exists((path + ".new").c_str()) &&
+           !plat::last_error_box()[0],
        "%u bytes: open and rows must fail silently and leave the file\n", (unsigned)bytes.size());
   }
 
@@ -116,14 +127,17 @@ TEST(unknown_files_and_failed_conversions_leave_the_file) {
        "writes failing after %d bytes: open gave %d or the files changed\n", (int)limit, result);
   }
   // Held by another reader, the file cannot be written, so it is not converted.
-  plat::File* reader = plat::open_file(path.c_str(), plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
+  plat::File* reader =
+      plat::open_file(path.c_str(), plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
   ok(open_to_read(dir, 3) == -1, "conversion of a file in use must fail\n");
   plat::close_file(reader);
-  ok(file_text(path) == old && !plat::file_exists((path + ".new").c_str()), "a file in use stays as it was\n");
+  ok(file_text(path) == old && !plat::file_exists((path + ".new").c_str()),
+     "a file in use stays as it was\n");
   // A stale work file from an interrupted run is no obstacle.
   oktest::put_file(path + ".new", "stale");
   ok(open_to_read(dir, 3) == 1 && file_text(path).size() == store::kClassFileSize &&
-         !plat::file_exists((path + ".new").c_str()), "conversion after a stale work file, which goes\n");
+         !plat::file_exists((path + ".new").c_str()),
+     "conversion after a stale work file, which goes\n");
 }
 
 TEST(failed_creation_is_reported) {
@@ -145,6 +159,7 @@ TEST(failed_creation_is_reported) {
   plat::clear_error_box();
   int result = open_to_read(dir, 0);
   plat::fail_writes_after(-1);
-  ok(result == -1 && !plat::file_exists((dir + "HDINI\\VGZLST0.INI").c_str()), "a partial file remains\n");
+  ok(result == -1 && !plat::file_exists((dir + "HDINI\\VGZLST0.INI").c_str()),
+     "a partial file remains\n");
   ok(plat::last_error_box()[0] != '\0', "the failed creation is reported\n");
 }

@@ -66,26 +66,32 @@ TEST(times_are_read_in_their_own_zone) {
   // day, a leap day and the last DOS second, odd seconds rounded down; 0:
   // outside the range an archive can hold, or no date at all.
   const std::pair<plat::CivilTime, uint64_t> cases[] = {
-      {{1980, 1, 1, 0, 0, 0}, 119600064000000000ull}, {{2000, 2, 29, 6, 30, 59}, 125962794580000000ull},
-      {{2107, 12, 31, 23, 59, 59}, 159992927980000000ull}, {{1979, 12, 31, 23, 59, 59}, 0},
-      {{2108, 1, 1, 0, 0, 0}, 0}, {{2100, 2, 29, 0, 0, 0}, 0}, {{2006, 13, 1, 0, 0, 0}, 0},
-      {{2006, 4, 31, 0, 0, 0}, 0}, {{2006, 1, 1, 24, 0, 0}, 0}};
+      {{1980, 1, 1, 0, 0, 0}, 119600064000000000ull},
+      {{2000, 2, 29, 6, 30, 59}, 125962794580000000ull},
+      {{2107, 12, 31, 23, 59, 59}, 159992927980000000ull},
+      {{1979, 12, 31, 23, 59, 59}, 0},
+      {{2108, 1, 1, 0, 0, 0}, 0},
+      {{2100, 2, 29, 0, 0, 0}, 0},
+      {{2006, 13, 1, 0, 0, 0}, 0},
+      {{2006, 4, 31, 0, 0, 0}, 0},
+      {{2006, 1, 1, 24, 0, 0}, 0}};
   for (const auto& [t, filetime] : cases) {
     bool in_range = plat::filetime_at_dos_resolution(t, &server);
-    ok(filetime ? in_range && server == filetime : !in_range, "%d-%02d-%02d %02d:%02d:%02d\n", t.year, t.month,
-       t.day, t.hour, t.minute, t.second);
+    ok(filetime ? in_range && server == filetime : !in_range, "%d-%02d-%02d %02d:%02d:%02d\n",
+       t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
 
   ok(plat::unix_from_filetime(plat::kUnixEpochFiletime - 1) == 0 &&
-         plat::unix_from_filetime(plat::kUnixEpochFiletime + (1ull << 33) * plat::kFiletimeSecond) ==
-             0xFFFFFFFFu,
+         plat::unix_from_filetime(plat::kUnixEpochFiletime +
+                                  (1ull << 33) * plat::kFiletimeSecond) == 0xFFFFFFFFu,
      "Unix time of LZH headers is clamped to 32 bits\n");
 }
 
 TEST(shift_jis_is_cut_and_searched_by_character) {
   // 表 is 0x95 0x5C: its second byte is a backslash.
   const char path[] = "C:\\\x95\x5C\\\x95\x5C";
-  ok(plat::last_char_of(path, sizeof path - 1, "\\") == 5, "the last separator is the one of its own\n");
+  ok(plat::last_char_of(path, sizeof path - 1, "\\") == 5,
+     "the last separator is the one of its own\n");
   ok(plat::last_char_of(path + 3, 2, "\\") == 2, "表 alone holds no separator\n");
   ok(plat::whole_characters("a\x95\x5C", 3) == 3 && plat::whole_characters("a\x95\x5C", 2) == 1 &&
          plat::whole_characters("\x95", 1) == 0,

@@ -43,9 +43,10 @@ PartRows part_rows(const std::string& path, const char* maker, bool with_numbers
 }  // namespace
 
 TEST(makers_and_their_rows) {
-  std::string path = list_file("makers", "[INFO]\r\nTITLE=t\r\n[B社]\r\n2001,0=別\r\n[info]\r\n[A社]\r\n"
-                                         "1001,0=ドア,8\r\n1002,1=窓\r\n1003,2=棚,3,x\r\n1234,10=十番\r\n"
-                                         "1234,0=零番\r\n01005,0=零付き\r\n[Info]\r\n");
+  std::string path = list_file("makers",
+                               "[INFO]\r\nTITLE=t\r\n[B社]\r\n2001,0=別\r\n[info]\r\n[A社]\r\n"
+                               "1001,0=ドア,8\r\n1002,1=窓\r\n1003,2=棚,3,x\r\n1234,10=十番\r\n"
+                               "1234,0=零番\r\n01005,0=零付き\r\n[Info]\r\n");
   ok(makers(path) == "[B社][info][A社][Info]", "makers %s\n", makers(path).c_str());
   ok(makers(path + ".missing").empty(), "a missing file has makers\n");
   // 1234,10 reads as part 1234 flag 0, so it shows the value of 1234,0;
@@ -64,8 +65,8 @@ TEST(makers_and_their_rows) {
 
   path = list_file("numbered", "[A社]\r\n1234,0=ABC\r\n12345,2=ドア\r\n");
   rows = part_rows(path, "A社", true);
-  ok(joined(rows.added) == "[  1234  ABC]" && joined(rows.deleted) == "[ 12345  ドア]", "numbered %s %s\n",
-     joined(rows.added).c_str(), joined(rows.deleted).c_str());
+  ok(joined(rows.added) == "[  1234  ABC]" && joined(rows.deleted) == "[ 12345  ドア]",
+     "numbered %s %s\n", joined(rows.added).c_str(), joined(rows.deleted).c_str());
   ok(catalogue::numbered_row(1234567, "") == "1234567  ", "wider numbers are not cut\n");
 }
 
@@ -81,8 +82,8 @@ TEST(a_section_shows_at_most_2000_entries_and_no_half_key) {
   text = "[A社]\r\n";
   for (int i = 0; i < 1700; ++i) text += std::to_string(100000001 + i) + ",000=N\r\n";
   rows = part_rows(list_file("cutkeys", text), "A社");
-  ok(rows.deleted.empty() && rows.added.size() == 20000 / 14, "%d added, %d deleted\n", (int)rows.added.size(),
-     (int)rows.deleted.size());
+  ok(rows.deleted.empty() && rows.added.size() == 20000 / 14, "%d added, %d deleted\n",
+     (int)rows.added.size(), (int)rows.deleted.size());
 }
 
 TEST(values_give_name_and_kind) {
@@ -90,14 +91,20 @@ TEST(values_give_name_and_kind) {
     std::string value, name;
     int kind;
   } cases[] = {
-      {"ドア,8,5", "ドア", 8}, {"", "", 0}, {",300", "", 44}, {"A,-1", "A", 255}, {"A, 12x", "A", 12},
-      {"A,abc", "A", 0}, {"AB\rC,7", "AB", 0}, {"A," + std::string(78, '0') + "77", "A", 7},  // kind cut at 79 bytes
+      {"ドア,8,5", "ドア", 8},
+      {"", "", 0},
+      {",300", "", 44},
+      {"A,-1", "A", 255},
+      {"A, 12x", "A", 12},
+      {"A,abc", "A", 0},
+      {"AB\rC,7", "AB", 0},
+      {"A," + std::string(78, '0') + "77", "A", 7},  // kind cut at 79 bytes
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123,4", "ABCDEFGHIJKLMNOPQRSTUVW", 4},
       // Twelve double-byte characters are 24 bytes: the twelfth does not fit
       // whole and is left out rather than halved.
       {"あいうえおかきくけこさし", "あいうえおかきくけこさ", 0},
       {"Aあいうえおかきくけこさし", "Aあいうえおかきくけこさ", 0},
-      {"ドア\x83", "ドア", 0},  // a value cut in the middle of a character
+      {"ドア\x83", "ドア", 0},              // a value cut in the middle of a character
       {"A,99999999999999999999", "A", -1},  // any kind, without overflow
   };
   for (const auto& c : cases) {
@@ -105,9 +112,10 @@ TEST(values_give_name_and_kind) {
     std::memset(&entry, 0x5A, sizeof entry);
     catalogue::parse_list_value(c.value.c_str(), &entry);
     bool padded = true;  // the field is NUL-padded to its end, as it is stored
-    for (size_t i = c.name.size(); i < sizeof entry.figure_name; ++i) padded = padded && !entry.figure_name[i];
-    ok(padded && c.name == entry.figure_name && (c.kind < 0 || entry.kind == c.kind), "%s: [%.24s] %d\n",
-       c.value.c_str(), entry.figure_name, entry.kind);
+    for (size_t i = c.name.size(); i < sizeof entry.figure_name; ++i)
+      padded = padded && !entry.figure_name[i];
+    ok(padded && c.name == entry.figure_name && (c.kind < 0 || entry.kind == c.kind),
+       "%s: [%.24s] %d\n", c.value.c_str(), entry.figure_name, entry.kind);
   }
 }
 
@@ -116,7 +124,8 @@ TEST(caption_and_folder) {
   // inside the fortieth character: the bracket must stay a bracket.
   std::string title = "X";
   for (int i = 0; i < 40; ++i) title += "表";
-  const std::string cases[][2] = {{"[INFO]\r\nTITLE = 2024年版 \r\n", "2024年版"}, {"[info]\r\n[A社]\r\n", ""},
+  const std::string cases[][2] = {{"[INFO]\r\nTITLE = 2024年版 \r\n", "2024年版"},
+                                  {"[info]\r\n[A社]\r\n", ""},
                                   {"[INFO]\r\nTITLE=" + title + "\r\n", title.substr(0, 79)}};
   for (const auto& c : cases) {
     std::string caption = catalogue::list_caption(list_file("caption", c[0]).c_str());
@@ -125,7 +134,8 @@ TEST(caption_and_folder) {
 
   // The second byte of 表 is a backslash, not a separator.
   ok(catalogue::directory_part("C:\\表\\x.dat") == "C:\\表", "folder of 表\\x.dat\n");
-  ok(catalogue::directory_part("C:\\ソ") == "C:" && catalogue::directory_part("x.dat").empty(), "ソ, no folder\n");
+  ok(catalogue::directory_part("C:\\ソ") == "C:" && catalogue::directory_part("x.dat").empty(),
+     "ソ, no folder\n");
 }
 
 // List files come from the network: whatever they hold is read within the
@@ -135,7 +145,9 @@ TEST(hostile_list_files_stay_within_limits) {
   uint32_t seed = 12345;
   for (int i = 0; i < 200000; ++i) {
     seed = seed * 1103515245u + 12345u;
-    const char pick[] = "[]=,\r\n\0\x83\x5c" "a1 ";
+    const char pick[] =
+        "[]=,\r\n\0\x83\x5c"
+        "a1 ";
     text += (seed >> 24) % 3 ? pick[(seed >> 16) % (sizeof pick - 1)] : (char)(seed >> 8);
   }
   std::string path = list_file("garbage", text);
@@ -151,11 +163,12 @@ TEST(hostile_list_files_stay_within_limits) {
   catalogue::read_maker_names(list_file("sections", text).c_str(), &names);
   size_t bytes = 0;
   for (const std::string& maker : names) bytes += maker.size() + 1;
-  ok(bytes <= 10000 && names.size() > 800 && names.back() == "MAKER" + std::to_string(names.size() - 1),
+  ok(bytes <= 10000 && names.size() > 800 &&
+         names.back() == "MAKER" + std::to_string(names.size() - 1),
      "%d makers in %d bytes, the last whole\n", (int)names.size(), (int)bytes);
 
   text = "[A社]\r\n1001,0=" + std::string(100000, 'N') + ",7\r\nx,y=z\r\n";
   PartRows rows = part_rows(list_file("bigvalue", text), "A社");
-  ok(joined(rows.added) == "[" + std::string(23, 'N') + "][]", "100 KB value and a key that is no number: %s\n",
-     joined(rows.added).c_str());
+  ok(joined(rows.added) == "[" + std::string(23, 'N') + "][]",
+     "100 KB value and a key that is no number: %s\n", joined(rows.added).c_str());
 }

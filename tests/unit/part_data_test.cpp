@@ -74,40 +74,45 @@ TEST(stream_stops) {
       {"element past the end", part_head(1000) + three.substr(0, 29), one},
       {"four bytes left", part_head(1000) + one + "\x01\x02\x03\x04", one},
       {"no stream bytes", part_head(1000), ""},
-      {"longer than a block", part_head(20000) + element(4096, 'a') + element(4097, 'b'), element(4096, 'a')},
+      {"longer than a block", part_head(20000) + element(4096, 'a') + element(4097, 'b'),
+       element(4096, 'a')},
       {"length 65535", part_head(90000) + one + element(65535, 'b'), one},
       // 4000-byte elements cross every 4096-byte boundary, counted from the
       // file or from the stream; each is still taken whole.
       {"straddling blocks", part_head(20000) + elements(5, 4000), elements(5, 4000)},
       // 288 full blocks leave 16 bytes of the buffer.
-      {"buffer filled", part_head(0x7FFFFFFF) + elements(288, 4096) + element(16, 'y') + element(5, 'z'),
+      {"buffer filled",
+       part_head(0x7FFFFFFF) + elements(288, 4096) + element(16, 'y') + element(5, 'z'),
        elements(288, 4096) + element(16, 'y')},
-      {"buffer overfilled", part_head(0x7FFFFFFF) + elements(288, 4096) + element(17, 'y'), elements(288, 4096)},
+      {"buffer overfilled", part_head(0x7FFFFFFF) + elements(288, 4096) + element(17, 'y'),
+       elements(288, 4096)},
   };
   for (const auto& c : cases) {
     put_file(dir + "P.BHN", c.file);
     std::vector<uint8_t> taken(3, 0xEE);
     std::string got = store::read_element_stream((dir + "P.BHN").c_str(), &taken) == 0
-                          ? std::string(taken.begin(), taken.end()) : "<-1>";
+                          ? std::string(taken.begin(), taken.end())
+                          : "<-1>";
     ok(got == c.taken, "%s: %u bytes taken\n", c.what, (unsigned)got.size());
   }
   uint8_t header[store::kPartHeaderSize];
   put_file(dir + "P.BHN", std::string("PT-V01\0\0\x01\x02", 10));
-  ok(store::read_part_data_header((dir + "P.BHN").c_str(), header) == 0 && header[0] == 1 && header[1] == 2 &&
-         header[2] == 0 && header[2159] == 0,
+  ok(store::read_part_data_header((dir + "P.BHN").c_str(), header) == 0 && header[0] == 1 &&
+         header[1] == 2 && header[2] == 0 && header[2159] == 0,
      "a cut header reads as zeros\n");
   ok(store::read_part_data_header((dir + "none").c_str(), header) == -1, "missing file\n");
 }
 
 TEST(part_reference_elements) {
-  std::string stream = element(60, 'r', false, 71) + element(49, 'o', false, 72) + element(49, 'r', false, 71) +
-                       element(30, 'r', false, 71);
+  std::string stream = element(60, 'r', false, 71) + element(49, 'o', false, 72) +
+                       element(49, 'r', false, 71) + element(30, 'r', false, 71);
   stream[47] = (char)(1234 & 0xFF), stream[48] = (char)(1234 >> 8);
   stream[60 + 47] = 1;  // not a reference
   stream[109 + 47] = (char)(60000 & 0xFF), stream[109 + 48] = (char)(60000 >> 8);
   // A zero length stops the walk; a one-byte last element has no fields.
-  const std::string cases[] = {stream, stream.substr(0, 60) + element(5, 'z', true) + stream.substr(109, 49),
-                               stream.substr(0, 60) + "\x01"};
+  const std::string cases[] = {
+      stream, stream.substr(0, 60) + element(5, 'z', true) + stream.substr(109, 49),
+      stream.substr(0, 60) + "\x01"};
   for (const std::string& bytes : cases) {
     std::vector<int32_t> parts;
     store::stream_part_references((const uint8_t*)bytes.data(), bytes.size(), &parts);
@@ -121,8 +126,9 @@ TEST(sections_after_the_stream) {
   std::string dir = oktest::scratch_folder("sections");
   std::string path = dir + "P.BHN";
   std::string refs = reference_record(1001) + reference_record(0) + reference_record(60000);
-  std::string body = std::string(3, 'A') + std::string(5, 'B') + std::string(25, 'C') + std::string(12, 'D') +
-                     std::string(26, 'E') + std::string(16, 'F') + std::string(6, 'G') + refs +
+  std::string body = std::string(3, 'A') + std::string(5, 'B') + std::string(25, 'C') +
+                     std::string(12, 'D') + std::string(26, 'E') + std::string(16, 'F') +
+                     std::string(6, 'G') + refs +
                      std::string(10, 'x');  // a trailing partial record
   std::string table = section_table({3, 5, 25, 12, 26, 16, 6, (uint32_t)refs.size() + 10});
   put_file(path, part_head(40) + element(40, 's') + table + body);
@@ -133,11 +139,13 @@ TEST(sections_after_the_stream) {
     ok(sec.count[i] == counts[i] && sec.start[i] == start, "section %d: count %lld start %lld\n", i,
        (long long)sec.count[i], (long long)sec.start[i]);
   ok(store::referenced_part_number(sec, 0) == 1001 && store::referenced_part_number(sec, 1) == 0 &&
-         store::referenced_part_number(sec, 2) == 60000 && store::referenced_part_number(sec, 3) == 0,
+         store::referenced_part_number(sec, 2) == 60000 &&
+         store::referenced_part_number(sec, 3) == 0,
      "part numbers of the records\n");
   // L of 0 or less: the table follows the header directly.
   for (int32_t length : {0, -7}) {
-    put_file(path, part_head(length) + section_table({0, 0, 0, 0, 0, 0, 0, 49}) + reference_record(3001));
+    put_file(path,
+             part_head(length) + section_table({0, 0, 0, 0, 0, 0, 0, 49}) + reference_record(3001));
     ok(store::read_part_sections(path.c_str(), &sec) == 1 && sec.start[7] == 2168 + 32 &&
            store::referenced_part_number(sec, 0) == 3001,
        "L %d: sections not at 2168\n", length);
@@ -158,8 +166,10 @@ TEST(sections_left_unread_or_absent) {
       {"table cut", part_head(0) + tail.substr(0, 31)},
       {"stream past the end", part_head(0x7FFFFFF0)},
       // Sizes that wrap to the bytes present in 32 bits.
-      {"wrapping sizes", part_head(0) + section_table({0xFFFFFFF0u, 0, 0, 0, 0, 0, 0, 16 + 49}) + reference_record(1)},
-      {"huge sizes", part_head(0) + section_table({0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 0, 0, 0, 49}) + reference_record(1)},
+      {"wrapping sizes", part_head(0) + section_table({0xFFFFFFF0u, 0, 0, 0, 0, 0, 0, 16 + 49}) +
+                             reference_record(1)},
+      {"huge sizes", part_head(0) + section_table({0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 0, 0, 0, 49}) +
+                         reference_record(1)},
   };
   store::PartSections sec;
   for (const auto& c : cases) {

@@ -14,11 +14,15 @@ using store::PartFileVariant;
 TEST(part_and_work_file_names) {
   // 2000 parts to a store folder, counted from part 1001.
   using store::part_file_path;
-  ok(part_file_path("D:\\表\\", PartFileVariant::Current, 3000) == "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN" &&
-         part_file_path("D:\\表\\", PartFileVariant::Current, 3001) == "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN" &&
-         part_file_path("D:\\表\\", PartFileVariant::Saved, 60000) == "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN",
+  ok(part_file_path("D:\\表\\", PartFileVariant::Current, 3000) ==
+             "D:\\表\\HDPARTS\\PARTS000\\P0003000.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Current, 3001) ==
+             "D:\\表\\HDPARTS\\PARTS001\\P0003001.BHN" &&
+         part_file_path("D:\\表\\", PartFileVariant::Saved, 60000) ==
+             "D:\\表\\HDPARTS\\PARTS029\\RE0060000.BHN",
      "part file paths\n");
-  ok(store::work_file_path("D:\\", store::WorkFile::Downloaded, 1234) == "D:\\HDTMP\\BH0001234.DAT", "work file\n");
+  ok(store::work_file_path("D:\\", store::WorkFile::Downloaded, 1234) == "D:\\HDTMP\\BH0001234.DAT",
+     "work file\n");
 }
 
 TEST(kinds_by_header_then_by_name_and_versions_by_header) {
@@ -31,35 +35,51 @@ TEST(kinds_by_header_then_by_name_and_versions_by_header) {
   } cases[] = {
       // A header wins over a name whose ending is known, even when the file
       // is no longer than the header; cut short it is no header.
-      {"a.bmp", "PT-V01", 13}, {"a.txt", "PVN-FMZ-V" + std::string(300, 'x'), 20}, {"a.DAT", "PT-V0", -1},
-      {"z.dat", " PT-V01", -1}, {"z.dat", "pt-v01", -1}, {"z.txt", std::string(40, ' ') + "PT-V01", 0},
-      {"a.DAT", jw + "f", 18}, {"a.txt", jw + "F", 8}, {"a.jpg", jw.substr(0, 21) + "f", 8},
+      {"a.bmp", "PT-V01", 13},
+      {"a.txt", "PVN-FMZ-V" + std::string(300, 'x'), 20},
+      {"a.DAT", "PT-V0", -1},
+      {"z.dat", " PT-V01", -1},
+      {"z.dat", "pt-v01", -1},
+      {"z.txt", std::string(40, ' ') + "PT-V01", 0},
+      {"a.DAT", jw + "f", 18},
+      {"a.txt", jw + "F", 8},
+      {"a.jpg", jw.substr(0, 21) + "f", 8},
       {"a.csv", jw.substr(0, 13), 8},
-      {"a.HTML", "<html>503</html>", 23}, {"a.JPEG", "<html>", 7}, {"表.TXT", "", 0}, {"BH0001234.DAT", "<html>", -1},
-      {"a.phtml", "<html>", -1}, {"ajpeg", "<html>", -1}, {"txt", "", -1},
+      {"a.HTML", "<html>503</html>", 23},
+      {"a.JPEG", "<html>", 7},
+      {"表.TXT", "", 0},
+      {"BH0001234.DAT", "<html>", -1},
+      {"a.phtml", "<html>", -1},
+      {"ajpeg", "<html>", -1},
+      {"txt", "", -1},
   };
   for (const auto& c : cases) {
     put_file(dir + c.name, c.bytes);
-    ok(store::detect_file_kind((dir + c.name).c_str()) == c.kind, "%s [%.12s]: %d\n", c.name, c.bytes.c_str(),
-       store::detect_file_kind((dir + c.name).c_str()));
+    ok(store::detect_file_kind((dir + c.name).c_str()) == c.kind, "%s [%.12s]: %d\n", c.name,
+       c.bytes.c_str(), store::detect_file_kind((dir + c.name).c_str()));
   }
   // Another handle that does not share reading keeps the file from us.
   std::string path = dir + "held.txt";
   put_file(path, "PT-V01");
-  plat::File* held = plat::open_file(path.c_str(), plat::kRead, plat::kShareNone, plat::Disposition::OpenExisting);
-  ok(store::detect_file_kind(path.c_str()) == -1 && store::part_data_version(path.c_str()) == -1, "a held file\n");
+  plat::File* held =
+      plat::open_file(path.c_str(), plat::kRead, plat::kShareNone, plat::Disposition::OpenExisting);
+  ok(store::detect_file_kind(path.c_str()) == -1 && store::part_data_version(path.c_str()) == -1,
+     "a held file\n");
   plat::close_file(held);
-  ok(store::detect_file_kind(path.c_str()) == 13 && store::detect_file_kind((dir + "none").c_str()) == -1 &&
-         store::part_data_version((dir + "none").c_str()) == -1, "released and missing files\n");
+  ok(store::detect_file_kind(path.c_str()) == 13 &&
+         store::detect_file_kind((dir + "none").c_str()) == -1 &&
+         store::part_data_version((dir + "none").c_str()) == -1,
+     "released and missing files\n");
 
   // Versions of part data files by their headers.
   std::string old(20, '\0');
   old[12] = (char)(830 & 0xFF), old[13] = (char)(830 >> 8);
-  const std::pair<std::string, int> versions[] = {{"PT-V01", 6}, {"GZK-V1xx", 5}, {"V4-1", 4}, {"V3-1", 3},
-                                                  {old, 2}, {old.substr(0, 13), 1}, {"PT-V0", 1}};
+  const std::pair<std::string, int> versions[] = {
+      {"PT-V01", 6}, {"GZK-V1xx", 5},        {"V4-1", 4}, {"V3-1", 3},
+      {old, 2},      {old.substr(0, 13), 1}, {"PT-V0", 1}};
   for (const auto& [bytes, version] : versions) {
     put_file(dir + "P.BHN", bytes);
-    ok(store::part_data_version((dir + "P.BHN").c_str()) == version, "%u bytes [%.6s]\n", (unsigned)bytes.size(),
-       bytes.c_str());
+    ok(store::part_data_version((dir + "P.BHN").c_str()) == version, "%u bytes [%.6s]\n",
+       (unsigned)bytes.size(), bytes.c_str());
   }
 }

@@ -69,7 +69,8 @@ void make_folder(Folder* f, const char* name, const std::string& local, const st
 
 bool untouched(const Folder& f, const std::string& before) {
   uint64_t time = 0;
-  return file_text(f.local) == before && plat::file_write_time(f.local.c_str(), &time) && time == kLongAgo;
+  return file_text(f.local) == before && plat::file_write_time(f.local.c_str(), &time) &&
+         time == kLongAgo;
 }
 
 }  // namespace
@@ -85,15 +86,20 @@ TEST(merge_places_records) {
       {"slot kept though lower ones are free", [](std::string*) {}, 7777,
        [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
       {"slot taken: first free slot",
-       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 3, 7, 0, 5556); },
-       7777, [](std::string* i) { set_record(i, 3, 7, 1, 7777, 'n'); }},
+       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 3, 7, 0, 5556); }, 7777,
+       [](std::string* i) { set_record(i, 3, 7, 1, 7777, 'n'); }},
       {"slot taken, part present elsewhere",
-       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 20, 0, 5, 7777); }, 7777, nullptr},
-      {"slot free, part present elsewhere", [](std::string* i) { set_record(i, 0, 0, 0, 7777); }, 7777,
-       [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
-      {"same part in the slot", [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'o'); }, 7777, nullptr},
-      {"subgroup full", [](std::string* i) { for (int k = 0; k < 100; ++k) set_record(i, 3, 7, k, 100 + k); }, 7777,
+       [](std::string* i) { set_record(i, 3, 7, 12, 5555), set_record(i, 20, 0, 5, 7777); }, 7777,
        nullptr},
+      {"slot free, part present elsewhere", [](std::string* i) { set_record(i, 0, 0, 0, 7777); },
+       7777, [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
+      {"same part in the slot", [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'o'); }, 7777,
+       nullptr},
+      {"subgroup full",
+       [](std::string* i) {
+         for (int k = 0; k < 100; ++k) set_record(i, 3, 7, k, 100 + k);
+       },
+       7777, nullptr},
       // Group 1 has the codes but its first subgroup 70 has other bytes; a
       // later one with the right bytes does not count. Group 5 matches.
       {"matching subgroup elsewhere",
@@ -103,13 +109,15 @@ TEST(merge_places_records) {
          set_group(i, 5, 30), set_subgroup(i, 5, 2, 70, 'S');
        },
        8888, [](std::string* i) { set_record(i, 5, 2, 13, 8888, 'm'); }},
-      {"no match: empty subgroup entry filled", [](std::string* i) { *i = empty_index(), set_group(i, 3, 31); }, 7777,
+      {"no match: empty subgroup entry filled",
+       [](std::string* i) { *i = empty_index(), set_group(i, 3, 31); }, 7777,
        [](std::string* i) {
          i->replace(subgroup_offset(3, 7), 26, server_index().substr(subgroup_offset(3, 7), 26));
          set_record(i, 3, 7, 12, 7777, 'n');
        }},
-      {"no match: subgroup entry kept", [](std::string* i) { *i = empty_index(), set_subgroup(i, 3, 7, 71, 'Q'); },
-       7777, [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
+      {"no match: subgroup entry kept",
+       [](std::string* i) { *i = empty_index(), set_subgroup(i, 3, 7, 71, 'Q'); }, 7777,
+       [](std::string* i) { set_record(i, 3, 7, 12, 7777, 'n'); }},
       {"part not on the server", [](std::string*) {}, 4242, nullptr},
       {"part number 0", [](std::string*) {}, 0, nullptr},
   };
@@ -120,7 +128,8 @@ TEST(merge_places_records) {
     make_folder(&f, "merge", local, server_index());
     int result = merge_part_record(&f.store, c.part);
     if (c.expect) c.expect(&local);
-    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect && file_text(f.local) == local,
+    ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect &&
+           file_text(f.local) == local,
        "%s: result %d, index wrong or rewritten\n", c.what, result);
     ok(!plat::file_exists((f.local + ".new").c_str()), "%s: work file left\n", c.what);
   }
@@ -143,7 +152,8 @@ TEST(missing_short_and_long_indexes) {
               server_index().substr(0, record_offset(3, 7, 13)));
   ok(merge_part_record(&f.store, 8888) == 0, "part past a short server index\n");
   ok(merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "short index\n");
-  make_folder(&f, "index_long", local_index() + std::string(100, 'x'), server_index() + std::string(100, 'y'));
+  make_folder(&f, "index_long", local_index() + std::string(100, 'x'),
+              server_index() + std::string(100, 'y'));
   ok(merge_part_record(&f.store, 7777) == 1 && file_text(f.local) == expected, "long index\n");
 }
 
@@ -153,7 +163,8 @@ TEST(remove_clears_only_the_first_record) {
   set_record(&local, 3, 7, 12, 7777);
   set_record(&local, 9, 9, 9, 7777);
   make_folder(&f, "remove", local, "");
-  ok(remove_part_record(&f.store, 4242) == 0 && remove_part_record(&f.store, 0) == 0 && untouched(f, local),
+  ok(remove_part_record(&f.store, 4242) == 0 && remove_part_record(&f.store, 0) == 0 &&
+         untouched(f, local),
      "a part not indexed changed the file\n");
   ok(remove_part_record(&f.store, 7777) == 1, "remove reported no change\n");
   local.replace(record_offset(3, 7, 12), 28, 28, '\0');
@@ -188,7 +199,8 @@ TEST(one_write_per_operation) {
   put_file(f.downloaded, server);
   plat::set_file_write_time(f.downloaded.c_str(), kLongAgo + 10000000);
   set_record(&local, 3, 7, 14, 9999, 'q');
-  ok(merge_part_record(&f.store, 9999) == 1 && file_text(f.local) == local, "new server index not read\n");
+  ok(merge_part_record(&f.store, 9999) == 1 && file_text(f.local) == local,
+     "new server index not read\n");
 }
 
 TEST(failed_write_keeps_the_previous_index) {
@@ -198,7 +210,8 @@ TEST(failed_write_keeps_the_previous_index) {
   plat::fail_writes_after(kPartsIndexSize / 2);
   ok(merge_part_record(&f.store, 7777) == 0, "merge not written reported as done\n");
   plat::fail_writes_after(-1);
-  ok(untouched(f, local) && !plat::file_exists((f.local + ".new").c_str()), "index changed by a failed write\n");
+  ok(untouched(f, local) && !plat::file_exists((f.local + ".new").c_str()),
+     "index changed by a failed write\n");
   ok(merge_part_record(&f.store, 7777) == 1, "merge after the disk recovered\n");
 }
 

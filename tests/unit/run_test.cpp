@@ -28,8 +28,7 @@ struct RecordingView : flow::View {
   int choose_line = 0;  // what the user picks in the list selection
   flow::Run* run = nullptr;
 
-  void show_category_list(int level, const std::vector<std::string>* rows,
-                          int selected) override {
+  void show_category_list(int level, const std::vector<std::string>* rows, int selected) override {
     shown.push_back("list " + std::to_string(level) + (rows ? " rows" : " keep") + " sel " +
                     std::to_string(selected));
   }
@@ -115,10 +114,11 @@ void open(Opened* o, const char* name, const char* list_file = "") {
 TEST(a_run_opens_on_3dcad_with_copies_of_the_suite_files) {
   Opened o;
   open(&o, "open");
-  ok(o.view.status == "部品リストファイルをダウンロード中です。", "status %s\n", o.view.status.c_str());
+  ok(o.view.status == "部品リストファイルをダウンロード中です。", "status %s\n",
+     o.view.status.c_str());
   ok(o.run.destination_code == 0, "3DCAD first\n");
-  ok(o.view.shown == std::vector<std::string>({"list 1 rows sel 0", "list 2 rows sel 0",
-                                               "list 3 rows sel 0"}),
+  ok(o.view.shown ==
+         std::vector<std::string>({"list 1 rows sel 0", "list 2 rows sel 0", "list 3 rows sel 0"}),
      "the three category lists, from a file created for them\n");
   ok(plat::file_exists((o.dir + "HDINI\\VGZLST0.INI").c_str()), "a missing file is created\n");
   ok(content(o.dir + "HDTMP\\TRBHNBAK.DAT") == "index at opening" &&
@@ -134,8 +134,8 @@ TEST(destinations_and_items_refill_the_lists_below_them) {
   o.view.shown.clear();
   flow::choose_destination(&o.run, 3);
   ok(o.run.destination_code == 4, "the fourth button is 仕様書, code 4\n");
-  ok(o.view.shown == std::vector<std::string>({"clear", "list 1 keep sel 0", "list 2 keep sel 0",
-                                               "list 3 keep sel 0"}),
+  ok(o.view.shown == std::vector<std::string>(
+                         {"clear", "list 1 keep sel 0", "list 2 keep sel 0", "list 3 keep sel 0"}),
      "a file that is no classification file fills no rows\n");
   flow::choose_destination(&o.run, 7);
   ok(o.run.destination_code == 4, "no such button keeps the destination\n");
@@ -295,7 +295,8 @@ TEST(list_reports_record_arrivals_and_end_on_lastdate) {
      "LASTDATE's report ends the walk and opens the selection\n");
   ok(state.last_date() == "061129" && o.view.caption == "部品テーブルダウンロード [十二月一日]",
      "the newest list is shown; LASTDATE is the oldest\n");
-  ok(o.worker.handed.size() == 2 && o.worker.handed[1].remote == "/k-val/HDPARTS\\PARTS000\\P0001001.BHN" &&
+  ok(o.worker.handed.size() == 2 &&
+         o.worker.handed[1].remote == "/k-val/HDPARTS\\PARTS000\\P0001001.BHN" &&
          o.worker.handed[1].local == o.dir + "HDTMP\\VIEW0001001.DAT" &&
          o.worker.handed[1].tag == DL_TAG_VIEW,
      "one preview request per key\n");
@@ -303,7 +304,8 @@ TEST(list_reports_record_arrivals_and_end_on_lastdate) {
   o.run.walk = flow::WalkState::Running;
   o.run.walk_last_day = "090105";
   flow::on_download_report(&o.run, false, DL_TAG_LIST, 90105);
-  ok(o.run.walk == flow::WalkState::Complete && o.view.progress.find("(09年01月05日") != std::string::npos,
+  ok(o.run.walk == flow::WalkState::Complete &&
+         o.view.progress.find("(09年01月05日") != std::string::npos,
      "90105 is 090105\n");
 
   flow::close_run(&o.run);
@@ -318,7 +320,8 @@ TEST(a_walk_longer_than_the_queue_is_fed_as_the_worker_finishes) {
   plat::LocalDate t = plat::today();
   int day = download::list_date(t.year, t.month, t.day);
   for (int n = 1; n < 7850; ++n) day = download::day_before(day);
-  put_file(o.dir + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + download::list_date_text(day) + "\r\n");
+  put_file(o.dir + "HDINI\\bhnmente.dat",
+           "[日付]\r\nLASTDATE=" + download::list_date_text(day) + "\r\n");
   o.worker = FakeWorker();
   o.worker.room = 700;
   flow::open_run(&o.run, &o.view, &o.worker, o.dir.c_str(), "");
@@ -383,12 +386,14 @@ TEST(part_data_requests) {
      "three parts\n");
   ok(o.worker.handed.size() == 3 &&
          o.worker.handed[0].remote == "/k-val/HDPARTS\\PARTS000\\P0001001.BHN" &&
-         o.worker.handed[0].local == o.dir + "HDTMP\\BH0001001.DAT" && o.worker.handed[0].tag == DL_TAG_PART &&
+         o.worker.handed[0].local == o.dir + "HDTMP\\BH0001001.DAT" &&
+         o.worker.handed[0].tag == DL_TAG_PART &&
          o.worker.handed[1].remote == "/k-val/HDPARTS\\PARTS001\\P0003001.BHN" &&
          o.worker.handed[2].remote == "/k-val/HDPARTS\\PARTS029\\P0060000.BHN",
      "paths\n");
   put_file(o.dir + "HDTMP\\VIEW0002000.DAT", "fetched earlier");
-  ok(!flow::request_part_data(&o.run, 1000, true) && !flow::request_part_data(&o.run, 60001, false) &&
+  ok(!flow::request_part_data(&o.run, 1000, true) &&
+         !flow::request_part_data(&o.run, 60001, false) &&
          !flow::request_part_data(&o.run, 2000, true) && o.worker.handed.size() == 3,
      "out of range or already there: nothing\n");
 

@@ -15,8 +15,8 @@ std::string stripped(const char* text) {
 
 std::string directory_of(const std::string& module_path, bool* accepted) {
   char directory[app::kProgramDirectoryMax + 1] = "x";
-  *accepted = app::program_directory_from_module_path(module_path.c_str(), directory,
-                                                      sizeof directory);
+  *accepted =
+      app::program_directory_from_module_path(module_path.c_str(), directory, sizeof directory);
   return directory;
 }
 
@@ -29,7 +29,8 @@ TEST(argument_quotes) {
   ok(stripped("\"") == "\"", "a lone quote is no pair\n");
   ok(stripped("\"\"") == "" && stripped("") == "", "empty texts\n");
   std::string quoted = "\"" + std::string(300, 'a') + "\"";
-  ok(stripped(quoted.c_str()) == std::string(app::kArgumentBuffer - 1, 'a'), "a long argument is cut to its buffer\n");
+  ok(stripped(quoted.c_str()) == std::string(app::kArgumentBuffer - 1, 'a'),
+     "a long argument is cut to its buffer\n");
 }
 
 TEST(program_directory) {
@@ -52,7 +53,8 @@ TEST(program_directory) {
 
   bool accepted;
   std::string longest = "C:\\" + std::string(123, 'd') + "\\";  // 127 characters
-  ok(directory_of(longest + "TOOL.EXE", &accepted) == longest && accepted, "a directory at the limit must be taken\n");
+  ok(directory_of(longest + "TOOL.EXE", &accepted) == longest && accepted,
+     "a directory at the limit must be taken\n");
   std::string dir = directory_of("C:\\" + std::string(124, 'd') + "\\TOOL.EXE", &accepted);
   ok(!accepted && dir.empty(), "a directory over the limit must be refused, got %s\n", dir.c_str());
 }

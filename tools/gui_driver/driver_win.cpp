@@ -14,15 +14,16 @@ namespace {
 // Messages to the program never block the caller longer than this.
 LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms = 3000) {
   DWORD_PTR result = 0;
-  bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, timeout_ms, &result);
+  bool sent =
+      SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, timeout_ms, &result);
   return sent ? static_cast<LRESULT>(result) : -1;
 }
 
 // cp932 bytes (code page 932) or UTF-8 (CP_UTF8).
 std::string narrow(const std::wstring& text, UINT code_page) {
   std::string bytes(4 * text.size(), '\0');  // no character takes more than 4 bytes
-  bytes.resize(WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  bytes.resize(WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                   &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr));
   return bytes;
 }
 
@@ -38,7 +39,8 @@ std::string wide_text(HWND window, UINT length_message, UINT text_message, WPARA
 
 std::wstring from_cp932(const std::string& text) {
   std::wstring wide(text.size(), L'\0');  // never more characters than bytes
-  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0], wide.size()));
+  wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                  wide.size()));
   return wide;
 }
 
@@ -83,8 +85,14 @@ HWND wait_dialog(DWORD pid, DWORD timeout_ms, HWND (*part)(HWND)) {
 // Copies or removes files with the shell, silently.
 void shell_files(UINT operation, const std::string& from, const std::string& to = "") {
   std::string source = from + '\0', target = to + '\0';  // lists end with two terminators
-  SHFILEOPSTRUCTA files = {nullptr, operation, source.c_str(), target.c_str(),
-                           FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY, FALSE, nullptr, nullptr};
+  SHFILEOPSTRUCTA files = {nullptr,
+                           operation,
+                           source.c_str(),
+                           target.c_str(),
+                           FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_FILESONLY,
+                           FALSE,
+                           nullptr,
+                           nullptr};
   SHFileOperationA(&files);
 }
 
@@ -103,7 +111,8 @@ std::string built_program_folder() {
 void pause_ms(DWORD ms) {
   for (DWORD start = GetTickCount(), spent = 0; spent < ms; spent = GetTickCount() - start) {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) TranslateMessage(&message), DispatchMessageW(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+      TranslateMessage(&message), DispatchMessageW(&message);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
   }
 }
@@ -120,7 +129,8 @@ Folder::Folder(const char* name, const std::string& extra) {
       (!extra.empty() && !CreateDirectoryA((folder += extra + "\\").c_str(), nullptr)))
     return;
   shell_files(FO_COPY, built_program_folder() + "*", folder);
-  for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"}) CreateDirectoryA((folder + sub).c_str(), nullptr);
+  for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"})
+    CreateDirectoryA((folder + sub).c_str(), nullptr);
   write_file(folder + "HDINI\\bhnmente.dat", "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n");
   if (file_exists(folder + "partsdl.exe")) path = folder;
 }
@@ -146,7 +156,8 @@ bool file_exists(const std::string& path) {
 }
 
 Program::~Program() {
-  if (running(*this) && TerminateProcess(process.hProcess, 99)) WaitForSingleObject(process.hProcess, kWaitMs);
+  if (running(*this) && TerminateProcess(process.hProcess, 99))
+    WaitForSingleObject(process.hProcess, kWaitMs);
   if (process.hProcess) CloseHandle(process.hProcess), CloseHandle(process.hThread);
 }
 
@@ -155,8 +166,8 @@ bool start(Program* program, const std::string& folder, const std::string& argum
   std::string command = "\"" + exe + "\"" + (argument.empty() ? "" : " \"" + argument + "\"");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  return !folder.empty() && CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                           folder.c_str(), &startup, &program->process);
+  return !folder.empty() && CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+                                           nullptr, folder.c_str(), &startup, &program->process);
 }
 
 std::string list_date(int days_ago) {
@@ -164,7 +175,8 @@ std::string list_date(int days_ago) {
   FILETIME file;
   GetLocalTime(&day);
   SystemTimeToFileTime(&day, &file);
-  ULONGLONG t = (ULONGLONG(file.dwHighDateTime) << 32 | file.dwLowDateTime) - days_ago * 864000000000ULL;
+  ULONGLONG t =
+      (ULONGLONG(file.dwHighDateTime) << 32 | file.dwLowDateTime) - days_ago * 864000000000ULL;
   file = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
   FileTimeToSystemTime(&file, &day);
   char text[16];
@@ -179,8 +191,8 @@ bool wait_windows(Program* program, DWORD timeout_ms, bool enabled) {
     program->dialog = nullptr;
     for (HWND window : process_windows(program->pid(), "#32770"))
       if (GetDlgItem(window, 404)) program->dialog = window;  // the maker list
-    return running(*program) && program->app && program->dialog && IsWindowVisible(program->dialog) &&
-           (!enabled || IsWindowEnabled(program->dialog));
+    return running(*program) && program->app && program->dialog &&
+           IsWindowVisible(program->dialog) && (!enabled || IsWindowEnabled(program->dialog));
   });
 }
 
@@ -190,7 +202,8 @@ bool wait_exit(Program* program, DWORD* code, DWORD timeout_ms) {
 }
 
 bool running(const Program& program) {
-  return program.process.hProcess && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
+  return program.process.hProcess &&
+         WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 std::vector<HWND> process_windows(DWORD pid, const char* class_name) {
@@ -210,7 +223,8 @@ std::string class_name(HWND window) {
 void click(HWND dialog, int id) { send(GetDlgItem(dialog, id), BM_CLICK, 0, 0, 5000); }
 
 void post_click(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void select_row(HWND dialog, int id, int row) {
@@ -222,7 +236,9 @@ void select_row(HWND dialog, int id, int row) {
 void press_escape(const Program& program) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
-  HWND target = GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus ? info.hwndFocus : program.dialog;
+  HWND target = GetGUIThreadInfo(program.process.dwThreadId, &info) && info.hwndFocus
+                    ? info.hwndFocus
+                    : program.dialog;
   PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
 }
@@ -235,8 +251,12 @@ std::vector<std::string> list_rows(HWND dialog, int id) {
   return rows;
 }
 
-int list_selection(HWND dialog, int id) { return static_cast<int>(send(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0)); }
-bool checked(HWND dialog, int id) { return send(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+int list_selection(HWND dialog, int id) {
+  return static_cast<int>(send(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0));
+}
+bool checked(HWND dialog, int id) {
+  return send(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 std::string combo_text(HWND dialog, int id) {
   HWND combo = GetDlgItem(dialog, id);
@@ -271,8 +291,8 @@ std::vector<std::string> listed_files(HWND file_dialog) {
   // The item record and its text buffer are in the program's memory, where
   // the list view writes its answer.
   constexpr int kChars = 260;
-  char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + 2 * kChars,
-                                                   MEM_COMMIT, PAGE_READWRITE));
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + 2 * kChars, MEM_COMMIT, PAGE_READWRITE));
   for (LRESULT i = 0, count = remote ? send(view, LVM_GETITEMCOUNT, 0, 0) : 0; i < count; ++i) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
@@ -294,7 +314,8 @@ std::vector<std::string> listed_files(HWND file_dialog) {
 void bring_to_front_and_paint(HWND window) {
   SetForegroundWindow(window);
   BringWindowToTop(window);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 RECT client_on_screen(HWND window) {
@@ -309,7 +330,8 @@ Pixels capture(const RECT& screen_rect) {
   if (w <= 0 || h <= 0) return Pixels();
   Pixels pixels = {w, h, std::string(4 * w * h, '\0')};
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // rows from the top
+  info.bmiHeader = {
+      sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // rows from the top
   HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(memory, bitmap);

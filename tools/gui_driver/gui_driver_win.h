@@ -91,8 +91,8 @@ std::string combo_text(HWND dialog, int id);  // the current selection
 HWND wait_message_box(DWORD pid, DWORD timeout_ms = kWaitMs);
 HWND wait_file_dialog(DWORD pid, DWORD timeout_ms = kWaitMs);
 std::string message_box_text(HWND box);
-void answer_ok(HWND box);  // OK, or the only other button; does not wait
-HWND file_name_box(HWND file_dialog);  // the edit the file name goes into
+void answer_ok(HWND box);                             // OK, or the only other button; does not wait
+HWND file_name_box(HWND file_dialog);                 // the edit the file name goes into
 void type_text(HWND edit, const std::string& cp932);  // key by key
 // The names the dialog's file view lists, read from the other process.
 std::vector<std::string> listed_files(HWND file_dialog);
