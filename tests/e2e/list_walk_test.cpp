@@ -182,6 +182,16 @@ TEST(an_unreachable_server_ends_the_walk) {
   close_with(&program, IDCANCEL);
 }
 
+TEST(a_silent_server_ends_the_walk_after_one_time_out) {
+  Folder folder("silent");
+  DeleteFileA(folder.file("HDINI\\bhnmente.dat").c_str());
+  write_file(server_path("DLTEST_RULES"), "{\"/newdownload/K-VAL/*\": {\"silent\": true}}");
+  Program program;
+  ok(start(&program, folder.path) && wait_windows(&program, 40000),
+     "the dialog became usable after the connect time-out\n");
+  close_with(&program, IDCANCEL);
+}
+
 TEST(a_command_line_list_file_is_adopted_without_a_walk) {
   Folder folder("command_line");
   std::string lst = folder.file("HDPARTS\\LST\\");
