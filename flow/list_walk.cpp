@@ -36,6 +36,8 @@ void show_progress(Run* run, int32_t value) {
   std::snprintf(text, sizeof text, kProgressFormat, value / 10000 % 100, value / 100 % 100,
                 value % 100);
   run->view->show_progress(text);
+  // Why the walk runs instead of the command line's file stays readable.
+  if (!run->walk_notice.empty()) run->view->show_status(run->walk_notice.c_str());
 }
 
 // Forgets the walk's list requests still waiting for room in the worker.

@@ -66,7 +66,10 @@ void open_run(Run* run, View* view, Downloader* downloader, const char* program_
   if (!run->current_list_file[0] || !adopt_command_line_list(run)) {
     // A name that gives no date cannot be adopted; the walk finds the
     // lists instead, and the status line says why.
-    if (run->current_list_file[0]) view->show_status(kListFileNameRefused);
+    if (run->current_list_file[0]) {
+      run->walk_notice = kListFileNameRefused;
+      view->show_status(kListFileNameRefused);
+    }
     run->current_list_file[0] = '\0';
     run->list_download_mode = 1;
     start_list_walk(run);

@@ -95,6 +95,7 @@ struct Run {
   int nothing_registered;
   WalkState walk;
   std::string walk_last_day;  // LASTDATE as the walk's last report shows it
+  std::string walk_notice;    // kept in the status line while the walk runs
   // Requests in the order they were made, waiting for room in the worker's
   // queue: no request is lost to a full queue.
   std::deque<WaitingRequest> waiting;

@@ -372,9 +372,10 @@ TEST(a_command_line_list_file_is_adopted_only_by_its_name) {
 
   Opened refused;
   open(&refused, "cmdline_bad", "C:\\LST\\list240401.dat");
+  flow::on_download_report(&refused.run, false, DL_TAG_LIST, 61130);
   ok(refused.run.list_download_mode == 1 && !refused.view.enabled &&
          refused.view.status.find("名前が正しくありません") != std::string::npos,
-     "another name is refused in the status line and the walk runs\n");
+     "another name is refused in the status line, which keeps it while the walk runs\n");
 }
 
 TEST(part_data_requests) {
