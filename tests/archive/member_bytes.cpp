@@ -57,24 +57,3 @@ std::string member(int level, const Member& m) {
 }
 
 }  // namespace lzhtest
-
-namespace lzhtest {
-
-std::string macbinary(const std::string& name, const std::string& data, const std::string& resource,
-                      uint32_t modified) {
-  std::string head(128, '\0');
-  auto be32 = [&head](size_t at, uint32_t v) {
-    for (int n = 0; n < 4; ++n) head[at + n] = static_cast<char>(v >> (24 - 8 * n));
-  };
-  head[1] = static_cast<char>(name.size());
-  head.replace(2, name.size(), name);
-  head.resize(128);
-  be32(0x53, static_cast<uint32_t>(data.size()));
-  be32(0x57, static_cast<uint32_t>(resource.size()));
-  be32(0x5F, modified);
-  std::string image = head + data + resource;
-  image.resize((image.size() + 127) / 128 * 128, '\0');
-  return image;
-}
-
-}  // namespace lzhtest

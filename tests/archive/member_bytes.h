@@ -29,15 +29,6 @@ uint16_t crc_of(const std::string& bytes);
 // The member's header of `level` (0 to 3) followed by its data.
 std::string member(int level, const Member& m);
 
-// A MacBinary image as the Macintosh writer stores it: the 128-byte header
-// (name, fork lengths, modification time in seconds since 1904), the data
-// fork, the resource fork, zeros to the end of the last 128-byte block.
-std::string macbinary(const std::string& name, const std::string& data, const std::string& resource,
-                      uint32_t modified);
-// The modification time of a MacBinary image made at Member's time stamp
-// at level 2, read as UTC.
-const uint32_t kMacTime = 0x4B3C2100u + 2082844800u;
-
 inline std::string end_mark() { return std::string(1, '\0'); }  // of an archive
 
 }  // namespace lzhtest
