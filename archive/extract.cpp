@@ -1,11 +1,14 @@
 #include "archive/extract.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include "archive/crc16.h"
 #include "archive/decode.h"
 #include "archive/header.h"
+#include "archive/macbinary.h"
 #include "archive/names.h"
 #include "archive/unlha32.h"
 #include "platform/files.h"
@@ -35,31 +38,65 @@ size_t read_packed(void* context, uint8_t* buffer, size_t count) {
   return static_cast<size_t>(got);
 }
 
-// The new file a member is decoded into, with its running size and CRC.
+// The new file a member is decoded into. Size and CRC run over every
+// decoded byte; the file receives those in [keep_from, keep_to). A member
+// that may hold a MacBinary image holds back its first 128 bytes until
+// they show whether only one fork goes to the file.
 struct Unpacked {
   plat::File* file;
-  uint64_t size;
-  uint16_t crc;
+  uint64_t size = 0, written = 0;
+  uint16_t crc = 0;
+  uint64_t keep_from = 0, keep_to = UINT64_MAX;
+  const Header* macbinary = nullptr;  // the member while its first bytes are held
+  const std::string* name = nullptr;
+  uint8_t head[kMacBinaryHeader];
 };
 
-bool write_unpacked(void* context, const uint8_t* data, size_t count) {
-  auto* out = static_cast<Unpacked*>(context);
-  if (plat::write_at(out->file, out->size, data, count) != static_cast<int64_t>(count))
+// Writes the decoded bytes that start at decoded offset `at` and fall in
+// the kept range.
+bool keep(Unpacked* out, uint64_t at, const uint8_t* data, size_t count) {
+  uint64_t from = at > out->keep_from ? at : out->keep_from;
+  uint64_t to = at + count < out->keep_to ? at + count : out->keep_to;
+  if (from >= to) return true;
+  size_t n = static_cast<size_t>(to - from);
+  if (plat::write_at(out->file, out->written, data + (from - at), n) != static_cast<int64_t>(n))
     return false;
-  out->size += count;
-  out->crc = crc16_update(out->crc, data, count);
+  out->written += n;
   return true;
 }
 
-bool same_name(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
+bool write_unpacked(void* context, const uint8_t* data, size_t count) {
+  auto* out = static_cast<Unpacked*>(context);
+  uint64_t at = out->size;
+  out->size += count;
+  out->crc = crc16_update(out->crc, data, count);
+  if (out->macbinary) {
+    size_t held = at < kMacBinaryHeader ? static_cast<size_t>(kMacBinaryHeader - at) : 0;
+    if (held > count) held = count;
+    std::memcpy(out->head + at, data, held);
+    if (out->size < kMacBinaryHeader) return true;
+    uint64_t fork = 0;
+    if (macbinary_fork(out->head, *out->macbinary, *out->name, &fork)) {
+      out->keep_from = kMacBinaryHeader;
+      out->keep_to = kMacBinaryHeader + fork;
+    }
+    out->macbinary = nullptr;
+    if (!keep(out, 0, out->head, kMacBinaryHeader)) return false;
+    data += held;
+    count -= held;
+    at += held;
   }
-  return true;
+  return keep(out, at, data, count);
+}
+
+// A name as Windows compares names: single-byte letters in upper case, the
+// bytes of double-byte characters as they are (their second byte may be a
+// letter).
+std::string folded(const std::string& name) {
+  std::string key = name;
+  for (size_t i = 0; i < key.size(); i += plat::char_width(key.data(), i, key.size()))
+    if (key[i] >= 'a' && key[i] <= 'z') key[i] = static_cast<char>(key[i] - 'a' + 'A');
+  return key;
 }
 
 // A fresh file in the folder that is not the member's own name.
@@ -68,7 +105,7 @@ plat::File* create_work_file(const std::string& folder, const std::string& name,
   for (unsigned n = 0; n < 1000; ++n) {
     char work[32];
     std::snprintf(work, sizeof work, "~unlha%u.tmp", n);
-    if (same_name(work, name)) continue;
+    if (folded(work) == folded(name)) continue;
     *path = folder + work;
     plat::File* file = plat::open_file(path->c_str(), plat::kRead | plat::kWrite, plat::kShareNone,
                                        plat::Disposition::CreateNew);
@@ -93,6 +130,15 @@ void report_line(std::string* report, const std::string& name, const char* what)
   *report += "\r\n";
 }
 
+// The stored path, directory and name, with '\\' separators.
+std::string stored_path(const Header& header) {
+  std::string dir = header.directory;
+  for (char& c : dir)
+    if (static_cast<unsigned char>(c) == 0xFF) c = '\\';
+  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  return dir + header.name;
+}
+
 std::string method_text(const Header& header) {
   std::string id(reinterpret_cast<const char*>(header.method_id), 5);
   return printable(id);
@@ -100,7 +146,7 @@ std::string method_text(const Header& header) {
 
 // Extracts one member; kUnlhaDone or the member's refusal code.
 int extract_member(plat::File* archive, const Header& header, const std::string& folder,
-                   const std::string& name, std::string* report) {
+                   const std::string& name, const char* done, std::string* report) {
   if (header.method == Method::Unknown) {
     report_line(report, name,
                 ("refused, method " + method_text(header) + " not supported").c_str());
@@ -117,7 +163,12 @@ int extract_member(plat::File* archive, const Header& header, const std::string&
     return kUnlhaWriteFailed;
   }
   PackedData packed = {archive, header.data_offset, header.packed_size};
-  Unpacked unpacked = {file, 0, 0};
+  Unpacked unpacked;
+  unpacked.file = file;
+  if (header.os == 'm' && header.original_size >= kMacBinaryHeader) {
+    unpacked.macbinary = &header;
+    unpacked.name = &name;
+  }
   int decoded = decode(header.method, Input{read_packed, &packed}, header.original_size,
                        Output{write_unpacked, &unpacked});
   bool flushed = decoded == kDecoded && plat::flush_file(file);
@@ -138,7 +189,7 @@ int extract_member(plat::File* archive, const Header& header, const std::string&
     // A time that cannot be set is no reason to refuse the member.
     if (uint64_t time = write_filetime(header)) plat::set_file_write_time(work.c_str(), time);
     if (plat::replace_file(work.c_str(), (folder + name).c_str())) {
-      report_line(report, name, "extracted");
+      report_line(report, name, done);
       return kUnlhaDone;
     }
     report_line(report, name, "refused, cannot put its file in place");
@@ -193,11 +244,11 @@ int extract_archive(const char* archive_path, const char* folder_path, std::stri
   }
   int first_refusal = kUnlhaDone;
   unsigned extracted = 0, refused = 0;
+  std::set<std::string> extracted_names;
   int structure = walk(archive.source, [&](const Header& header) {
     std::string name = last_path_element(header.name);
     if (is_directory_or_link(header)) {
-      report_line(report, name.empty() ? last_path_element(header.directory) : name,
-                  "not a file, skipped");
+      report_line(report, name.empty() ? stored_path(header) : name, "not a file, skipped");
       return;
     }
     int result;
@@ -205,7 +256,13 @@ int extract_archive(const char* archive_path, const char* folder_path, std::stri
       report_line(report, header.name, (std::string("refused, ") + reason).c_str());
       result = kUnlhaUnsafeName;
     } else {
-      result = extract_member(archive.file, header, folder, name, report);
+      // Members whose names reduce to the same file name are written in
+      // archive order: the last one extracted is the file that stays.
+      bool again = extracted_names.count(folded(name)) != 0;
+      result = extract_member(archive.file, header, folder, name,
+                              again ? "extracted, replacing an earlier member's file" : "extracted",
+                              report);
+      if (result == kUnlhaDone) extracted_names.insert(folded(name));
     }
     if (result == kUnlhaDone) {
       ++extracted;
@@ -231,11 +288,7 @@ int list_archive(const char* archive_path, std::string* listing) {
                   header.level, static_cast<unsigned long long>(header.packed_size),
                   static_cast<unsigned long long>(header.original_size), header.crc);
     *listing += line;
-    std::string dir = header.directory;
-    for (char& c : dir)
-      if (static_cast<unsigned char>(c) == 0xFF) c = '\\';
-    if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    *listing += printable(dir + header.name);
+    *listing += printable(stored_path(header));
     *listing += "\n";
   });
 }

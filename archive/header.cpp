@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/names.h"
 #include "platform/file_time.h"
 #include "platform/byte_fields.h"
 
@@ -112,8 +113,14 @@ int read_level2(const Source& source, uint64_t offset, const uint8_t* head, Head
   uint64_t extended = 0;
   if (!read_extended(source, offset + 26, plat::get_u16(head + 24), 2, header, &extended))
     return kBadHeader;
-  // Some writers pad the header by a byte; the size field is what counts.
-  if (26 + extended > total) return kBadHeader;
+  // The extended headers end where the size field says, or one byte before
+  // it: writers pad a header whose size would have a zero low byte, which
+  // reads as the end mark. The OS-9/68k writer ('K') counts the header
+  // without its own two-byte size field, so its headers end two bytes after
+  // the size. Any other difference is damage.
+  uint64_t end = 26 + extended;
+  if (header->os == 'K' && end == total + 2) total = end;
+  if (end > total || total - end > 1) return kBadHeader;
   header->data_offset = offset + total;
   return kHeader;
 }
@@ -175,6 +182,11 @@ int read_header(const Source& source, uint64_t offset, Header* header) {
     default: return kBadHeader;
   }
   if (result != kHeader) return result;
+  // The Amiga writer ('A') stores some directories as empty -lh0- members
+  // with a path and no file name; they are directories, not files.
+  if (header->os == 'A' && header->method == Method::Stored && header->original_size == 0 &&
+      last_path_element(header->name).empty())
+    header->method = Method::Directory;
   header->next_offset = header->data_offset + header->packed_size;
   if (header->next_offset < header->data_offset) return kBadHeader;
   return kHeader;

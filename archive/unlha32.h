@@ -4,7 +4,8 @@
 //
 // The one command is  e -n "<archive>" "<folder\>" : every member is written
 // into the folder under the last element of its stored name (directories and
-// symbolic links are not extracted). Paths are Shift-JIS. -n (no progress
+// symbolic links are not extracted); of members that reduce to one file name
+// the last one extracted stays. Paths are Shift-JIS. -n (no progress
 // display) is accepted and is how the library always works: it never shows
 // a window. The output buffer receives a report, one line per member and a
 // closing count, NUL-terminated and cut to `size` bytes.

@@ -64,6 +64,14 @@ TEST(broken_headers_are_refused) {
       {"extended header beyond the end", patched(2, 24, "\xF0\x7F")},
       {"extended header of 1 byte", patched(2, 24, std::string("\x01\x00", 2))},
       {"level 3 header of 4 GiB", patched(3, 24, lzhtest::le32(0xFFFFFFF0u))}};
+  // Level 2 sizes off by anything but the OS-9/68k writer's ('K') two bytes.
+  for (auto off :
+       std::vector<std::pair<char, int>>{{'U', -2}, {'K', -4}, {'K', -3}, {'K', -1}, {'K', 2}}) {
+    Member bad = m;
+    bad.os = off.first;
+    bad.size_error = off.second;
+    cases.push_back({"level 2 size off", member(2, bad)});
+  }
   for (size_t cut = 1; cut < level2.size() - m.data.size(); ++cut)
     cases.push_back({"cut inside the header", level2.substr(0, cut)});
   auto read = [](const std::string& bytes) {

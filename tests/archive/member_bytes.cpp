@@ -19,7 +19,7 @@ std::string member(int level, const Member& m) {
   // Extended headers as a chain: type and data, then the size of the next
   // one (two bytes wide, four at level 3); the first size sits in the base.
   std::vector<std::string> list;
-  if (level >= 2) list.push_back('\x01' + m.name);
+  if (level >= 2 && !m.name.empty()) list.push_back('\x01' + m.name);
   if (level >= 1 && !m.directory.empty()) list.push_back('\x02' + m.directory);
   list.insert(list.end(), m.extra.begin(), m.extra.end());
   const size_t width = level == 3 ? 4 : 2;
@@ -42,7 +42,7 @@ std::string member(int level, const Member& m) {
     // 0: header size, 1: checksum, 21: name length, 22: name, then the
     // CRC; level 1 adds the system letter, the first size and the chain.
     std::string body =
-        fixed + static_cast<char>(m.name.size()) + m.name + crc + (level == 1 ? "U" + first : "");
+        fixed + static_cast<char>(m.name.size()) + m.name + crc + (level == 1 ? m.os + first : "");
     uint8_t sum = 0;
     for (char c : body) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
     return static_cast<char>(body.size()) + std::string(1, static_cast<char>(sum)) + body +
@@ -50,10 +50,10 @@ std::string member(int level, const Member& m) {
   }
   // 21: CRC, 23: system letter; level 2: whole header size at 0, first size
   // at 24; level 3: word size 4 at 0, header size at 24, first size at 28.
-  std::string tail = fixed + crc + "U" +
+  std::string tail = fixed + crc + m.os +
                      (level == 3 ? le32(static_cast<uint32_t>(32 + chain.size())) : "") + first +
                      chain;
-  return (level == 2 ? le16(tail.size() + 2) : le16(4)) + tail + m.data;
+  return (level == 2 ? le16(tail.size() + 2 + m.size_error) : le16(4)) + tail + m.data;
 }
 
 }  // namespace lzhtest

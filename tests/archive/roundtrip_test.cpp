@@ -136,6 +136,81 @@ TEST(our_archives_come_back_through_every_reader) {
 #endif
 }
 
+// Archives of writers that bend the format, and members of one file name,
+// extracted as lhasa's forced flat extraction leaves them.
+TEST(writer_quirks_extract_as_lhasa_extracts_them) {
+  // A MacBinary image as the Macintosh writer stores it: a 128-byte header
+  // (name, big-endian fork lengths, seconds since 1904), the forks, padding.
+  auto image = [](std::string name, std::string data, std::string resource, uint32_t time) {
+    std::string h(128, '\0'), all;
+    h.replace(1, 1 + name.size(), static_cast<char>(name.size()) + name);
+    for (int n = 0; n < 4; ++n) {
+      h[0x56 - n] = static_cast<char>(data.size() >> 8 * n);
+      h[0x5A - n] = static_cast<char>(resource.size() >> 8 * n);
+      h[0x62 - n] = static_cast<char>(time >> 8 * n);
+    }
+    all = h + data + resource;
+    return all + std::string((128 - all.size() % 128) % 128, '\0');
+  };
+  auto m = [](int level, const char* name, std::string data, char os, const char* dir = "",
+              int size_error = 0) {
+    lzhtest::Member x(name, data);
+    x.os = os;
+    x.directory = dir;
+    x.size_error = size_error;
+    return member(level, x);
+  };
+  // The members' time stamp as a level 2 time, and as a level 1 local time
+  // (2017-09-28 04:08 read as UTC, within the 14 hours allowed anywhere).
+  const uint32_t mac = 0x4B3C2100u + 2082844800u, dos = 1506571680u + 2082844800u;
+  const std::string a = image("a", "fork", "RES", mac), c = image("c.bin", "x", "", mac),
+                    d = image("d", "x", "", mac + 15 * 3600), f = image("f", "x", "", mac);
+  const struct {
+    const char* what;
+    std::string archive;
+    std::vector<std::pair<const char*, std::string>> files;
+    bool lhasa_agrees;  // false: lhasa stops at the first header
+  } cases[] = {
+      {"OS-9/68k",
+       m(2, "k.txt", "os9", 'K', "", -2) + m(2, "l.txt", "two", 'K', "", -2),
+       {{"k.txt", "os9"}, {"l.txt", "two"}},
+       true},
+      {"MacBinary",
+       m(2, "a", a, 'm') + m(2, "b", image("b", "", "res", mac), 'm') + m(2, "c", c, 'm') +
+           m(2, "d", d, 'm') + m(2, "f", f, 'U') + m(1, "dir\\g", image("g", "dos", "", dos), 'm'),
+       {{"a", "fork"}, {"b", "res"}, {"c", c}, {"d", d}, {"f", f}, {"g", "dos"}},
+       true},
+      {"same file name",
+       m(2, "h.txt", "first", 'U', "EAS\xFF") + m(0, "h.txt", "last", 'U') +
+           m(0, "o.txt", "first", 'U') + m(2, "o.txt", "last", 'U', "EAS\xFF"),
+       {{"h.txt", "last"}, {"o.txt", "last"}},
+       true},
+      {"Amiga level 1",
+       m(1, "dir\\", "", 'A') + m(1, "dir\\a.txt", "in", 'A') + m(1, "b", "b", 'A'),
+       {{"a.txt", "in"}, {"b", "b"}},
+       true},
+      {"Amiga level 2", m(2, "", "", 'A', "dir\xFF") + m(2, "b", "b", 'A'), {{"b", "b"}}, false}};
+#ifdef _WIN32
+  const char* const readers[][2] = {{"UNLHA32.DLL", nullptr}};
+#else
+  const char* const readers[][2] = {{"lhasa", "lhasa -xqfiw=\"$2\" \"$1\""},
+                                    {"lzhtool", "\"" PARTSDL_LZHTOOL "\" e \"$1\" \"$2\""}};
+#endif
+  const std::string dir = oktest::scratch_folder("quirks");
+  for (const auto& c : cases) {
+    oktest::put_file(dir + "q.lzh", c.archive + lzhtest::end_mark());
+    for (const auto& reader : readers) {
+      const bool lhasa = std::string(reader[0]) == "lhasa", agrees = !lhasa || c.lhasa_agrees;
+      const std::string out = oktest::scratch_folder("quirks_out");
+      // lhasa fails on the Amiga entry it takes for a file; ours must not.
+      ok(extract(reader[1], dir + "q.lzh", out) || lhasa, "%s %s: failed\n", c.what, reader[0]);
+      for (const auto& file : c.files)
+        ok(oktest::file_text(out + file.first) == (agrees ? file.second : "<missing>"),
+           "%s %s: %s differs\n", c.what, reader[0], file.first);
+    }
+  }
+}
+
 #ifndef _WIN32
 static bool append(void* context, const uint8_t* data, size_t count) {
   static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(data), count);
