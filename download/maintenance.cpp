@@ -20,12 +20,8 @@ std::string date_key(int n) {
 
 }  // namespace
 
-MaintenanceState::MaintenanceState(const char* program_directory) {
-  char path[512];
-  suite::join_data_path(program_directory, suite::kSettingsFolder, "bhnmente.dat", path,
-                        sizeof path);
-  path_ = path;
-}
+MaintenanceState::MaintenanceState(const char* program_directory)
+    : path_(suite::data_path(program_directory, suite::kSettingsFolder, "bhnmente.dat")) {}
 
 std::string MaintenanceState::read(const char* key) const {
   char value[kValueSize];

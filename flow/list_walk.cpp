@@ -21,10 +21,7 @@ const char kProgressFormat[] = "部品リストファイルをダウンロード
 constexpr unsigned kTitleSize = 80;
 
 std::string work_path(const Run* run, const std::string& name) {
-  char path[512];
-  suite::join_data_path(run->program_directory.c_str(), suite::kWorkFolder, name.c_str(), path,
-                        sizeof path);
-  return path;
+  return suite::data_path(run->program_directory.c_str(), suite::kWorkFolder, name.c_str());
 }
 
 std::string list_file_path(const Run* run, const std::string& date) {

@@ -15,17 +15,6 @@ namespace {
 // Where a part file is looked for when it has none of its own.
 constexpr int32_t kStandInPart = 24501;
 
-// Offers the head of the waiting requests until the worker has no room.
-void offer_waiting(Run* run) {
-  while (!run->waiting.empty()) {
-    const WaitingRequest& head = run->waiting.front();
-    Downloader::Handed handed =
-        run->downloader->request(head.remote.c_str(), head.local.c_str(), head.tag, head.value);
-    if (handed == Downloader::kNoRoom) return;
-    run->waiting.pop_front();
-  }
-}
-
 }  // namespace
 
 void send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
@@ -36,7 +25,17 @@ void send_request(Run* run, const std::string& remote, const std::string& local,
   run->waiting.push_back(WaitingRequest{remote, local, tag, value});
 }
 
-void on_download_pending(Run* run) { offer_waiting(run); }
+// The worker has room again: the waiting requests go from the head until it
+// has none.
+void on_download_pending(Run* run) {
+  while (!run->waiting.empty()) {
+    const WaitingRequest& head = run->waiting.front();
+    if (run->downloader->request(head.remote.c_str(), head.local.c_str(), head.tag, head.value) ==
+        Downloader::kNoRoom)
+      return;
+    run->waiting.pop_front();
+  }
+}
 
 bool request_part_data(Run* run, int32_t part, bool preview) {
   if (part < store::kFirstPartNumber || part > store::kLastPartNumber) return false;

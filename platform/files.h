@@ -74,6 +74,9 @@ bool write_file(const char* path, const void* data, size_t size);
 // whole, so a crash or a full disk leaves the old file or the new one, never
 // a cut one. On failure the ".new" file is deleted and `path` is as it was.
 bool replace_whole_file(const char* path, const void* data, size_t size);
+// The same with the bytes of the file `src`: copied beside `path` and put
+// in place whole, or `path` left as it was.
+bool copy_into_place(const char* src, const char* path);
 
 // The same for a file written piece by piece: begin_new_file creates (or
 // truncates) "<path>.new", held exclusively, and the caller writes to `file`

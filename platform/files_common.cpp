@@ -87,4 +87,11 @@ bool replace_whole_file(const char* path, const void* data, size_t size) {
   return finish_new_file(&out, true);
 }
 
+bool copy_into_place(const char* src, const char* path) {
+  std::string fresh = std::string(path) + ".new";
+  if (copy_file(src, fresh.c_str(), false) && replace_file(fresh.c_str(), path)) return true;
+  delete_file(fresh.c_str());
+  return false;
+}
+
 }  // namespace plat

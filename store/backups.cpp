@@ -14,27 +14,13 @@ namespace {
 const int kBackupOrder[] = {10, 0, 2, 3, 4};
 
 std::string work_path(const char* program_directory, const char* name) {
-  char path[512];
-  suite::join_data_path(program_directory, suite::kWorkFolder, name, path, sizeof path);
-  return path;
+  return suite::data_path(program_directory, suite::kWorkFolder, name);
 }
 
-std::string index_path(const char* program_directory) {
-  char path[512];
-  suite::join_data_path(program_directory, suite::kPartsFolder, kPartsIndexName, path, sizeof path);
-  return path;
-}
-
-// Copies `copy` beside `original` and puts it in place whole. A missing
-// copy is nothing to bring back.
+// A copy that stops part way must not cost the file it was to bring back;
+// a missing copy is nothing to bring back.
 bool bring_back(const std::string& copy, const std::string& original) {
-  if (!plat::file_exists(copy.c_str())) return true;
-  std::string fresh = original + ".new";
-  if (plat::copy_file(copy.c_str(), fresh.c_str(), false) &&
-      plat::replace_file(fresh.c_str(), original.c_str()))
-    return true;
-  plat::delete_file(fresh.c_str());
-  return false;
+  return !plat::file_exists(copy.c_str()) || plat::copy_into_place(copy.c_str(), original.c_str());
 }
 
 }  // namespace
@@ -49,7 +35,8 @@ void take_backups(const char* program_directory) {
   }
   std::string copy = work_path(program_directory, kPartsIndexBackupName);
   plat::delete_file(copy.c_str());
-  plat::copy_file(index_path(program_directory).c_str(), copy.c_str(), false);
+  plat::copy_file(parts_index_path(program_directory, IndexCopy::Local).c_str(), copy.c_str(),
+                  false);
 }
 
 bool restore_backups(const char* program_directory) {

@@ -76,11 +76,9 @@ bool index_files_exist(const char* program_directory) {
 }  // namespace
 
 std::string parts_index_path(const char* program_directory, IndexCopy which) {
-  char path[512];
-  suite::join_data_path(program_directory,
-                        which == IndexCopy::Local ? suite::kPartsFolder : suite::kWorkFolder,
-                        kPartsIndexName, path, sizeof path);
-  return path;
+  return suite::data_path(program_directory,
+                          which == IndexCopy::Local ? suite::kPartsFolder : suite::kWorkFolder,
+                          kPartsIndexName);
 }
 
 bool read_parts_index(const char* program_directory, IndexCopy which, std::vector<uint8_t>* index) {
@@ -226,19 +224,12 @@ int remove_part_record(PartsIndexStore* store, int32_t part) {
 }
 
 bool restore_parts_index(const char* program_directory) {
-  char backup[512];
-  suite::join_data_path(program_directory, suite::kWorkFolder, kPartsIndexBackupName, backup,
-                        sizeof backup);
-  if (!plat::file_exists(backup)) return true;  // no copy: nothing to bring back
-  std::string index = parts_index_path(program_directory, IndexCopy::Local);
-  // Copied beside the index and put in place whole: a copy that stops part
-  // way must not cost the index it was meant to restore.
-  std::string fresh = index + ".new";
-  if (plat::copy_file(backup, fresh.c_str(), false) &&
-      plat::replace_file(fresh.c_str(), index.c_str()))
-    return true;
-  plat::delete_file(fresh.c_str());
-  return false;
+  std::string backup =
+      suite::data_path(program_directory, suite::kWorkFolder, kPartsIndexBackupName);
+  if (!plat::file_exists(backup.c_str())) return true;  // no copy: nothing to bring back
+  // A copy that stops part way must not cost the index it was to restore.
+  return plat::copy_into_place(backup.c_str(),
+                               parts_index_path(program_directory, IndexCopy::Local).c_str());
 }
 
 }  // namespace store

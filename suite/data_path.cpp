@@ -20,4 +20,11 @@ bool join_data_path(const char* program_directory, const char* subdirectory, con
   return true;
 }
 
+std::string data_path(const char* program_directory, const char* subdirectory,
+                      const char* file_name) {
+  char path[512];
+  join_data_path(program_directory, subdirectory, file_name, path, sizeof path);
+  return path;
+}
+
 }  // namespace suite

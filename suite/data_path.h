@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace suite {
 
@@ -17,5 +18,9 @@ constexpr char kPartsFolder[] = "HDPARTS\\";   // parts store, parts index, list
 // file. The destination may be the buffer that holds the directory.
 bool join_data_path(const char* program_directory, const char* subdirectory, const char* file_name,
                     char* destination, size_t destination_size);
+
+// The same as a string of at most 511 bytes; empty when it does not fit.
+std::string data_path(const char* program_directory, const char* subdirectory,
+                      const char* file_name);
 
 }  // namespace suite
