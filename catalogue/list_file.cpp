@@ -70,9 +70,8 @@ std::string numbered_row(int part_number, const char* figure_name) {
   return row;
 }
 
-void read_part_rows(const char* list_file, const char* maker, bool with_numbers, PartRows* rows) {
-  rows->added.clear();
-  rows->deleted.clear();
+void read_maker_entries(const char* list_file, const char* maker, std::vector<ListEntry>* entries) {
+  entries->clear();
   // No maker, no parts: the reader would answer for "" with the lines
   // before the first section header.
   if (!maker[0]) return;
@@ -96,12 +95,23 @@ void read_part_rows(const char* list_file, const char* maker, bool with_numbers,
   SectionValues section;
   read_section_values(list_file, maker, canonical, &section);
   char value[kValueSize];
+  entries->resize(count);
   for (int i = 0; i < count; ++i) {
-    ListEntry entry = {};
+    ListEntry& entry = (*entries)[i];
+    entry = ListEntry();
     entry.part_number = numbers[i];
     entry.flag = flags[i];
     section_value(section, canonical[i].c_str(), value, kValueSize);
     parse_list_value(value, &entry);
+  }
+}
+
+void read_part_rows(const char* list_file, const char* maker, bool with_numbers, PartRows* rows) {
+  rows->added.clear();
+  rows->deleted.clear();
+  std::vector<ListEntry> entries;
+  read_maker_entries(list_file, maker, &entries);
+  for (const ListEntry& entry : entries) {
     std::string row = with_numbers ? numbered_row(entry.part_number, entry.figure_name)
                                    : std::string(entry.figure_name);
     (entry.flag == kAdded ? rows->added : rows->deleted).push_back(row);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/list_entry.h"
+
 namespace catalogue {
 
 // Reader buffers, as the lists have always been read.
@@ -25,6 +27,10 @@ struct PartRows {
   std::vector<std::string> added;    // entry flag 0
   std::vector<std::string> deleted;  // any other flag
 };
+
+// One maker's entries in key order (at most kMaxEntries), each with its
+// figure name and kind code from its value.
+void read_maker_entries(const char* list_file, const char* maker, std::vector<ListEntry>* entries);
 
 // The rows of one maker's entries in key order: the figure name alone, or
 // with_numbers the "%6d  %s" text of part number and figure name.

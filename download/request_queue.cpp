@@ -115,6 +115,20 @@ void remember(char* recent, const char* remote) {
   std::memcpy(recent, fresh, used + 1);
 }
 
+void forget(char* recent, const char* remote) {
+  size_t offset = 0;
+  while (offset < kRecentSize && recent[offset]) {
+    size_t len = strnlen(recent + offset, kRecentSize - offset);
+    if (offset + len >= kRecentSize) return;
+    if (std::strcmp(recent + offset, remote) == 0) {
+      std::memmove(recent + offset, recent + offset + len + 1, kRecentSize - offset - len - 1);
+      std::memset(recent + kRecentSize - len - 1, 0, len + 1);
+      continue;
+    }
+    offset += len + 1;
+  }
+}
+
 void forward_slashes(char* remote) {
   for (; *remote; ++remote)
     if (*remote == '\\') *remote = '/';

@@ -54,6 +54,8 @@ int remove_head(uint8_t* queue);
 bool recent_holds(const char* recent, const char* remote);
 // Puts `remote` first; older entries follow while they fit, the rest drop.
 void remember(char* recent, const char* remote);
+// Takes `remote` out of the recent list, the entries after it moving up.
+void forget(char* recent, const char* remote);
 
 // Remote paths travel with forward slashes; callers may build them from
 // local-style paths.

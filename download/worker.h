@@ -57,6 +57,9 @@ int download_worker_request(DownloadWorker* worker, char* remote, const char* lo
 // shut down or could not start).
 download::Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* local,
                                        int32_t tag, int32_t value);
+// Takes `remote` (backslashes turned into slashes in place) out of the
+// recent list, so that it can be asked for again at once.
+void download_worker_forget_recent(DownloadWorker* worker, char* remote);
 // The window that receives the reports; null posts them nowhere.
 void download_worker_set_window(DownloadWorker* worker, HWND__* window);
 void download_worker_set_timing(DownloadWorker* worker, const DownloadTiming& timing);

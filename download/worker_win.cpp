@@ -413,6 +413,13 @@ Queued download_worker_offer(DownloadWorker* worker, char* remote, const char* l
   return queued;
 }
 
+void download_worker_forget_recent(DownloadWorker* worker, char* remote) {
+  forward_slashes(remote);
+  EnterCriticalSection(&worker->lock);
+  forget(worker->recent, remote);
+  LeaveCriticalSection(&worker->lock);
+}
+
 void download_worker_set_window(DownloadWorker* worker, HWND window) {
   EnterCriticalSection(&worker->lock);
   worker->window = window;

@@ -32,6 +32,7 @@ void show_progress(Run* run, int32_t value) {
   char text[128];
   std::snprintf(text, sizeof text, kProgressFormat, value / 10000 % 100, value / 100 % 100,
                 value % 100);
+  run->view->show_status(text);
   run->view->show_progress(text);
   // Why the walk runs instead of the command line's file stays readable.
   if (!run->walk_notice.empty()) run->view->show_status(run->walk_notice.c_str());

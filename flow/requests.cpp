@@ -5,6 +5,7 @@
 
 #include "catalogue/list_file.h"
 #include "download/download.h"
+#include "flow/install.h"
 #include "flow/run.h"
 #include "platform/files.h"
 #include "store/part_files.h"
@@ -15,24 +16,47 @@ namespace {
 // Where a part file is looked for when it has none of its own.
 constexpr int32_t kStandInPart = 24501;
 
+// A request the worker dropped for the same remote path: a registration
+// must still end up installed. When a preview download of the part is
+// queued, its file is installed as it arrives; when one arrived in this
+// run, it is installed now. A dropped registration that met a registration
+// download leaves nothing to do.
+void note_dropped(Run* run, const WaitingRequest& request, Downloader::Handed handed) {
+  if (request.tag != DL_TAG_PART) return;
+  if (handed == Downloader::kAlreadyQueued) run->registration_via_view.insert(request.value);
+  if (handed == Downloader::kRecentlyDone && run->view_arrived.count(request.value))
+    install_from_view(run, request.value);
+}
+
+// Hands one request to the worker; false when the worker has no room.
+bool hand(Run* run, const WaitingRequest& request, bool* reported) {
+  Downloader::Handed handed = run->downloader->request(
+      request.remote.c_str(), request.local.c_str(), request.tag, request.value);
+  if (handed == Downloader::kNoRoom) return false;
+  *reported = handed == Downloader::kQueued;
+  if (handed == Downloader::kAlreadyQueued || handed == Downloader::kRecentlyDone)
+    note_dropped(run, request, handed);
+  return true;
+}
+
 }  // namespace
 
-void send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
+bool send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
                   int32_t value) {
-  if (run->waiting.empty() &&
-      run->downloader->request(remote.c_str(), local.c_str(), tag, value) != Downloader::kNoRoom)
-    return;
-  run->waiting.push_back(WaitingRequest{remote, local, tag, value});
+  WaitingRequest request{remote, local, tag, value};
+  bool reported = true;
+  if (run->waiting.empty() && hand(run, request, &reported)) return reported;
+  run->waiting.push_back(std::move(request));
+  return true;
 }
 
 // The worker has room again: the waiting requests go from the head until it
 // has none.
 void on_download_pending(Run* run) {
   while (!run->waiting.empty()) {
-    const WaitingRequest& head = run->waiting.front();
-    if (run->downloader->request(head.remote.c_str(), head.local.c_str(), head.tag, head.value) ==
-        Downloader::kNoRoom)
-      return;
+    WaitingRequest head = run->waiting.front();
+    bool reported;
+    if (!hand(run, head, &reported)) return;
     run->waiting.pop_front();
   }
 }
@@ -47,6 +71,7 @@ bool request_part_data(Run* run, int32_t part, bool preview) {
   // from HDPARTS\ on, under /k-val/.
   std::string store_path = store::part_file_path(dir, store::PartFileVariant::Current, part);
   std::string remote = "/k-val/" + store_path.substr(run->program_directory.size());
+  run->requested[preview].insert(part);
   send_request(run, remote, local, preview ? DL_TAG_VIEW : DL_TAG_PART, part);
   if (!preview) store::merge_part_record(&run->index, part);
   return true;

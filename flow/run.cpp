@@ -7,22 +7,26 @@
 #include "catalogue/list_file.h"
 #include "download/download.h"
 #include "flow/destinations.h"
+#include "flow/install.h"
 #include "flow/list_walk.h"
+#include "flow/texts.h"
 #include "store/backups.h"
 #include "store/classification.h"
+#include "store/install_journal.h"
 
 namespace flow {
+
+const char kStatusChooseDestination[] =
+    "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
+
 namespace {
 
 const char kStatusDownloadingLists[] = "部品リストファイルをダウンロード中です。";
-const char kStatusChooseDestination[] =
-    "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
 const char kRestoreFailed[] =
     "元に戻せなかったファイルがあります。\n"
     "部品データを使っているプログラムを終了してから、もう一度実行して下さい。";
 const char kListFileNameRefused[] =
     "指定されたリストファイルの名前が正しくありません。(pvnbhn_lst年月日.dat)";
-const char kPartDownloadFailed[] = "部品のダウンロードを失敗しました。(%d)";
 const char kInitialiseCaption[] = "初期化";
 const char kCancelCaption[] = "中止";
 
@@ -42,6 +46,14 @@ void show_all_category_lists(Run* run) {
   for (int level = 1; level <= 3; ++level) show_category_list(run, level);
 }
 
+// The classification files and the parts index from their copies, then
+// every part file the run changed.
+bool bring_back_opening_state(Run* run) {
+  const char* dir = run->program_directory.c_str();
+  bool all = store::restore_backups(dir);
+  return store::roll_back_part_files(dir, run->journal) && all;
+}
+
 void copy_maker_name(Run* run, const std::string& maker) {
   size_t take = maker.size() < kMakerNameSize - 1 ? maker.size() : kMakerNameSize - 1;
   std::memcpy(run->maker_name, maker.data(), take);
@@ -51,10 +63,11 @@ void copy_maker_name(Run* run, const std::string& maker) {
 }  // namespace
 
 void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
-              const char* list_file_argument) {
+              const char* list_file_argument, ArchiveLibrary* archive) {
   *run = Run();
   run->view = view;
   run->downloader = downloader;
+  run->archive = archive;
   run->program_directory = program_directory;
   run->index.program_directory = program_directory;
   view->show_status(kStatusDownloadingLists);
@@ -85,12 +98,8 @@ void on_download_report(Run* run, bool done, uint32_t tag_word, int32_t value) {
       on_list_report(run, done, value, (tag_word & DL_FAILED_UNREACHABLE) != 0);
       break;
     case DL_TAG_PART:
-      if (!done) {
-        char text[96];
-        std::snprintf(text, sizeof text, kPartDownloadFailed, value);
-        run->view->show_status(text);
-      }
-      break;
+    case DL_TAG_VIEW: on_part_report(run, done, (tag_word & 0xFFFF) == DL_TAG_VIEW, value); break;
+    case DL_TAG_ARCHIVE: on_archive_report(run, done); break;
   }
 }
 
@@ -125,31 +134,33 @@ bool adopt_list_file(Run* run, const char* path) {
   catalogue::read_maker_names(path, &makers);
   run->view->show_makers(makers);
   choose_maker(run, makers.empty() ? std::string() : makers[0]);
+  run->maker_selected = !makers.empty();
   run->view->show_status(kStatusChooseDestination);
   return true;
 }
 
 void choose_maker(Run* run, const std::string& maker) {
   copy_maker_name(run, maker);
+  run->maker_selected = true;
   catalogue::PartRows rows;
   catalogue::read_part_rows(run->current_list_file, maker.c_str(), false, &rows);
   run->view->show_part_lists(rows.added, rows.deleted);
 }
 
 void initialise(Run* run) {
-  if (!store::restore_backups(run->program_directory.c_str()))
-    run->view->tell(kRestoreFailed, kInitialiseCaption);
+  if (!bring_back_opening_state(run)) run->view->tell(kRestoreFailed, kInitialiseCaption);
   show_all_category_lists(run);
 }
 
 bool cancel(Run* run) {
-  if (store::restore_backups(run->program_directory.c_str())) return true;
+  if (bring_back_opening_state(run)) return true;
   run->view->tell(kRestoreFailed, kCancelCaption);
   return false;
 }
 
 void close_run(Run* run) {
   store::delete_backups(run->program_directory.c_str());
+  store::clean_up_work_files(run->program_directory.c_str(), run->journal);
   if (run->list_download_mode == 1) delete_walk_list_files(run);
 }
 

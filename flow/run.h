@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "store/install_journal.h"
 #include "store/parts_index.h"
 
 namespace flow {
@@ -33,11 +35,20 @@ class View {
   virtual void tell(const char* text, const char* caption) = 0;
   // The main dialog taking input or not, while the list walk runs.
   virtual void set_enabled(bool enabled) = 0;
-  // The progress dialog "DOWNLOAD", and its text (the status line shows
-  // the same text).
+  // The progress dialog "DOWNLOAD" (one at a time) and the text of its
+  // static 209.
   virtual void open_progress() = 0;
   virtual void close_progress() = 0;
   virtual void show_progress(const char* text) = 0;
+  // Row `row` of the figure list replaced by `name`, and selected.
+  virtual void show_figure_row(int row, const std::string& name) = 0;
+  // The confirmation dialog "DLUPDATE", modal, for a part registered
+  // (state 0) or present in the store (state -1): 1 はい, 2 すべて上書き,
+  // 3 いいえ, -1 中止.
+  virtual int confirm_overwrite(const char* figure_name, int state) = 0;
+  // The wait cursor while a part is registered or installed; off brings the
+  // previous cursor back.
+  virtual void show_wait_cursor(bool on) = 0;
   // The list selection dialog "SELST", modal: it calls list_selection_lines
   // when it opens and choose_listed_file on 了解. Its result: 1 when a list
   // file was chosen, 0 when there was nothing to choose.
@@ -52,16 +63,32 @@ class View {
 class Downloader {
  public:
   enum Handed {
-    kQueued,   // queued, or dropped as already queued or recently finished
-    kNoRoom,   // the queue is full for now: offer it again after a report
-    kRefused,  // never to be queued (a path too long for the worker)
+    kQueued,         // queued: its report will come
+    kAlreadyQueued,  // dropped: the same remote path waits with its own tag and value
+    kRecentlyDone,   // dropped: the same remote path finished a short while ago
+    kNoRoom,         // the queue is full for now: offer it again after a report
+    kRefused,        // never to be queued (a path too long for the worker)
   };
   // Queues `remote` (backslashes are sent as slashes) to be written to
   // `local`, with the tag and value its report will carry.
   virtual Handed request(const char* remote, const char* local, int32_t tag, int32_t value) = 0;
+  // Takes `remote` out of the worker's list of recently finished requests,
+  // so that a request the user repeats is fetched again.
+  virtual void forget_recent(const char* remote) = 0;
 
  protected:
   ~Downloader() = default;
+};
+
+// The archive library UNLHA32.DLL, loaded by the main dialog.
+class ArchiveLibrary {
+ public:
+  // Calls its entry "Unlha" with the command. False when the library or
+  // that entry is not there.
+  virtual bool unlha(const char* command) = 0;
+
+ protected:
+  ~ArchiveLibrary() = default;
 };
 
 constexpr int kListFilePathSize = 260;
@@ -83,6 +110,7 @@ enum class WalkState {
 struct Run {
   View* view;
   Downloader* downloader;
+  ArchiveLibrary* archive;
   std::string program_directory;              // with its trailing backslash
   char current_list_file[kListFilePathSize];  // empty without one
   int list_download_mode;                     // 1 while the list walk is to run
@@ -92,6 +120,7 @@ struct Run {
   int class_item;    // row of the classification item list
   int figure_entry;  // row of the figure list
   char maker_name[kMakerNameSize];
+  bool maker_selected;  // a row of the maker list is selected
   int nothing_registered;
   WalkState walk;
   std::string walk_last_day;  // LASTDATE as the walk's last report shows it
@@ -100,6 +129,18 @@ struct Run {
   // queue: no request is lost to a full queue.
   std::deque<WaitingRequest> waiting;
   store::PartsIndexStore index;
+  // Every change of a part file in this run, for 中止/初期化 and the
+  // clean-up at closing.
+  store::InstallJournal journal;
+  bool archive_pending;  // the parts archive is on its way
+  // Parts requested in this run, for registration [0] and for preview [1]:
+  // a part referred to again (a reference cycle) is not asked for twice.
+  std::set<int32_t> requested[2];
+  // Registration requests the worker dropped because a preview download of
+  // the same part was queued: the preview's file is installed when it comes.
+  std::set<int32_t> registration_via_view;
+  // Parts whose preview file arrived in this run.
+  std::set<int32_t> view_arrived;
 };
 
 // Opening: destination 3DCAD with its category lists, the guidance in the
@@ -108,7 +149,7 @@ struct Run {
 // dialog with the main dialog disabled; last the safety copies of the
 // suite's files are taken.
 void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
-              const char* list_file_argument);
+              const char* list_file_argument, ArchiveLibrary* archive = nullptr);
 
 // A report of the download worker: WM_DL_DONE (done) or WM_DL_FAILED with
 // the request's tag in the low 16 bits of `tag_word`, and its value.
@@ -128,6 +169,11 @@ void choose_class_item(Run* run, int row);
 bool adopt_list_file(Run* run, const char* path);
 // The maker list's selection: that maker's added and deleted parts.
 void choose_maker(Run* run, const std::string& maker);
+
+// 追加 (Add) for the selected maker into the selected classification item:
+// first the parts archive when the downloaded parts index is missing (the
+// Add then runs when it arrives), else the add itself and its message box.
+void add(Run* run);
 
 // 初期化: the suite's files as they were at opening, and the lists again.
 // A file that could not be brought back is told in a message box.
@@ -158,8 +204,10 @@ bool list_selection_lines(Run* run, std::vector<std::string>* titles, int* selec
 void choose_listed_file(Run* run, int line);
 
 // Sends a request now, or keeps it until the worker has room, behind those
-// already waiting. Every request of a run goes through here.
-void send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
+// already waiting. Every request of a run goes through here. False when
+// it will not be reported: refused, or dropped for the same remote path
+// queued or finished recently.
+bool send_request(Run* run, const std::string& remote, const std::string& local, int32_t tag,
                   int32_t value);
 // A part's data from the server, for registration (merged into the parts
 // index at once) or for preview. False for a part number outside

@@ -36,5 +36,12 @@
 // List selection "SELST".
 #define IDC_LISTS 401
 
+// Add's confirmation "DLUPDATE".
+#define IDC_OVERWRITE_TEXT 101
+#define IDC_OVERWRITE_YES  901
+#define IDC_OVERWRITE_ALL  902
+#define IDC_OVERWRITE_NO   903
+
 // The arrow bitmap and the icon are named resources: "YAZIRUSI", "ZKI".
-// Dialog templates are named too: "ZKLST", "DOWNLOAD", "SELST".
+// Dialog templates are named too: "ZKLST", "DOWNLOAD", "SELST",
+// "DLUPDATE".

@@ -26,6 +26,13 @@ const char kHelpPage[] = "http://" PARTSDL_MAKER_HOST "/pvnhp/down/parts/downloa
 constexpr size_t kMakerRowMax = 79;
 
 INT_PTR CALLBACK list_selection_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK overwrite_proc(HWND, UINT, WPARAM, LPARAM);
+
+// What the confirmation shows and hands back.
+struct OverwriteQuestion {
+  const char* figure_name;
+  int state;
+};
 
 // The progress dialog does nothing itself; its 中断 asks the main dialog to
 // end the list walk.
@@ -42,6 +49,7 @@ class DialogView : public flow::View {
   HWND progress = nullptr;
   HINSTANCE instance = nullptr;
   flow::Run* run = nullptr;
+  HCURSOR previous_cursor = nullptr;
 
   void show_category_list(int level, const std::vector<std::string>* rows, int selected) override {
     HWND list = GetDlgItem(dialog, IDC_MAJOR_ITEMS + level - 1);
@@ -71,15 +79,35 @@ class DialogView : public flow::View {
   }
   void set_enabled(bool enabled) override { EnableWindow(dialog, enabled); }
   void open_progress() override {
-    if (!progress) progress = CreateDialogParamA(instance, "DOWNLOAD", dialog, progress_proc, 0);
+    if (progress) return;
+    progress = CreateDialogParamA(instance, "DOWNLOAD", dialog, progress_proc, 0);
+    // 中断 ends the list walk; no other download phase can be cut short.
+    if (progress && run->walk != flow::WalkState::Running)
+      ShowWindow(GetDlgItem(progress, IDCANCEL), SW_HIDE);
   }
   void close_progress() override {
     if (progress) DestroyWindow(progress);
     progress = nullptr;
   }
   void show_progress(const char* text) override {
-    show_status(text);
     if (progress) SetDlgItemTextA(progress, IDC_STATUS, text);
+  }
+  void show_figure_row(int row, const std::string& name) override {
+    HWND list = GetDlgItem(dialog, IDC_FIGURES);
+    SendMessageA(list, LB_DELETESTRING, row, 0);
+    SendMessageA(list, LB_INSERTSTRING, row, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageA(list, LB_SETCURSEL, row, 0);
+  }
+  int confirm_overwrite(const char* figure_name, int state) override {
+    OverwriteQuestion question = {figure_name, state};
+    return static_cast<int>(DialogBoxParamA(instance, "DLUPDATE", dialog, overwrite_proc,
+                                            reinterpret_cast<LPARAM>(&question)));
+  }
+  void show_wait_cursor(bool on) override {
+    if (on)
+      previous_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    else
+      SetCursor(previous_cursor);
   }
   int run_list_selection() override {
     return static_cast<int>(DialogBoxParamA(instance, "SELST", dialog, list_selection_proc,
@@ -118,6 +146,32 @@ INT_PTR CALLBACK list_selection_proc(HWND selection, UINT message, WPARAM wparam
   return FALSE;
 }
 
+// "DLUPDATE": the question for one part; each button ends it with its answer.
+INT_PTR CALLBACK overwrite_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const OverwriteQuestion* question = reinterpret_cast<const OverwriteQuestion*>(lparam);
+      const char* format =
+          question->state == 0
+              ? "%s は既にリスト登録されています。\n部品データをダウンロードして上書きしますか？\n"
+              : "%s は部品が存在します。\n部品データをダウンロードして上書きしますか？\n";
+      char text[256];
+      wsprintfA(text, format, question->figure_name);
+      SetDlgItemTextA(box, IDC_OVERWRITE_TEXT, text);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDC_OVERWRITE_YES: EndDialog(box, 1); return TRUE;
+        case IDC_OVERWRITE_ALL: EndDialog(box, 2); return TRUE;
+        case IDC_OVERWRITE_NO: EndDialog(box, 3); return TRUE;
+        case IDCANCEL: EndDialog(box, -1); return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
 // The run's downloads go to the program's worker.
 class WorkerDownloader : public flow::Downloader {
  public:
@@ -130,8 +184,35 @@ class WorkerDownloader : public flow::Downloader {
     switch (download_worker_offer(worker, path, local, tag, value)) {
       case download::Queued::Full: return kNoRoom;
       case download::Queued::TooLong: return kRefused;
+      case download::Queued::Duplicate: return kAlreadyQueued;
+      case download::Queued::Recent: return kRecentlyDone;
       default: return kQueued;
     }
+  }
+  void forget_recent(const char* remote) override {
+    char path[download::kMaxPath + 1];
+    if (std::strlen(remote) >= sizeof path) return;
+    std::strcpy(path, remote);
+    download_worker_forget_recent(worker, path);
+  }
+};
+
+// The archive library loaded at opening; "Unlha" is looked up at each use.
+class LoadedArchiveLibrary : public flow::ArchiveLibrary {
+ public:
+  HWND dialog = nullptr;
+  HMODULE module = nullptr;
+
+  bool unlha(const char* command) override {
+    typedef int(WINAPI * UnlhaEntry)(HWND, LPCSTR, LPSTR, DWORD);
+    UnlhaEntry entry =
+        module
+            ? reinterpret_cast<UnlhaEntry>(reinterpret_cast<void*>(GetProcAddress(module, "Unlha")))
+            : nullptr;
+    if (!entry) return false;
+    char output[1000];
+    entry(dialog, command, output, sizeof output);
+    return true;
   }
 };
 
@@ -141,7 +222,7 @@ struct MainDialog {
   DialogView view;
   WorkerDownloader downloader;
   flow::Run run;
-  HMODULE archive_library;
+  LoadedArchiveLibrary archive_library;
   HBITMAP arrow;
   char remembered_directory[catalogue::kChooserPathSize];
 };
@@ -168,7 +249,8 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
   state->view.instance = state->setup.instance;
   state->view.run = &state->run;
   state->downloader.worker = state->setup.worker;
-  state->archive_library = LoadLibraryA("UNLHA32.DLL");
+  state->archive_library.dialog = dialog;
+  state->archive_library.module = LoadLibraryA("UNLHA32.DLL");
   SetDlgItemTextA(dialog, IDC_DEST_3DCAD, "3DCAD");
   SetDlgItemTextA(dialog, IDC_DEST_2DCAD, "2DCAD");
   state->arrow = LoadBitmapA(state->setup.instance, "YAZIRUSI");
@@ -178,7 +260,7 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
   SetWindowTextA(dialog, kTitle);
   download_worker_set_window(state->setup.worker, dialog);
   flow::open_run(&state->run, &state->view, &state->downloader, state->setup.program_directory,
-                 state->setup.list_file_argument);
+                 state->setup.list_file_argument, &state->archive_library);
 }
 
 void close_dialog(HWND dialog, MainDialog* state) {
@@ -187,8 +269,8 @@ void close_dialog(HWND dialog, MainDialog* state) {
   attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
   if (state->arrow) DeleteObject(state->arrow);
   state->arrow = nullptr;
-  if (state->archive_library) FreeLibrary(state->archive_library);
-  state->archive_library = nullptr;
+  if (state->archive_library.module) FreeLibrary(state->archive_library.module);
+  state->archive_library.module = nullptr;
   EndDialog(dialog, 0);
 }
 
@@ -222,6 +304,7 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
         flow::adopt_list_file(run, path);
       break;
     }
+    case IDC_ADD: flow::add(run); break;
     case IDC_INITIALISE: flow::initialise(run); break;
     case IDC_LIST_SELECT: flow::choose_list(run); break;
     case IDC_STOP_WALK: flow::stop_list_walk(run); break;

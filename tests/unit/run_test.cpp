@@ -48,6 +48,19 @@ struct RecordingView : flow::View {
   void open_progress() override { progress_open = true; }
   void close_progress() override { progress_open = false; }
   void show_progress(const char* text) override { progress = status = text; }
+  std::vector<std::string> figure_rows;  // "row name"
+  std::vector<int> answers;              // the user's DLUPDATE answers, in turn
+  std::vector<std::string> asked;        // "state name" of each confirmation
+  void show_figure_row(int row, const std::string& name) override {
+    figure_rows.push_back(std::to_string(row) + " " + name);
+  }
+  int confirm_overwrite(const char* name, int state) override {
+    asked.push_back(std::to_string(state) + " " + name);
+    int answer = answers.empty() ? -1 : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
+  }
+  void show_wait_cursor(bool) override {}
   int run_list_selection() override {
     ++selections;
     std::vector<std::string> titles;
@@ -73,6 +86,7 @@ struct FakeWorker : flow::Downloader {
     most_queued = std::max(most_queued, ++queued);
     return kQueued;
   }
+  void forget_recent(const char*) override {}
 };
 
 std::string today_text() {

@@ -1,0 +1,8 @@
+// Texts that more than one step of a run shows.
+#pragma once
+
+namespace flow {
+
+extern const char kStatusChooseDestination[];  // the guidance while the user works
+
+}  // namespace flow
