@@ -2,6 +2,7 @@
 // records what it is shown: opening, the category lists, adopting a list
 // file, and bringing the suite's files back on 初期化 and 中止.
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "download/maintenance.h"
 #include "flow/run.h"
 #include "platform/clock.h"
+#include "platform/byte_fields.h"
 #include "platform/files.h"
 #include "tests/support/ok.h"
+#include "tests/support/part_data_file.h"
 #include "tests/support/scratch.h"
 
 using oktest::get_file;
@@ -79,8 +82,10 @@ struct FakeWorker : flow::Downloader {
   };
   std::vector<Request> handed;  // every request queued, in order
   size_t room = 1000000, queued = 0, most_queued = 0;
+  std::map<std::string, Handed> dropped;  // remote paths the worker drops, and how
 
   Handed request(const char* remote, const char* local, int32_t tag, int32_t value) override {
+    if (dropped.count(remote)) return dropped[remote];
     if (queued == room) return kNoRoom;
     handed.push_back({remote, local, tag, value});
     most_queued = std::max(most_queued, ++queued);
@@ -420,4 +425,202 @@ TEST(part_data_requests) {
   flow::request_list_previews(&o.run, list.c_str());
   ok(o.worker.handed.size() == 2600 && o.worker.handed.back().value == 12600,
      "a maker of 2,600 keys has all of them fetched (%d)\n", (int)o.worker.handed.size());
+}
+
+namespace {
+
+// A current-layout classification file whose first classification item
+// holds the given parts in the given slots.
+std::string figures(const std::vector<std::pair<int, int>>& slots) {
+  std::string bytes(834288, '\0');
+  bytes.replace(0, 11, "PVN-VTZ-V02");
+  for (const auto& slot : slots) {
+    uint8_t* entry = reinterpret_cast<uint8_t*>(&bytes[66288 + 32 * slot.first]);
+    plat::put_u16(entry + 2, static_cast<uint16_t>(slot.second));
+    entry[8] = 'F';
+  }
+  return bytes;
+}
+
+int slot_part(const std::string& file, int slot) {
+  return plat::get_u16(reinterpret_cast<const uint8_t*>(file.data()) + 66288 + 32 * slot + 2);
+}
+
+// A run with the list of one maker "M" chosen, 3DCAD's file as given and,
+// unless told otherwise, the downloaded parts index there.
+void open_adding(Opened* o, const char* name, const std::string& entries,
+                 const std::string& class_file, bool index = true) {
+  o->view = RecordingView();
+  o->worker = FakeWorker();
+  open(o, name);
+  put_file(o->dir + "HDINI\\VGZLST0.INI", class_file);
+  if (index) put_file(o->dir + "HDTMP\\TRBHN.DAT", "");
+  put_file(o->dir + "HDTMP\\list.dat", "[INFO]\r\nTITLE=t\r\n[M]\r\n" + entries);
+  flow::adopt_list_file(&o->run, (o->dir + "HDTMP\\list.dat").c_str());
+  o->worker.handed.clear();
+}
+
+std::vector<int32_t> requested(const FakeWorker& worker, int32_t tag) {
+  std::vector<int32_t> values;
+  for (const auto& r : worker.handed)
+    if (r.tag == tag) values.push_back(r.value);
+  return values;
+}
+
+const char kAdded[] = "追加: 部品リストの追加が終了しました。";
+const char kFittings[] = "追加: 建具部品のダウンロードが完了しました。";
+
+struct FakeArchiveLibrary : flow::ArchiveLibrary {
+  std::string command;
+  std::string index_dir;  // where the unpacked index appears
+  bool unlha(const char* text) override {
+    command = text;
+    return put_file(index_dir + "HDTMP\\TRBHN.DAT", "");
+  }
+};
+
+}  // namespace
+
+TEST(add_fills_free_slots_and_skips_what_it_cannot_register) {
+  Opened o;
+  open_adding(&o, "add_slots",
+              "1001,0=A,3\r\n70000,0=Far,3\r\n0,0=Zero,3\r\n1002,1=Gone,3\r\n1003,0=B,3\r\n"
+              "1004,0=Door,8\r\n1005,0=C,3\r\n",
+              figures({{0, 2000}, {2, 2001}}));
+  flow::add(&o.run);
+  ok(o.view.figure_rows == std::vector<std::string>({"1 A", "3 B", "4 C"}),
+     "the free slots in order; fittings are not listed under 3DCAD\n");
+  std::string file = content(o.dir + "HDINI\\VGZLST0.INI");
+  ok(slot_part(file, 1) == 1001 && slot_part(file, 3) == 1003 && slot_part(file, 4) == 1005 &&
+         slot_part(file, 5) == 0 && file.compare(66288 + 32 + 8, 2, std::string("A\0", 2)) == 0,
+     "written into the file\n");
+  ok(requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({1001, 1003, 1004, 1005}),
+     "data of every added part, never of 70000\n");
+  ok(o.view.told == kAdded &&
+         o.view.status == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
+     "told %s\n", o.view.told.c_str());
+
+  // The same parts into 2DCAD: a door is listed like any part there.
+  flow::choose_destination(&o.run, 2);
+  o.view.figure_rows.clear();
+  flow::add(&o.run);
+  ok(o.view.figure_rows.size() == 4 && o.view.figure_rows[2] == "2 Door", "2DCAD lists doors\n");
+}
+
+TEST(add_into_a_full_item_or_of_fittings_only) {
+  Opened o;
+  std::vector<std::pair<int, int>> full;
+  for (int slot = 0; slot < 50; ++slot) full.push_back({slot, 2000 + slot});
+  open_adding(&o, "add_full", "1001,0=A,3\r\n1002,0=B,3\r\n", figures(full));
+  flow::add(&o.run);
+  ok(o.view.told == kFittings && o.view.figure_rows.empty() && o.worker.handed.empty(),
+     "a full item stops at the first part: %s\n", o.view.told.c_str());
+
+  open_adding(&o, "add_fittings", "1004,0=Door,56\r\n", figures({}));
+  flow::add(&o.run);
+  ok(o.view.told == kFittings && o.view.figure_rows.empty() &&
+         requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({1004}),
+     "fittings under 3DCAD: data only\n");
+
+  open_adding(&o, "add_nothing", "1004,1=Door,56\r\n", figures({}));
+  flow::add(&o.run);
+  ok(o.view.told ==
+         "追加: "
+         "ダウンロードリストの追加部品リストが存在しません。リストのあるメーカーを選択して下さい。",
+     "no added parts\n");
+}
+
+TEST(parts_already_there_are_confirmed_one_by_one_or_all_at_once) {
+  Opened o;
+  open_adding(&o, "add_confirm", "1001,0=A,3\r\n1002,0=B,3\r\n1003,0=C,3\r\n1004,0=D,3\r\n",
+              figures({{0, 1001}}));
+  for (int part : {1002, 1003, 1004}) {
+    plat::create_directory((o.dir + "HDPARTS\\PARTS000").c_str());
+    put_file(o.dir + "HDPARTS\\PARTS000\\P000" + std::to_string(part) + ".BHN", "present");
+  }
+  o.view.answers = {3,
+                    2};  // いいえ for the registered part, すべて上書き for the first present one
+  flow::add(&o.run);
+  ok(o.view.asked == std::vector<std::string>({"0 A", "-1 B"}), "asked twice\n");
+  ok(o.view.figure_rows == std::vector<std::string>({"1 B", "2 C", "3 D"}) &&
+         requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({1002, 1003, 1004}) &&
+         o.view.told == kAdded,
+     "present parts registered without asking again\n");
+
+  o.view.asked.clear();
+  o.worker.handed.clear();
+  o.view.answers = {1, -1};  // はい, then 中止: the next run asks again
+  flow::add(&o.run);
+  ok(o.view.asked == std::vector<std::string>({"0 A", "0 B"}) &&
+         requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({1001}),
+     "a registered part is fetched again, no entry added\n");
+
+  o.view.told.clear();
+  o.view.answers = {3, 3, 3, 3};
+  flow::add(&o.run);
+  ok(o.view.told.empty() && o.run.nothing_registered == 1, "every part declined: no message\n");
+}
+
+TEST(the_parts_archive_comes_first_and_once) {
+  Opened o;
+  FakeArchiveLibrary library;
+  open_adding(&o, "add_archive", "1001,0=A,3\r\n", figures({}), false);
+  library.index_dir = o.dir;
+  o.run.archive = &library;
+  flow::add(&o.run);
+  flow::add(&o.run);
+  ok(requested(o.worker, DL_TAG_ARCHIVE).size() == 1 &&
+         o.worker.handed[0].remote == "/K-VAL/HDPARTS\\TRBHN.LZH" &&
+         o.worker.handed[0].local == o.dir + "HDTMP\\TRBHN.LZH" && o.view.progress_open &&
+         o.view.progress == "部品管理ファイルをダウンロードしてます。",
+     "one archive download behind the progress dialog\n");
+  flow::on_download_report(&o.run, false, DL_TAG_ARCHIVE, 0);
+  ok(o.view.status == "部品管理ファイルのダウンロードを失敗しました。" && !o.view.progress_open,
+     "a failed archive\n");
+  flow::add(&o.run);
+  ok(requested(o.worker, DL_TAG_ARCHIVE).size() == 2, "the next Add asks again\n");
+  flow::on_download_report(&o.run, true, DL_TAG_ARCHIVE, 0);
+  ok(library.command == "e -n \"" + o.dir + "HDTMP\\TRBHN.LZH\" \"" + o.dir + "HDTMP\\\"",
+     "command %s\n", library.command.c_str());
+  ok(o.view.figure_rows == std::vector<std::string>({"0 A"}) && o.view.told == kAdded,
+     "the Add carries on\n");
+
+  open_adding(&o, "add_no_library", "1001,0=A,3\r\n", figures({}), false);
+  flow::add(&o.run);
+  flow::on_download_report(&o.run, true, DL_TAG_ARCHIVE, 0);
+  ok(o.view.told.find("UNLHA32.DLL") != std::string::npos && o.view.figure_rows.empty(),
+     "without the library nothing is added\n");
+}
+
+TEST(received_parts_are_installed_with_their_references_once) {
+  Opened o;
+  open_adding(&o, "add_install", "7001,0=V,3\r\n", figures({}));
+  auto receive = [&](int32_t part, const std::string& bytes, int32_t tag = DL_TAG_PART) {
+    char name[32];
+    std::snprintf(name, sizeof name, tag == DL_TAG_PART ? "BH%07d.DAT" : "VIEW%07d.DAT", part);
+    put_file(o.dir + "HDTMP\\" + name, bytes);
+    flow::on_download_report(&o.run, true, tag, part);
+  };
+  // 5000 refers to 6000 and 70000, 6000 back to 5000.
+  receive(5000, oktest::part_data("5000", 6000, 70000));
+  receive(6000, oktest::part_data("6000", 0, 5000));
+  receive(5000, oktest::part_data("5000 again", 6000));
+  ok(requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({6000, 5000}),
+     "each part of the cycle once, 70000 never\n");
+  flow::on_download_report(&o.run, false, DL_TAG_PART, 12345);
+  ok(o.view.status == "部品のダウンロードを失敗しました。(12345)", "failure shown\n");
+
+  // The worker drops the registration of 7001 for its queued preview: the
+  // preview's file is installed.
+  o.worker.dropped["/k-val/HDPARTS\\PARTS003\\P0007001.BHN"] = flow::Downloader::kAlreadyQueued;
+  flow::add(&o.run);
+  receive(7001, oktest::part_data("7001"), DL_TAG_VIEW);
+  std::string stored = o.dir + "HDPARTS\\PARTS003\\P0007001.BHN";
+  ok(content(stored) == oktest::part_data("7001"), "installed from the preview\n");
+
+  ok(flow::cancel(&o.run) && !plat::file_exists(stored.c_str()) &&
+         !plat::file_exists((o.dir + "HDPARTS\\PARTS001\\P0005000.BHN").c_str()),
+     "中止 takes the installed parts out again\n");
+  flow::close_run(&o.run);
+  ok(!plat::file_exists((o.dir + "HDTMP\\VIEW0007001.DAT").c_str()), "view file deleted\n");
 }

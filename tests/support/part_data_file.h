@@ -1,0 +1,15 @@
+// A part data file as the server sends one, for tests of what is done with
+// received parts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace oktest {
+
+// "PT-V01" data whose stream holds one type-71 element naming element_ref
+// (no stream for 0) and whose section 7 holds one record naming
+// section_ref (none for 0); `tag` at the end tells files apart.
+std::string part_data(const std::string& tag, uint16_t element_ref = 0, int32_t section_ref = 0);
+
+}  // namespace oktest
