@@ -46,6 +46,12 @@ TEST(recent_list_keeps_the_latest_paths_strictly_below_256_bytes) {
              Queued::Recent &&
          add_request(queue.data(), recent, older.c_str(), "C:\\X", 0, 0) == Queued::Added,
      "the newest path not taken for recent, or a dropped one still\n");
+
+  recent[0] = 0;
+  for (const char* path : {"/a", "/b", "/a", "/c"}) remember(recent, path);
+  forget(recent, "/a");
+  ok(recent_entries(recent) == std::vector<std::string>({"/c", "/b"}),
+     "a forgotten path leaves the list, the rest moves up\n");
 }
 
 TEST(urls_are_formed_from_the_base_unless_complete) {
