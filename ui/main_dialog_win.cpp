@@ -50,6 +50,7 @@ class DialogView : public flow::View {
   HINSTANCE instance = nullptr;
   flow::Run* run = nullptr;
   HCURSOR previous_cursor = nullptr;
+  int wait_depth = 0;  // the wait cursor is asked for inside its own steps too
 
   void show_category_list(int level, const std::vector<std::string>* rows, int selected) override {
     HWND list = GetDlgItem(dialog, IDC_MAJOR_ITEMS + level - 1);
@@ -104,10 +105,8 @@ class DialogView : public flow::View {
                                             reinterpret_cast<LPARAM>(&question)));
   }
   void show_wait_cursor(bool on) override {
-    if (on)
-      previous_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    else
-      SetCursor(previous_cursor);
+    if (on && wait_depth++ == 0) previous_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (!on && wait_depth > 0 && --wait_depth == 0) SetCursor(previous_cursor);
   }
   int run_list_selection() override {
     return static_cast<int>(DialogBoxParamA(instance, "SELST", dialog, list_selection_proc,
