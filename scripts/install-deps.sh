@@ -9,7 +9,7 @@ need_pkgs=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick locales fonts-ipafont-gothic
-  python3 curl lhasa
+  python3 curl lhasa jlha-utils
 )
 
 missing=()

@@ -10,12 +10,14 @@
 
 #include "archive/create_command.h"
 #include "archive/decode.h"
+#include "archive/extract.h"
 #include "archive/header.h"
 #include "platform/files.h"
 #include "tests/archive/member_bytes.h"
 #include "tests/archive/roundtrip_data.h"
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
+#include "tools/sample_catalogue.h"
 #ifdef _WIN32
 #include "tests/archive/load_unlha32_win.h"
 #else
@@ -264,5 +266,28 @@ TEST(decoders_agree_with_lhasa_on_random_and_scrambled_streams) {
     }
   }
   ok(compared >= 100, "only %d streams compared with lhasa\n", compared);
+}
+
+// The parts index as another archiver packs it (jlha, the Java LHA of
+// jlha-utils, level 2 headers as the maker's server uses them, -lh5- and
+// -lh7-), unpacked by the library.
+TEST(a_parts_index_packed_by_jlha_is_unpacked) {
+  ok(std::system("command -v jlha > /dev/null") == 0,
+     "jlha is not installed (scripts/install-deps.sh)\n");
+  const std::vector<uint8_t> index = sample::sample_parts_index();
+  const std::string dir = oktest::scratch_folder("jlha"), out = oktest::scratch_folder("jlha_out");
+  oktest::put_file(dir + "TRBHN.DAT", std::string(index.begin(), index.end()));
+  for (const char* method : {"", "o7"}) {
+    const std::string archive = dir + "TRBHN" + method + ".LZH";
+    const std::string command = "cd \"" + plat::native_path(dir.c_str()) + "\" && jlha a2q" +
+                                method + " \"" + plat::native_path(archive.c_str()) +
+                                "\" TRBHN.DAT > /dev/null 2>&1";
+    std::string report;
+    ok(std::system(command.c_str()) == 0 &&
+           lzh::extract_archive(archive.c_str(), out.c_str(), &report) == 0 &&
+           oktest::file_text(out + "TRBHN.DAT").size() == index.size() &&
+           oktest::file_text(out + "TRBHN.DAT") == std::string(index.begin(), index.end()),
+       "jlha %s: not unpacked whole: %s\n", method, report.c_str());
+  }
 }
 #endif
