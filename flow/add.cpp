@@ -111,7 +111,7 @@ bool register_part(AddRun* add, const catalogue::ListEntry& entry) {
     add->entered.insert(static_cast<uint32_t>(entry.part_number));
     run->view->show_figure_row(slot, name_length ? std::string(entry.figure_name) : "   ");
   }
-  request_part_file(run, true, false, entry.part_number);
+  request_part_data(run, entry.part_number, false);
   return true;
 }
 

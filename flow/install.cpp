@@ -26,9 +26,10 @@ void on_part_report(Run* run, bool done, bool preview, int32_t part) {
   if (preview) run->view_arrived.insert(part);
   const char* dir = run->program_directory.c_str();
   run->view->show_wait_cursor(true);
-  store::install_downloaded_part(dir, &run->journal, part);
+  std::string installed;
+  bool fresh = store::install_downloaded_part(dir, &run->journal, part, &installed);
   std::vector<int32_t> references;
-  store::referenced_parts(dir, part, &references);
+  store::referenced_parts(dir, part, fresh ? &installed : nullptr, &references);
   // The index merges of a registration's references are written once.
   store::begin_index_changes(&run->index);
   for (int32_t referenced : references)

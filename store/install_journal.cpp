@@ -22,18 +22,39 @@ void create_store_folder(const std::string& part_path) {
   plat::create_directory(part_path.substr(0, parts_folder).c_str());
 }
 
-// The part file replaced by the received one, saved as DELBH first when
-// this is the part's first change in the run. The saved copy is a copy, so
-// a replacement that fails leaves the part file where it was. A DELBH file
-// without a journal entry is left from an earlier run and is overwritten.
+// The part file replaced by the received one, moved to DELBH first when
+// this is the part's first change in the run (a DELBH file without a
+// journal entry is left from an earlier run). A replacement that fails
+// puts the part file back.
 bool replace_part_file(const char* program_directory, InstallJournal* journal, int32_t part,
                        const std::string& received, const std::string& target) {
-  if (!journal->changed.count(part)) {
-    std::string saved = work_file_path(program_directory, WorkFile::SavedPrevious, part);
-    if (!plat::copy_file(target.c_str(), saved.c_str(), false)) return false;
-    record_in_journal(journal, JournalAction::SavedPrevious, part);
+  if (journal->changed.count(part)) return plat::replace_file(received.c_str(), target.c_str());
+  std::string saved = work_file_path(program_directory, WorkFile::SavedPrevious, part);
+  if (!plat::move_file(target.c_str(), saved.c_str())) {
+    plat::delete_file(saved.c_str());
+    if (!plat::move_file(target.c_str(), saved.c_str())) return false;
   }
-  return plat::replace_file(received.c_str(), target.c_str());
+  if (!plat::move_file(received.c_str(), target.c_str())) {
+    plat::move_file(saved.c_str(), target.c_str());
+    return false;
+  }
+  record_in_journal(journal, JournalAction::SavedPrevious, part);
+  return true;
+}
+
+// Into an empty place: a store that lacks the part's folder gets it.
+bool put_new_part_file(InstallJournal* journal, int32_t part, const std::string& received,
+                       const std::string& target) {
+  if (!plat::move_file(received.c_str(), target.c_str())) {
+    create_store_folder(target);
+    if (!plat::move_file(received.c_str(), target.c_str())) return false;
+  }
+  record_in_journal(journal, JournalAction::Installed, part);
+  return true;
+}
+
+const uint8_t* bytes_of(const std::string& text) {
+  return reinterpret_cast<const uint8_t*>(text.data());
 }
 
 }  // namespace
@@ -45,45 +66,62 @@ bool record_in_journal(InstallJournal* journal, JournalAction action, int32_t pa
   return true;
 }
 
-bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part) {
+bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part,
+                             std::string* installed_bytes) {
   const std::string received = work_file_path(program_directory, WorkFile::Downloaded, part);
   const std::string target = part_file(program_directory, part);
+  std::string bytes;
   bool installed = false;
-  if (detect_file_kind(received.c_str()) == kKindPartData) {
+  if (plat::read_file(received.c_str(), &bytes)) {
+    size_t head = bytes.size() < kKindHeadBytes ? bytes.size() : kKindHeadBytes;
     // Whatever lies at the part's place is saved before it is replaced, so
     // that 中止 brings back exactly the file that was there.
-    if (plat::file_exists(target.c_str())) {
-      installed = replace_part_file(program_directory, journal, part, received, target);
-    } else {
-      installed = plat::move_file(received.c_str(), target.c_str());
-      if (!installed) {
-        create_store_folder(target);
-        installed = plat::move_file(received.c_str(), target.c_str());
-      }
-      if (installed) record_in_journal(journal, JournalAction::Installed, part);
-    }
+    if (file_kind_of(bytes_of(bytes), head, received.c_str()) == kKindPartData)
+      installed = plat::file_exists(target.c_str())
+                      ? replace_part_file(program_directory, journal, part, received, target)
+                      : put_new_part_file(journal, part, received, target);
+    if (!installed) plat::delete_file(received.c_str());
   }
-  plat::delete_file(received.c_str());
-  std::string view = work_file_path(program_directory, WorkFile::View, part);
-  if (detect_file_kind(view.c_str()) == kKindPartData)
-    record_in_journal(journal, JournalAction::ViewFile, part);
+  if (installed && installed_bytes) installed_bytes->swap(bytes);
+  // A view file is noted only for a part the run has not changed.
+  if (!journal->changed.count(part)) {
+    std::string view = work_file_path(program_directory, WorkFile::View, part);
+    if (detect_file_kind(view.c_str()) == kKindPartData)
+      record_in_journal(journal, JournalAction::ViewFile, part);
+  }
   return installed;
 }
 
-void referenced_parts(const char* program_directory, int32_t part, std::vector<int32_t>* parts) {
+void referenced_parts(const char* program_directory, int32_t part,
+                      const std::string* part_file_bytes, std::vector<int32_t>* parts) {
   parts->clear();
-  const std::string stored = part_file(program_directory, part);
-  const std::string view = work_file_path(program_directory, WorkFile::View, part);
+  std::string stored, view;
+  if (!part_file_bytes) {
+    plat::read_file(part_file(program_directory, part).c_str(), &stored);
+    part_file_bytes = &stored;
+  }
+  bool view_read = false;
+  auto view_bytes = [&]() -> const std::string& {
+    if (!view_read)
+      plat::read_file(work_file_path(program_directory, WorkFile::View, part).c_str(), &view);
+    view_read = true;
+    return view;
+  };
   std::vector<uint8_t> stream;
-  read_element_stream(stored.c_str(), &stream);
-  if (stream.empty()) read_element_stream(view.c_str(), &stream);
+  element_stream_of(bytes_of(*part_file_bytes), part_file_bytes->size(), &stream);
+  if (stream.empty()) element_stream_of(bytes_of(view_bytes()), view_bytes().size(), &stream);
   stream_part_references(stream.data(), stream.size(), parts);
 
-  const std::string* with_sections = part_data_version(stored.c_str()) >= 5 ? &stored
-                                     : part_data_version(view.c_str()) >= 5 ? &view
-                                                                            : nullptr;
+  auto version = [](const std::string& file) {
+    return part_data_version_of(bytes_of(file), file.size() < 20 ? file.size() : 20);
+  };
+  const std::string* with_sections = version(*part_file_bytes) >= 5 ? part_file_bytes
+                                     : version(view_bytes()) >= 5   ? &view_bytes()
+                                                                    : nullptr;
   PartSections sections;
-  if (!with_sections || read_part_sections(with_sections->c_str(), &sections) != 1) return;
+  if (!with_sections ||
+      part_sections_of(bytes_of(*with_sections), with_sections->size(), &sections) != 1)
+    return;
   for (int64_t n = 0; n < sections.count[kPartReferenceSection]; ++n) {
     int32_t referenced = referenced_part_number(sections, n);
     if (referenced >= 1) parts->push_back(referenced);

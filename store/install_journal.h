@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -34,19 +35,22 @@ struct InstallJournal {
 // entry already, whatever the new action. There is no limit on entries.
 bool record_in_journal(InstallJournal* journal, JournalAction action, int32_t part);
 
-// Moves HDTMP\BH%07d.DAT into the store when it is part data, saving a
-// part data file it replaces, and creating the store folder when the store
+// Moves HDTMP\BH%07d.DAT into the store when it is part data, saving
+// whatever file it replaces, and creating the store folder when the store
 // lacks it; a received file that is not part data is deleted. Then notes
 // the part's view file when that is part data. True when the part file now
-// holds the received data.
-bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part);
+// holds the received data, which then goes to *installed_bytes if given.
+bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part,
+                             std::string* installed_bytes = nullptr);
 
 // The parts a part refers to, in the order they are asked for: the type-71
 // elements of its stream (the part file's, else its view file's), then the
 // section 7 records of the part file (or the view file) of version 5 or
 // more. Numbers are as the file gives them; the caller drops those outside
-// the downloadable range.
-void referenced_parts(const char* program_directory, int32_t part, std::vector<int32_t>* parts);
+// the downloadable range. part_file_bytes: the part file's bytes when the
+// caller holds them (just installed), else null and the file is read.
+void referenced_parts(const char* program_directory, int32_t part,
+                      const std::string* part_file_bytes, std::vector<int32_t>* parts);
 
 // Puts every journalled part file back as it was at opening: installed
 // files deleted, saved ones copied back whole. Every entry is tried; false

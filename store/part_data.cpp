@@ -1,6 +1,7 @@
 #include "store/part_data.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/byte_fields.h"
@@ -32,6 +33,16 @@ bool read_header(plat::File* file, uint8_t header[kPartHeaderSize]) {
     return false;
   std::memset(header, 0, kPartHeaderSize);
   plat::read_at(file, kPartMagicArea, header, kPartHeaderSize);
+  return true;
+}
+
+// The magic area and the header of a file's bytes; false when they are no
+// part data. A short header reads as zeros.
+bool header_of(const uint8_t* file, size_t size, uint8_t header[kPartHeaderSize]) {
+  if (size < kPartMagicArea || std::memcmp(file, kPartDataMagic, kMagicLength) != 0) return false;
+  std::memset(header, 0, kPartHeaderSize);
+  size_t present = size - kPartMagicArea;
+  std::memcpy(header, file + kPartMagicArea, present < kPartHeaderSize ? present : kPartHeaderSize);
   return true;
 }
 
@@ -76,41 +87,24 @@ size_t take_elements(const uint8_t* stream_bytes, size_t stream_size, int32_t st
   return taken;
 }
 
-int read_element_stream(const char* path, std::vector<uint8_t>* stream) {
+int element_stream_of(const uint8_t* file, size_t size, std::vector<uint8_t>* stream) {
   stream->clear();
-  plat::File* file = open_shared(path);
-  if (!file) return -1;
   uint8_t header[kPartHeaderSize];
-  if (!read_header(file, header)) {
-    plat::close_file(file);
-    return -1;
-  }
+  if (!header_of(file, size, header)) return -1;
   int32_t stream_length = parse_part_data_header(header).stream_length;
-  if (stream_length <= 0) {
-    plat::close_file(file);
-    return 0;
-  }
-  // Taken bytes never pass the buffer and no element is longer than a
-  // block, so no element can reach past this window unless the file ends
-  // first; reading more could not change the result.
-  int64_t after_header = plat::file_length(file) - kElementStreamOffset;
-  if (after_header <= 0) {
-    plat::close_file(file);
-    return 0;
-  }
-  size_t window_size = kElementBufferSize + kElementBlockSize;
-  if (after_header < static_cast<int64_t>(window_size))
-    window_size = static_cast<size_t>(after_header);
-  std::vector<uint8_t> window(window_size);
-  int64_t got = plat::read_at(file, kElementStreamOffset, window.data(), window.size());
-  plat::close_file(file);
-  if (got <= 0) return 0;
-  stream->resize(static_cast<size_t>(got) < kElementBufferSize ? static_cast<size_t>(got)
-                                                               : kElementBufferSize);
-  size_t taken =
-      take_elements(window.data(), static_cast<size_t>(got), stream_length, stream->data());
-  stream->resize(taken);
+  if (stream_length <= 0 || size <= static_cast<size_t>(kElementStreamOffset)) return 0;
+  size_t after_header = size - static_cast<size_t>(kElementStreamOffset);
+  stream->resize(after_header < kElementBufferSize ? after_header : kElementBufferSize);
+  stream->resize(
+      take_elements(file + kElementStreamOffset, after_header, stream_length, stream->data()));
   return 0;
+}
+
+int read_element_stream(const char* path, std::vector<uint8_t>* stream) {
+  std::string bytes;
+  stream->clear();
+  if (!plat::read_file(path, &bytes)) return -1;
+  return element_stream_of(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), stream);
 }
 
 void stream_part_references(const uint8_t* stream, size_t size, std::vector<int32_t>* parts) {
@@ -148,50 +142,40 @@ bool lay_out_sections(const uint8_t table[kSectionTableSize], int64_t table_offs
   return true;
 }
 
-int read_sections(const char* path, int32_t stream_length, PartSections* sections) {
-  *sections = PartSections();
-  plat::File* file = open_shared(path);
-  if (!file) return -1;
-  int64_t file_size = plat::file_length(file);
-  // A negative length is as if there were no stream, not a step back into
-  // the header.
-  int64_t table_offset = kElementStreamOffset + (stream_length > 0 ? stream_length : 0);
-  uint8_t table[kSectionTableSize];
-  int64_t after_table = file_size - table_offset - static_cast<int64_t>(kSectionTableSize);
-  bool present = file_size >= 0 && after_table >= 0 &&
-                 plat::read_at(file, table_offset, table, sizeof table) ==
-                     static_cast<int64_t>(sizeof table) &&
-                 lay_out_sections(table, table_offset, after_table, sections);
-  if (present) {
-    int64_t size = sections->size[kPartReferenceSection];
-    sections->part_references.resize(static_cast<size_t>(size));
-    if (size > 0 &&
-        plat::read_at(file, sections->start[kPartReferenceSection],
-                      sections->part_references.data(), sections->part_references.size()) != size)
-      present = false;  // the file shrank under us
-  }
-  plat::close_file(file);
-  if (!present) {
-    *sections = PartSections();
-    return 0;
-  }
-  return 1;
-}
-
 int32_t referenced_part_number(const PartSections& sections, int64_t record) {
   if (record < 0 || record >= sections.count[kPartReferenceSection]) return 0;
   return plat::get_i32(sections.part_references.data() + record * kPartReferenceRecordSize +
                        kReferencedPartNumberOffset);
 }
 
-int read_part_sections(const char* path, PartSections* sections) {
+int part_sections_of(const uint8_t* file, size_t size, PartSections* sections) {
   *sections = PartSections();
   uint8_t header[kPartHeaderSize];
-  if (read_part_data_header(path, header) != 0) return -1;
+  if (!header_of(file, size, header)) return -1;
   PartDataHeader fields = parse_part_data_header(header);
   if (!sections_readable(fields)) return 0;
-  int result = read_sections(path, fields.stream_length, sections);
-  return result < 0 ? -1 : result;
+  // A negative length is as if there were no stream, not a step back into
+  // the header.
+  int64_t table_offset =
+      kElementStreamOffset + (fields.stream_length > 0 ? fields.stream_length : 0);
+  int64_t after_table =
+      static_cast<int64_t>(size) - table_offset - static_cast<int64_t>(kSectionTableSize);
+  if (after_table < 0 ||
+      !lay_out_sections(file + table_offset, table_offset, after_table, sections)) {
+    *sections = PartSections();
+    return 0;
+  }
+  const uint8_t* references = file + sections->start[kPartReferenceSection];
+  sections->part_references.assign(
+      references, references + static_cast<size_t>(sections->size[kPartReferenceSection]));
+  return 1;
+}
+
+int read_part_sections(const char* path, PartSections* sections) {
+  std::string bytes;
+  *sections = PartSections();
+  if (!plat::read_file(path, &bytes)) return -1;
+  return part_sections_of(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sections);
 }
 
 }  // namespace store

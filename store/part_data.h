@@ -56,8 +56,10 @@ size_t take_elements(const uint8_t* stream_bytes, size_t stream_size, int32_t st
                      uint8_t* buffer);
 
 // 0 and the stream (stream->size() bytes, at most kElementBufferSize; none
-// when L is 0 or less), or -1 as for the header.
+// when L is 0 or less), or -1 when the file cannot be read or is no part
+// data; from a file, or from a whole file's bytes.
 int read_element_stream(const char* path, std::vector<uint8_t>* stream);
+int element_stream_of(const uint8_t* file, size_t size, std::vector<uint8_t>* stream);
 
 // The part numbers named by the part reference elements of a stream, in
 // order. The walk goes from element to element by their lengths and stops at
@@ -87,16 +89,13 @@ struct PartSections {
 bool lay_out_sections(const uint8_t table[kSectionTableSize], int64_t table_offset,
                       int64_t bytes_after_table, PartSections* sections);
 
-// Reads the sections that follow a stream of L bytes (L of 0 or less: no
-// stream, the table is at 2168). 1 when present, 0 when absent, -1 when the
-// file cannot be opened.
-int read_sections(const char* path, int32_t stream_length, PartSections* sections);
-
 // The part number of part reference record n (below count[7]).
 int32_t referenced_part_number(const PartSections& sections, int64_t record);
 
-// The header, then the sections when the header allows them: 1 read, 0 left
-// unread or absent, -1 not a part data file or not openable.
+// The header, then the sections that follow the stream when the header
+// allows them: 1 read, 0 left unread or absent, -1 not a part data file or
+// not readable; from a file, or from a whole file's bytes.
 int read_part_sections(const char* path, PartSections* sections);
+int part_sections_of(const uint8_t* file, size_t size, PartSections* sections);
 
 }  // namespace store

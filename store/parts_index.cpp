@@ -38,7 +38,12 @@ bool downloaded_unchanged(const PartsIndexStore& store, const std::string& path)
 
 bool load_downloaded(PartsIndexStore* store) {
   std::string path = parts_index_path(store->program_directory.c_str(), IndexCopy::Downloaded);
-  if (downloaded_unchanged(*store, path)) return true;
+  // Nothing on the program's thread replaces the downloaded index while an
+  // operation runs: it is looked at once per operation.
+  if (store->downloaded_checked || downloaded_unchanged(*store, path)) {
+    store->downloaded_checked = store->downloaded_loaded;
+    return store->downloaded_loaded;
+  }
   store->downloaded_loaded = false;
   store->downloaded_records.clear();
   store->downloaded_records.shrink_to_fit();
@@ -58,6 +63,7 @@ bool load_downloaded(PartsIndexStore* store) {
   store->downloaded_size = size;
   store->downloaded_time = time;
   store->downloaded_loaded = true;
+  store->downloaded_checked = true;
   return true;
 }
 
@@ -171,7 +177,9 @@ bool remove_record(uint8_t* local, int32_t part) {
   return true;
 }
 
-void begin_index_changes(PartsIndexStore* store) { ++store->depth; }
+void begin_index_changes(PartsIndexStore* store) {
+  if (store->depth++ == 0) store->downloaded_checked = false;
+}
 
 int end_index_changes(PartsIndexStore* store) {
   if (store->depth > 0) --store->depth;

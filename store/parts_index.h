@@ -93,6 +93,7 @@ struct PartsIndexStore {
   // (part, record number) of every record, sorted: the first record of a
   // part is found without a scan.
   std::vector<std::pair<int32_t, int32_t>> downloaded_records;
+  bool downloaded_checked = false;  // found unchanged in the operation running
 
   std::vector<uint8_t> local;
   bool local_loaded = false;

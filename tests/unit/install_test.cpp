@@ -120,13 +120,13 @@ TEST(referenced_parts_from_the_part_file_or_its_view_file) {
   Store s("references");
   std::vector<int32_t> parts;
   s.put_part(5000, part_data("", 6000, 70000));
-  store::referenced_parts(s.dir.c_str(), 5000, &parts);
+  store::referenced_parts(s.dir.c_str(), 5000, nullptr, &parts);
   ok(parts == std::vector<int32_t>({6000, 70000}), "element first, then section 7\n");
   put_file(s.work("VIEW%07d.DAT", 5001), part_data("", 0, 5002));
-  store::referenced_parts(s.dir.c_str(), 5001, &parts);
+  store::referenced_parts(s.dir.c_str(), 5001, nullptr, &parts);
   ok(parts == std::vector<int32_t>({5002}), "the view file without a part file\n");
   s.put_part(5003, "V4-1 older data");
   put_file(s.work("VIEW%07d.DAT", 5003), part_data("", 1500));
-  store::referenced_parts(s.dir.c_str(), 5003, &parts);
+  store::referenced_parts(s.dir.c_str(), 5003, nullptr, &parts);
   ok(parts == std::vector<int32_t>({1500}), "an older part file gives way to the view file\n");
 }

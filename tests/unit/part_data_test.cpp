@@ -178,7 +178,7 @@ TEST(sections_left_unread_or_absent) {
            sec.part_references.empty(),
        "%s read as present\n", c.what);
   }
-  ok(store::read_sections((dir + "none").c_str(), 0, &sec) == -1, "missing file\n");
+  ok(store::read_part_sections((dir + "none").c_str(), &sec) == -1, "missing file\n");
   put_file(path, "V4-1" + std::string(2200, '\0'));
   ok(store::read_part_sections(path.c_str(), &sec) == -1, "not a part data file\n");
 }
