@@ -10,6 +10,7 @@
 
 #include "catalogue/list_file.h"
 #include "download/download.h"
+#include "flow/figure_area.h"
 #include "flow/install.h"
 #include "flow/run.h"
 #include "flow/texts.h"
@@ -33,8 +34,6 @@ const char kItemFull[] = "項目に入りきれません。別の分類項目を
 const char kNoArchiveLibrary[] =
     "UNLHA32.DLL が読み込めないため、部品管理ファイルを展開できませんでした。\n"
     "UNLHA32.DLL をこのプログラムのフォルダーに置いてから、もう一度追加して下さい。";
-const char kFigureAreaNotWritten[] =
-    "分類ファイルに書き込めないため、追加した部品は登録されていません。";
 const char kArchiveRemote[] = "/K-VAL/HDPARTS\\TRBHN.LZH";
 const char kArchiveName[] = "TRBHN.LZH";
 
@@ -45,42 +44,22 @@ bool is_fittings_kind(int kind) {
 
 enum class AddEnd { Done, Nothing, NotRead, NotWritten };
 
-// One add run: the classification file's bytes and what the run has seen.
+// One add run: the figure area and what the run has seen.
 struct AddRun {
   Run* run;
-  std::vector<uint8_t> file;             // the whole classification file
+  FigureArea area;
   std::unordered_set<uint32_t> entered;  // part number fields of the figure area
   bool overwrite_all = false;
   bool registered = false;
 };
 
-uint32_t figure_field(int m, int i, int f) { return store::figure_entry_offset(m, i, f); }
-
-bool read_figure_area(AddRun* add) {
-  Run* run = add->run;
-  plat::File* file = nullptr;
-  if (store::open_classification_file(run->program_directory.c_str(), run->destination_code,
-                                      store::OpenMode::Read, &file) != 1)
-    return false;
-  int64_t length = plat::file_length(file);
-  add->file.assign(
-      length > store::kClassFileSize ? static_cast<size_t>(length) : store::kClassFileSize, 0);
-  bool read = length >= 0 &&
-              plat::read_at(file, 0, add->file.data(), static_cast<size_t>(length)) == length;
-  plat::close_file(file);
+bool read_area(AddRun* add) {
+  if (!read_figure_area(*add->run, &add->area)) return false;
   for (int m = 0; m < store::kMajorItems; ++m)
-    for (int i = 0; i < store::kClassItems; ++i)
+    for (int c = 0; c < store::kClassItems; ++c)
       for (int f = 0; f < store::kFigureSlots; ++f)
-        add->entered.insert(plat::get_u16(&add->file[figure_field(m, i, f) + 2]));
-  return read;
-}
-
-// Written beside the file and put in its place, so the file is either the
-// old or the new one.
-bool write_figure_area(const AddRun& add) {
-  std::string path = store::classification_file_path(add.run->program_directory.c_str(),
-                                                     add.run->destination_code);
-  return plat::replace_whole_file(path.c_str(), add.file.data(), add.file.size());
+        add->entered.insert(figure_part(add->area, m, c, f));
+  return true;
 }
 
 // 0 registered somewhere in the destination, -1 its part file is there, 1 new.
@@ -98,12 +77,12 @@ bool register_part(AddRun* add, const catalogue::ListEntry& entry) {
   Run* run = add->run;
   int slot = 0;
   while (slot < store::kFigureSlots &&
-         plat::get_u16(&add->file[figure_field(run->major_item, run->class_item, slot) + 2]) != 0)
+         figure_part(add->area, run->major_item, run->class_item, slot) != 0)
     ++slot;
   if (slot == store::kFigureSlots) return false;
   if (run->destination_code != 0 || !is_fittings_kind(entry.kind)) {
     add->registered = true;
-    uint8_t* field = &add->file[figure_field(run->major_item, run->class_item, slot)];
+    uint8_t* field = figure_entry(&add->area, run->major_item, run->class_item, slot);
     plat::put_u16(field + 2, static_cast<uint16_t>(entry.part_number));
     size_t name_length = strnlen(entry.figure_name, store::kNameBytes - 1);
     std::memcpy(field + 8, entry.figure_name, name_length);
@@ -118,7 +97,7 @@ bool register_part(AddRun* add, const catalogue::ListEntry& entry) {
 AddEnd add_parts(Run* run) {
   AddRun add;
   add.run = run;
-  if (!read_figure_area(&add)) return AddEnd::NotRead;
+  if (!read_area(&add)) return AddEnd::NotRead;
   std::vector<catalogue::ListEntry> entries;
   catalogue::read_maker_entries(run->current_list_file, run->maker_name, &entries);
   int handled = 0, declined = 0;
@@ -155,7 +134,7 @@ AddEnd add_parts(Run* run) {
   store::end_index_changes(&run->index);
   if (declined == handled && handled == 0) run->view->tell(kNoAddedParts, kAddCaption);
   if (!add.registered) run->nothing_registered = 1;
-  if (!write_figure_area(add)) return AddEnd::NotWritten;
+  if (!write_figure_area(*run, add.area)) return AddEnd::NotWritten;
   return declined == handled ? AddEnd::Nothing : AddEnd::Done;
 }
 
@@ -165,7 +144,7 @@ void run_add(Run* run) {
   AddEnd end = add_parts(run);
   if (end == AddEnd::Done)
     run->view->tell(run->nothing_registered ? kFittingsDone : kAddDone, kAddCaption);
-  run->view->show_status(end == AddEnd::NotWritten ? kFigureAreaNotWritten
+  run->view->show_status(end == AddEnd::NotWritten ? kStatusFigureFileNotWritten
                                                    : kStatusChooseDestination);
 }
 

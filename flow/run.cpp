@@ -103,6 +103,11 @@ void on_download_report(Run* run, bool done, uint32_t tag_word, int32_t value) {
   }
 }
 
+void refill_category_lists(Run* run) {
+  run->view->clear_category_lists();
+  show_all_category_lists(run);
+}
+
 void choose_destination(Run* run, int index) {
   run->destination_code = destination_code_for_index(index, run->destination_code);
   run->major_item = run->class_item = run->figure_entry = 0;

@@ -175,6 +175,13 @@ void choose_maker(Run* run, const std::string& maker);
 // Add then runs when it arrives), else the add itself and its message box.
 void add(Run* run);
 
+// 削除 (Delete) for the selected maker in the current destination: its
+// message box, then the lists refilled at the last cleared place.
+void delete_parts(Run* run);
+// The three category lists emptied and filled again at the run's
+// selections.
+void refill_category_lists(Run* run);
+
 // 初期化: the suite's files as they were at opening, and the lists again.
 // A file that could not be brought back is told in a message box.
 void initialise(Run* run);

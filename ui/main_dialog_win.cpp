@@ -304,6 +304,7 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
       break;
     }
     case IDC_ADD: flow::add(run); break;
+    case IDC_DELETE: flow::delete_parts(run); break;
     case IDC_INITIALISE: flow::initialise(run); break;
     case IDC_LIST_SELECT: flow::choose_list(run); break;
     case IDC_STOP_WALK: flow::stop_list_walk(run); break;

@@ -429,8 +429,9 @@ TEST(part_data_requests) {
 
 namespace {
 
-// A current-layout classification file whose first classification item
-// holds the given parts in the given slots.
+// A current-layout classification file holding the given parts at the
+// given places: slot f of classification item c of major item m is place
+// (m * 40 + c) * 50 + f, so slots 0-49 are those of the first item.
 std::string figures(const std::vector<std::pair<int, int>>& slots) {
   std::string bytes(834288, '\0');
   bytes.replace(0, 11, "PVN-VTZ-V02");
@@ -623,4 +624,101 @@ TEST(received_parts_are_installed_with_their_references_once) {
      "中止 takes the installed parts out again\n");
   flow::close_run(&o.run);
   ok(!plat::file_exists((o.dir + "HDTMP\\VIEW0007001.DAT").c_str()), "view file deleted\n");
+}
+
+namespace {
+
+const char kDeleted[] = "削除: 部品リストの削除が終了しました。";
+
+std::string part_path(const Opened& o, int part) {
+  char name[64];
+  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\P%07d.BHN", (part - 1001) / 2000, part);
+  return o.dir + name;
+}
+
+void put_part(const Opened& o, int part, const std::string& bytes) {
+  std::string path = part_path(o, part);
+  plat::create_directory((o.dir + "HDPARTS").c_str());
+  plat::create_directory(path.substr(0, path.rfind('\\')).c_str());
+  put_file(path, bytes);
+}
+
+// A local parts index listing the parts in the first records.
+std::string index_of(const std::vector<int>& parts) {
+  std::string index(6783440, '\0');
+  for (size_t k = 0; k < parts.size(); ++k)
+    plat::put_u32(reinterpret_cast<uint8_t*>(&index[63440 + 28 * k]), parts[k]);
+  return index;
+}
+
+}  // namespace
+
+TEST(delete_clears_the_makers_parts_and_takes_out_marked_files) {
+  Opened o;
+  const int later = (3 * 40 + 2) * 50 + 7;  // slot 7 of item 2 of major item 3
+  open_adding(&o, "delete",
+              "1001,1=A\r\n70000,2=Far\r\n1003,2=C\r\n1004,2=D\r\n1005,2=E\r\n1002,1=B\r\n"
+              "1001,2=A\r\n",
+              figures({{0, 1001}, {1, 1003}, {5, 1002}, {later, 1002}, {60, 4464}}));
+  put_part(o, 1003, "1003 before");
+  put_part(o, 1004, "1004 before");
+  put_file(o.dir + "HDPARTS\\TRBHN.DAT", index_of({1004, 1003, 1005}));
+  put_file(o.dir + "HDTMP\\BH0001005.DAT", oktest::part_data("1005 installed"));
+  flow::on_download_report(&o.run, true, DL_TAG_PART, 1005);
+
+  flow::delete_parts(&o.run);
+  std::string file = content(o.dir + "HDINI\\VGZLST0.INI");
+  ok(file.compare(66288, 32 * 6, std::string(32 * 6, '\0')) == 0 &&
+         file.compare(66288 + 32 * later, 32, std::string(32, '\0')) == 0 &&
+         slot_part(file, 60) == 4464,
+     "every entry of the maker cleared, 70000 not taken for 4464\n");
+  ok(o.run.major_item == 3 && o.run.class_item == 2 && o.run.figure_entry == 7 &&
+         o.view.figure_rows.back() == "7  ",
+     "the later place in file order is selected\n");
+  ok(content(o.dir + "HDTMP\\DELBH0001003.DAT") == "1003 before" &&
+         content(o.dir + "HDTMP\\DELBH0001004.DAT") == "1004 before" &&
+         !plat::file_exists(part_path(o, 1003).c_str()) &&
+         !plat::file_exists(part_path(o, 1005).c_str()) &&
+         !plat::file_exists((o.dir + "HDTMP\\DELBH0001005.DAT").c_str()),
+     "files saved aside; one installed in this run is deleted\n");
+  ok(content(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({}), "their index records removed\n");
+  ok(o.view.told == kDeleted &&
+         o.view.status == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
+     "told %s\n", o.view.told.c_str());
+
+  ok(flow::cancel(&o.run) && content(part_path(o, 1003)) == "1003 before" &&
+         content(part_path(o, 1004)) == "1004 before" &&
+         !plat::file_exists(part_path(o, 1005).c_str()),
+     "中止 brings the store back\n");
+}
+
+TEST(delete_messages_and_a_part_file_that_stays) {
+  Opened o;
+  open_adding(&o, "delete_added_only", "1001,0=A\r\n", figures({{0, 1001}}));
+  flow::delete_parts(&o.run);
+  ok(o.view.told ==
+             "削除: "
+             "ダウンロードリストの削除部品リストが存在しません。リストのあるメーカーを選択して下さ"
+             "い。" &&
+         o.run.nothing_registered == 1,
+     "only added entries\n");
+  open_adding(&o, "delete_unregistered", "1002,1=B\r\n", figures({{0, 1001}}));
+  flow::delete_parts(&o.run);
+  ok(o.view.told == "削除: ダウンロードリストの削除部品は存在しません。", "nothing registered\n");
+
+  open_adding(&o, "delete_data_only", "1003,2=C\r\n1004,2=D\r\n", figures({}));
+  put_part(o, 1003, "1003");
+  put_part(o, 1004, "1004");
+  put_file(o.dir + "HDPARTS\\TRBHN.DAT", index_of({1003, 1004}));
+  plat::File* held = plat::open_file(part_path(o, 1004).c_str(), plat::kRead, plat::kShareRead,
+                                     plat::Disposition::OpenExisting);
+  flow::delete_parts(&o.run);
+  plat::close_file(held);
+  ok(o.view.told == "削除: 本体部品のみ削除しました。" &&
+         plat::file_exists((o.dir + "HDTMP\\DELBH0001003.DAT").c_str()),
+     "a part file alone\n");
+  ok(o.view.status == "部品ファイルを削除できませんでした。(1004)" &&
+         content(part_path(o, 1004)) == "1004" &&
+         content(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({0, 1004}),
+     "a file that cannot be moved keeps its record and is told\n");
 }
