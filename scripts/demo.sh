@@ -18,7 +18,8 @@ catalogue="$demo/catalogue"
 rm -rf "$program" "$catalogue"
 mkdir -p "$program"
 cp "$win/bin/"* "$program/"
-# A sample library, and a few weeks of list files on the stand-in server.
+# A sample library, and on the stand-in server a few weeks of list files,
+# the parts archive and the part data the tour adds.
 "$root/build/native/tools/make_sample_library" "$program" "$catalogue"
 
 # The newest list file comes slowly, so the walk's progress can be seen.

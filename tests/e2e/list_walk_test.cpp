@@ -2,8 +2,6 @@
 // with_server.sh): the walk behind the progress dialog, the list selection
 // "SELST", the preview requests of the chosen list, the walk's end when the
 // server cannot answer, and a list file given on the command line.
-#include <cstdlib>
-
 #include "resources/resource.h"
 #include "tests/e2e/cases.h"
 
@@ -13,37 +11,7 @@ namespace {
 
 const char kSelectionTitle[] = "ダウンロードリスト";
 
-std::string server_path(const char* variable, const std::string& relative = "") {
-  const char* value = std::getenv(variable);
-  return value ? std::string(value) + relative : std::string();
-}
-
-// A file of the server's catalogue, by its path under the server root.
-bool serve(const std::string& relative, const std::string& bytes) {
-  std::string path = server_path("DLTEST_ROOT", "\\");
-  for (size_t at = 0; (at = relative.find('\\', at)) != std::string::npos; ++at)
-    CreateDirectoryA((path + relative.substr(0, at)).c_str(), nullptr);
-  return write_file(path + relative, bytes);
-}
-
 std::string list_name(const std::string& date) { return "pvnbhn_lst" + date + ".dat"; }
-
-// The request log's paths, one a line as the server saw them.
-std::vector<std::string> logged_paths() {
-  std::vector<std::string> paths;
-  std::string log = read_file(server_path("DLTEST_LOG"));
-  for (size_t at = 0; (at = log.find("\"path\": \"", at)) != std::string::npos;) {
-    at += 9;
-    paths.push_back(log.substr(at, log.find('"', at) - at));
-  }
-  return paths;
-}
-
-size_t count_with(const std::vector<std::string>& paths, const std::string& part) {
-  size_t n = 0;
-  for (const std::string& path : paths) n += path.find(part) != std::string::npos;
-  return n;
-}
 
 std::string state_value(const Folder& folder, const char* key) {
   char value[80];

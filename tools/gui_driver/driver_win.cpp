@@ -265,6 +265,17 @@ std::string combo_text(HWND dialog, int id) {
 
 HWND wait_message_box(DWORD pid, DWORD timeout) { return wait_dialog(pid, timeout, message_text); }
 HWND wait_file_dialog(DWORD pid, DWORD timeout) { return wait_dialog(pid, timeout, file_name_box); }
+HWND wait_dialog_with(DWORD pid, int id, DWORD timeout) {
+  HWND found = nullptr;
+  wait_until(timeout, [&] {
+    for (HWND window : process_windows(pid, "#32770"))
+      if (!GetDlgItem(window, 401) && IsWindowVisible(window) && GetDlgItem(window, id))
+        found = window;
+    return found != nullptr;
+  });
+  return found;
+}
+
 std::string message_box_text(HWND box) { return text(message_text(box)); }
 void answer_ok(HWND box) { post_click(box, GetDlgItem(box, IDOK) ? IDOK : IDCANCEL); }
 

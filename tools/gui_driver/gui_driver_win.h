@@ -90,6 +90,9 @@ std::string combo_text(HWND dialog, int id);  // the current selection
 // dialog of the process; null when none appears in time.
 HWND wait_message_box(DWORD pid, DWORD timeout_ms = kWaitMs);
 HWND wait_file_dialog(DWORD pid, DWORD timeout_ms = kWaitMs);
+// A visible dialog of the process other than the main dialog that holds a
+// control `id` (for "DLUPDATE": its static 101); null when none appears.
+HWND wait_dialog_with(DWORD pid, int id, DWORD timeout_ms = kWaitMs);
 std::string message_box_text(HWND box);
 void answer_ok(HWND box);                             // OK, or the only other button; does not wait
 HWND file_name_box(HWND file_dialog);                 // the edit the file name goes into
