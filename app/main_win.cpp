@@ -76,7 +76,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   char argument[app::kArgumentBuffer];
   app::strip_argument_quotes(command_line ? command_line : "", argument);
   DownloadWorker* worker = download_worker_create(PARTSDL_BASE_URL);
-  g_setup = {instance, g_context.program_directory, argument, worker};
+  g_setup = {instance, g_context.program_directory, argument, worker, g_context.drawing_settings};
 
   WNDCLASSA window_class = {};
   window_class.lpfnWndProc = application_window_proc;

@@ -25,6 +25,9 @@ void on_part_report(Run* run, bool done, bool preview, int32_t part) {
   }
   if (preview) run->view_arrived.insert(part);
   const char* dir = run->program_directory.c_str();
+  // A part the open preview stands in for gets its own file back first:
+  // the install saves that one, and the preview leaves the new one alone.
+  if (!preview) store::restore_preview_file(dir, &run->preview_set, part);
   run->view->show_wait_cursor(true);
   std::string installed;
   bool fresh = store::install_downloaded_part(dir, &run->journal, part, &installed);

@@ -12,6 +12,7 @@
 
 #include "store/install_journal.h"
 #include "store/parts_index.h"
+#include "store/preview_files.h"
 
 namespace flow {
 
@@ -91,6 +92,28 @@ class ArchiveLibrary {
   ~ArchiveLibrary() = default;
 };
 
+// The figure drawing library FIGDRAW.dll, over the preview dialog's
+// drawing area.
+class FigureLibrary {
+ public:
+  virtual void begin(uint16_t part, int background) = 0;  // gmtg_oglini
+  virtual void load(uint16_t part, int background) = 0;   // gmtg_zkimset
+  virtual void draw(int angle, int background) = 0;       // gmtg_zkidrw
+  virtual void end() = 0;                                 // gmtg_oglend
+
+ protected:
+  ~FigureLibrary() = default;
+};
+
+// What the preview dialog "ZkiView" shows.
+struct Preview {
+  std::vector<std::string> added, deleted;  // "%6d  %s" rows of the maker's parts
+  int first_list = 0;                       // 405 or 406: where the first row is selected
+  int32_t part = 0;                         // the part drawn
+  int angle = 180;                          // degrees
+  int background = 1;
+};
+
 constexpr int kListFilePathSize = 260;
 constexpr int kMakerNameSize = 40;
 
@@ -141,6 +164,9 @@ struct Run {
   std::set<int32_t> registration_via_view;
   // Parts whose preview file arrived in this run.
   std::set<int32_t> view_arrived;
+  // The part files standing replaced by preview copies while the preview
+  // dialog is open.
+  store::PreviewSet preview_set;
 };
 
 // Opening: destination 3DCAD with its category lists, the guidance in the
@@ -181,6 +207,21 @@ void delete_parts(Run* run);
 // The three category lists emptied and filled again at the run's
 // selections.
 void refill_category_lists(Run* run);
+
+// ﾌﾟﾚﾋﾞｭｰ for the selected maker: its parts in two lists, the first one
+// chosen, and the preview copies standing in for the part files. False,
+// after the message box and with every part file back, when a part has no
+// data yet; the dialog then closes without drawing.
+bool open_preview(Run* run, Preview* preview, FigureLibrary* library);
+// A row of either list chosen: its part, from 180 degrees.
+void preview_choose_row(Preview* preview, FigureLibrary* library, const std::string& row);
+// 回 転: 30 degrees on. 背景色: the other background.
+void preview_rotate(Preview* preview, FigureLibrary* library);
+void preview_toggle_background(Preview* preview, FigureLibrary* library);
+// A repaint of the dialog: the figure drawn again as it stands.
+void preview_paint(const Preview& preview, FigureLibrary* library);
+// 了 解: the part files put back.
+void close_preview(Run* run, FigureLibrary* library);
 
 // 初期化: the suite's files as they were at opening, and the lists again.
 // A file that could not be brought back is told in a message box.

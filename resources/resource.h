@@ -42,6 +42,12 @@
 #define IDC_OVERWRITE_ALL  902
 #define IDC_OVERWRITE_NO   903
 
+// The preview "ZkiView" (its part lists are IDC_ADDED_PARTS and
+// IDC_DELETED_PARTS, with their headings, as in the main dialog).
+#define IDC_PREVIEW_AREA       101
+#define IDC_PREVIEW_BACKGROUND 201
+#define IDC_PREVIEW_ROTATE     202
+
 // The arrow bitmap and the icon are named resources: "YAZIRUSI", "ZKI".
 // Dialog templates are named too: "ZKLST", "DOWNLOAD", "SELST",
-// "DLUPDATE".
+// "DLUPDATE", "ZkiView".

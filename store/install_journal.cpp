@@ -13,15 +13,6 @@ std::string part_file(const char* program_directory, int32_t part) {
   return part_file_path(program_directory, PartFileVariant::Current, part);
 }
 
-// HDPARTS\ and HDPARTS\PARTS%03d\ of the part: the store's own layout,
-// made when a store lacks it.
-void create_store_folder(const std::string& part_path) {
-  size_t parts_folder = part_path.rfind('\\');
-  size_t store_folder = part_path.rfind('\\', parts_folder - 1);
-  plat::create_directory(part_path.substr(0, store_folder).c_str());
-  plat::create_directory(part_path.substr(0, parts_folder).c_str());
-}
-
 // The part file replaced by the received one, moved to DELBH first when
 // this is the part's first change in the run (a DELBH file without a
 // journal entry is left from an earlier run). A replacement that fails
@@ -43,10 +34,10 @@ bool replace_part_file(const char* program_directory, InstallJournal* journal, i
 }
 
 // Into an empty place: a store that lacks the part's folder gets it.
-bool put_new_part_file(InstallJournal* journal, int32_t part, const std::string& received,
-                       const std::string& target) {
+bool put_new_part_file(const char* program_directory, InstallJournal* journal, int32_t part,
+                       const std::string& received, const std::string& target) {
   if (!plat::move_file(received.c_str(), target.c_str())) {
-    create_store_folder(target);
+    create_part_folder(program_directory, part);
     if (!plat::move_file(received.c_str(), target.c_str())) return false;
   }
   record_in_journal(journal, JournalAction::Installed, part);
@@ -79,7 +70,7 @@ bool install_downloaded_part(const char* program_directory, InstallJournal* jour
     if (file_kind_of(bytes_of(bytes), head, received.c_str()) == kKindPartData)
       installed = plat::file_exists(target.c_str())
                       ? replace_part_file(program_directory, journal, part, received, target)
-                      : put_new_part_file(journal, part, received, target);
+                      : put_new_part_file(program_directory, journal, part, received, target);
     if (!installed) plat::delete_file(received.c_str());
   }
   if (installed && installed_bytes) installed_bytes->swap(bytes);

@@ -68,6 +68,14 @@ std::string part_file_path(const char* program_directory, PartFileVariant varian
   return std::string(program_directory) + name;
 }
 
+void create_part_folder(const char* program_directory, int32_t part) {
+  std::string path = part_file_path(program_directory, PartFileVariant::Current, part);
+  size_t parts_folder = path.rfind('\\');
+  size_t store_folder = path.rfind('\\', parts_folder - 1);
+  plat::create_directory(path.substr(0, store_folder).c_str());
+  plat::create_directory(path.substr(0, parts_folder).c_str());
+}
+
 std::string work_file_path(const char* program_directory, WorkFile file, int32_t part) {
   const char* pattern = file == WorkFile::Downloaded ? "HDTMP\\BH%07d.DAT"
                         : file == WorkFile::View     ? "HDTMP\\VIEW%07d.DAT"

@@ -22,6 +22,10 @@ enum class PartFileVariant {
 };
 std::string part_file_path(const char* program_directory, PartFileVariant variant, int32_t part);
 
+// Makes HDPARTS\ and the part's HDPARTS\PARTS%03d\ when the store lacks
+// them: the store's own layout.
+void create_part_folder(const char* program_directory, int32_t part);
+
 enum class WorkFile {
   Downloaded,     // HDTMP\BH%07d.DAT, part data as received for registration
   View,           // HDTMP\VIEW%07d.DAT, the same data fetched for the preview

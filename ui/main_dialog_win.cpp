@@ -13,13 +13,18 @@
 #include "flow/run.h"
 #include "resources/resource.h"
 #include "ui/arrow_win.h"
+#include "ui/figure_library_win.h"
 #include "ui/list_box_win.h"
+#include "ui/preview_dialog_win.h"
 #include "ui/text_import_win.h"
 
 namespace ui {
 namespace {
 
 const char kTitle[] = "部品テーブルダウンロード";
+const char kNoFigureLibrary[] =
+    "FIGDRAW.dll が読み込めないため、図形を表示できません。\n"
+    "FIGDRAW.dll をこのプログラムのフォルダーに置いてから、もう一度実行して下さい。";
 const char kHelpPage[] = "http://" PARTSDL_MAKER_HOST "/pvnhp/down/parts/download-parts-help.htm";
 
 // A maker is looked up by at most this many bytes of its row.
@@ -222,6 +227,7 @@ struct MainDialog {
   WorkerDownloader downloader;
   flow::Run run;
   LoadedArchiveLibrary archive_library;
+  LoadedFigureLibrary figure_library;
   HBITMAP arrow;
   char remembered_directory[catalogue::kChooserPathSize];
 };
@@ -250,6 +256,8 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
   state->downloader.worker = state->setup.worker;
   state->archive_library.dialog = dialog;
   state->archive_library.module = LoadLibraryA("UNLHA32.DLL");
+  state->figure_library.module = LoadLibraryA("FIGDRAW.dll");
+  state->figure_library.drawing_settings = state->setup.drawing_settings;
   SetDlgItemTextA(dialog, IDC_DEST_3DCAD, "3DCAD");
   SetDlgItemTextA(dialog, IDC_DEST_2DCAD, "2DCAD");
   state->arrow = LoadBitmapA(state->setup.instance, "YAZIRUSI");
@@ -270,6 +278,8 @@ void close_dialog(HWND dialog, MainDialog* state) {
   state->arrow = nullptr;
   if (state->archive_library.module) FreeLibrary(state->archive_library.module);
   state->archive_library.module = nullptr;
+  if (state->figure_library.module) FreeLibrary(state->figure_library.module);
+  state->figure_library.module = nullptr;
   EndDialog(dialog, 0);
 }
 
@@ -304,6 +314,18 @@ void on_command(HWND dialog, MainDialog* state, int id, int notification) {
       break;
     }
     case IDC_ADD: flow::add(run); break;
+    case IDC_PREVIEW:
+      if (!run->maker_selected) break;
+      if (state->figure_library.module)
+        run_preview_dialog(state->setup.instance, dialog, run, &state->figure_library);
+      else
+        MessageBoxA(dialog, kNoFigureLibrary, "ﾌﾟﾚﾋﾞｭｰ", MB_OK);
+      break;
+    case IDC_SHOW_FIGURES:
+      if (!state->figure_library.show_figure_list(run->destination_code, dialog))
+        MessageBoxA(dialog, kNoFigureLibrary, "表示", MB_OK);
+      flow::refill_category_lists(run);
+      break;
     case IDC_DELETE: flow::delete_parts(run); break;
     case IDC_INITIALISE: flow::initialise(run); break;
     case IDC_LIST_SELECT: flow::choose_list(run); break;

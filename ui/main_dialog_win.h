@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 struct DownloadWorker;
 
 namespace ui {
@@ -14,6 +16,7 @@ struct MainDialogSetup {
   const char* program_directory;   // with its trailing backslash
   const char* list_file_argument;  // the command line's list file, or ""
   DownloadWorker* worker;          // receives the run's download requests
+  int32_t* drawing_settings;       // the record handed to the figure drawing library
 };
 
 // Opens the main dialog modally, owned by the application window, and

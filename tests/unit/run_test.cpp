@@ -722,3 +722,85 @@ TEST(delete_messages_and_a_part_file_that_stays) {
          content(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({0, 1004}),
      "a file that cannot be moved keeps its record and is told\n");
 }
+
+namespace {
+
+struct RecordingLibrary : flow::FigureLibrary {
+  std::vector<std::string> calls;
+  void begin(uint16_t part, int background) override {
+    calls.push_back("begin " + std::to_string(part) + " " + std::to_string(background));
+  }
+  void load(uint16_t part, int) override { calls.push_back("load " + std::to_string(part)); }
+  void draw(int angle, int background) override {
+    calls.push_back("draw " + std::to_string(angle) + " " + std::to_string(background));
+  }
+  void end() override { calls.push_back("end"); }
+};
+
+std::string view_path(const Opened& o, int part) {
+  char name[32];
+  std::snprintf(name, sizeof name, "HDTMP\\VIEW%07d.DAT", part);
+  return o.dir + name;
+}
+
+}  // namespace
+
+TEST(the_preview_stands_in_for_the_part_files_until_it_closes) {
+  Opened o;
+  // 1001 is in the store, 1002 is not; 1002's preview copy refers to 5000,
+  // whose copy refers to 6000; 1001 stands under two keys.
+  open_adding(&o, "preview", "1001,1=A\r\n1002,2=B\r\n1001,2=A\r\n", figures({}));
+  put_part(o, 1001, "1001 stored");
+  put_file(view_path(o, 1001), oktest::part_data("1001 view"));
+  put_file(view_path(o, 1002), oktest::part_data("1002 view", 0, 5000));
+  put_file(view_path(o, 5000), oktest::part_data("5000 view", 0, 6000));
+  put_file(view_path(o, 6000), oktest::part_data("6000 view"));
+  RecordingLibrary library;
+  flow::Preview preview;
+  ok(flow::open_preview(&o.run, &preview, &library) && preview.first_list == 406 &&
+         preview.part == 1001 && preview.deleted.size() == 3 && preview.deleted[0] == "  1001  A" &&
+         library.calls == std::vector<std::string>({"begin 1001 1"}),
+     "only deleted entries: the first of list 406\n");
+  ok(content(part_path(o, 1001)) == oktest::part_data("1001 view") &&
+         content(part_path(o, 6000)) == oktest::part_data("6000 view") &&
+         o.run.preview_set.parts == std::vector<int32_t>({1001, 1002, 5000, 6000}),
+     "the chain's copies stand in, each part once\n");
+
+  library.calls.clear();
+  std::vector<int> angles;
+  for (int n = 0; n < 7; ++n) {
+    flow::preview_rotate(&preview, &library);
+    angles.push_back(preview.angle);
+  }
+  ok(angles == std::vector<int>({210, 240, 270, 300, 330, 0, 30}), "the angles\n");
+  ok(library.calls.size() == 28 && library.calls[0] == "end" &&
+         library.calls[1] == "begin 1001 1" && library.calls[2] == "load 1001" &&
+         library.calls[3] == "draw 210 1",
+     "each turn redraws\n");
+  flow::preview_toggle_background(&preview, &library);
+  flow::preview_choose_row(&preview, &library, preview.deleted[1]);
+  ok(preview.part == 1002 && preview.angle == 180 && preview.background == 0 &&
+         library.calls.back() == "draw 180 0",
+     "another part from 180 degrees, the background kept\n");
+
+  // 1002 is installed while the preview is open: the new file stays.
+  put_file(o.dir + "HDTMP\\BH0001002.DAT", oktest::part_data("1002 installed"));
+  flow::on_download_report(&o.run, true, DL_TAG_PART, 1002);
+  flow::close_preview(&o.run, &library);
+  ok(content(part_path(o, 1001)) == "1001 stored" &&
+         content(part_path(o, 1002)) == oktest::part_data("1002 installed") &&
+         !plat::file_exists(part_path(o, 5000).c_str()) &&
+         !plat::file_exists((o.dir + "HDPARTS\\PARTS000\\RE0001001.BHN").c_str()),
+     "了 解: the store as before, the part installed meanwhile kept, no RE file\n");
+  ok(flow::cancel(&o.run) && !plat::file_exists(part_path(o, 1002).c_str()),
+     "中止 still takes the installed part out\n");
+
+  // A part with neither a part file nor a preview copy.
+  open_adding(&o, "preview_unready", "1001,0=A\r\n1003,0=C\r\n", figures({}));
+  put_file(view_path(o, 1001), oktest::part_data("1001 view"));
+  ok(!flow::open_preview(&o.run, &preview, &library) &&
+         !plat::file_exists(part_path(o, 1001).c_str()) &&
+         o.view.told ==
+             "ﾌﾟﾚﾋﾞｭｰ: ﾌﾟﾚﾋﾞｭｰ用の部品がﾀﾞｳﾝﾛｰﾄﾞされていません。\nしばらく待って再試行して下さい。",
+     "not ready: told, nothing left replaced\n");
+}

@@ -1,0 +1,38 @@
+// The preview's stand-ins: while the preview dialog is open, the preview
+// copies of a maker's parts (HDTMP\VIEW%07d.DAT), and of every part they
+// refer to, stand in the parts store in place of the part files, which wait
+// beside them as RE%07d.BHN; closing puts the part files back.
+#pragma once
+
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+namespace store {
+
+// The parts whose part files stand replaced, in the order of replacement.
+struct PreviewSet {
+  std::vector<int32_t> parts;
+  std::unordered_set<int32_t> members;
+};
+
+// Extends the work list in place with the parts named by the section 7
+// records of its parts' preview copies, the new ones walked too, each
+// number once. A preview copy that is no part data, or whose header keeps
+// its sections closed, is skipped.
+void collect_referenced_parts(const char* program_directory, std::vector<int32_t>* work);
+
+// Puts the preview copy of every part of the work list (and of the parts
+// they refer to) in place of its part file, each part once. 1, or -1 when
+// a part has neither a part file nor a preview copy (those replaced so far
+// stay in the set).
+int prepare_preview_files(const char* program_directory, std::vector<int32_t> work,
+                          PreviewSet* set);
+
+// Puts back every part of the set and empties it. False when a part file
+// could not be put back (its RE file then stays).
+bool restore_preview_files(const char* program_directory, PreviewSet* set);
+// The same for one part, which leaves the set; false when it is not in it.
+bool restore_preview_file(const char* program_directory, PreviewSet* set, int32_t part);
+
+}  // namespace store
