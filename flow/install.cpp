@@ -15,7 +15,10 @@ const char kPartDownloadFailed[] = "部品のダウンロードを失敗しま�
 }  // namespace
 
 void on_part_report(Run* run, bool done, bool preview, int32_t part) {
-  if (!preview) run->registration_via_view.erase(part);
+  if (!preview) {
+    run->registration_via_view.erase(part);
+    run->registrations_on_the_way.erase(part);
+  }
   if (!done) {
     if (preview) return;
     char text[96];

@@ -34,6 +34,8 @@ bool hand(Run* run, const WaitingRequest& request, bool* reported) {
       request.remote.c_str(), request.local.c_str(), request.tag, request.value);
   if (handed == Downloader::kNoRoom) return false;
   *reported = handed == Downloader::kQueued;
+  // A waiting registration that ends without a report of its own.
+  if (!*reported && request.tag == DL_TAG_PART) run->registrations_on_the_way.erase(request.value);
   if (handed == Downloader::kAlreadyQueued || handed == Downloader::kRecentlyDone)
     note_dropped(run, request, handed);
   return true;
@@ -66,13 +68,18 @@ bool request_part_data(Run* run, int32_t part, bool preview) {
   const char* dir = run->program_directory.c_str();
   std::string local = store::work_file_path(
       dir, preview ? store::WorkFile::View : store::WorkFile::Downloaded, part);
-  if (plat::file_exists(local.c_str())) return false;
+  // A registration already on its way is not asked for twice; its file in
+  // HDTMP\ lives only until its report, so one left there by an earlier
+  // run blocks nothing. A preview copy stays for the run's previews.
+  if (preview ? plat::file_exists(local.c_str()) : run->registrations_on_the_way.count(part) != 0)
+    return false;
   // The server keeps a part where the store does: the part file's path
   // from HDPARTS\ on, under /k-val/.
   std::string store_path = store::part_file_path(dir, store::PartFileVariant::Current, part);
   std::string remote = "/k-val/" + store_path.substr(run->program_directory.size());
   run->requested[preview].insert(part);
-  send_request(run, remote, local, preview ? DL_TAG_VIEW : DL_TAG_PART, part);
+  bool reported = send_request(run, remote, local, preview ? DL_TAG_VIEW : DL_TAG_PART, part);
+  if (!preview && reported) run->registrations_on_the_way.insert(part);
   if (!preview) store::merge_part_record(&run->index, part);
   return true;
 }

@@ -162,6 +162,8 @@ struct Run {
   // Registration requests the worker dropped because a preview download of
   // the same part was queued: the preview's file is installed when it comes.
   std::set<int32_t> registration_via_view;
+  // Registrations queued or waiting for room, until their reports.
+  std::set<int32_t> registrations_on_the_way;
   // Parts whose preview file arrived in this run.
   std::set<int32_t> view_arrived;
   // The part files standing replaced by preview copies while the preview
@@ -259,7 +261,8 @@ bool send_request(Run* run, const std::string& remote, const std::string& local,
                   int32_t value);
 // A part's data from the server, for registration (merged into the parts
 // index at once) or for preview. False for a part number outside
-// 1001-60000 or a local file already there.
+// 1001-60000, a registration already on its way or a preview copy already
+// there.
 bool request_part_data(Run* run, int32_t part, bool preview);
 // The part file path of the part, or of part 24501 when it has none; with
 // request, the part's data is asked for first.
