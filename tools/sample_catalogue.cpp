@@ -26,6 +26,8 @@ const char* const kHomeFigureNames[5] = {"I型キッチン L2550", "洗面化粧
                                          "ユニットバス 1616", "洋式便器", "システムキッチン L2700"};
 const char kLightingMaker[] = "さくら照明";
 const int32_t kLightingParts[3] = {4001, 4002, kErrorPagePart};
+const char kDeleteListName[] = "pvnbhn_lst240402.dat";
+const char kHomeRelatedMaker[] = "みらい住設部材";
 
 namespace {
 
@@ -174,6 +176,22 @@ const std::vector<Maker>& sample_makers() {
        {{4001, 0, "ダウンライト φ100,5"},
         {4002, 0, "シーリングライト,5"},
         {kErrorPagePart, 0, "ブラケット,5"}}},
+  };
+  return makers;
+}
+
+// The list of the day after, taking back what the sample list installs.
+// Keys stand in the order the program meets them.
+const std::vector<Maker>& delete_makers() {
+  static const std::vector<Maker> makers = {
+      {kHomeMaker,
+       {{3001, 1, "I型キッチン L2550,3"},
+        {kChainHead, 2, "システムキッチン L2700,3"},
+        {3004, 1, "洋式便器,3"},
+        {3004, 2, "洋式便器,3"},
+        {3002, 2, "洗面化粧台 W750,3"}}},
+      {kHomeRelatedMaker, {{kChainTail, 2, "キッチン水栓"}, {kCycleOther, 2, "洗面ミラー"}}},
+      {kLightingMaker, {{4001, 0, "ダウンライト φ100,5"}, {kOutOfRange, 2, "ブラケット,5"}}},
   };
   return makers;
 }
@@ -487,7 +505,9 @@ bool make_program_folder(const std::string& folder) {
   return put(root + "HDPARTS\\" + store::kPartsIndexName,
              std::string(store::kPartsIndexSize, '\0')) &&
          put(root + "HDPARTS\\LST\\" + kSampleListName,
-             list_text("2024年4月版 部品リスト", sample_makers(), 0));
+             list_text("2024年4月版 部品リスト", sample_makers(), 0)) &&
+         put(root + "HDPARTS\\LST\\" + kDeleteListName,
+             list_text("2024年4月2日版 部品リスト", delete_makers(), 0));
 }
 
 bool make_catalogue(const std::string& program_folder, const std::string& catalogue_folder) {

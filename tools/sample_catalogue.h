@@ -7,7 +7,8 @@
 // Program folder: HDINI\, HDTMP\, HDPARTS\, the five classification files
 // filled with a few items and figures per destination (figure part numbers
 // from 50001 on, far from the list files' numbers), an empty parts index
-// and the sample list file HDPARTS\LST\pvnbhn_lst240401.dat for テキスト読込.
+// and, for テキスト読込, the sample list file HDPARTS\LST\pvnbhn_lst240401.dat
+// and the delete list pvnbhn_lst240402.dat.
 //
 // Server tree under the catalogue folder, as the stand-in download server
 // serves it:
@@ -25,6 +26,7 @@
 namespace sample {
 
 extern const char kSampleListName[];  // "pvnbhn_lst240401.dat"
+extern const char kDeleteListName[];  // "pvnbhn_lst240402.dat"
 extern const char kBulkListName[];    // "pvnbhn_lst240501.dat"
 extern const char kBulkMaker[];
 
@@ -47,6 +49,14 @@ constexpr int32_t kChainHead = 5000, kChainTail = 6000;
 constexpr int32_t kCycleListed = 3002, kCycleOther = 7002;
 constexpr int32_t kOutOfRangeReferrer = 3003, kOutOfRange = 70000;
 constexpr int32_t kErrorPagePart = 4003;
+
+// The delete list's makers, in this order, and their deleted parts in the
+// order of their keys (flag 1 the figure only, flag 2 the part data too).
+//  みらい住設: 3001 (1), 5000 (2), 3004 (1 and 2), 3002 (2).
+//  kHomeRelatedMaker: 6000 and 7002 (2), parts no figure names.
+//  さくら照明: 4001 added again, and 70000 (2), outside the range the
+//    program handles.
+extern const char kHomeRelatedMaker[];
 
 // In the 3DCAD file, 建具/玄関ドア (major item 0, classification item 0)
 // has three figures, in slots 0-2.

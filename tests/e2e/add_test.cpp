@@ -5,7 +5,6 @@
 // 中止 and 初期化 bringing back the store; the question "DLUPDATE"; failed
 // downloads of the archive and of parts.
 #include <cstdio>
-#include <map>
 
 #include "platform/byte_fields.h"
 #include "resources/resource.h"
@@ -26,73 +25,11 @@ const char kArchive[] = "/newdownload/K-VAL/HDPARTS/TRBHN.LZH";
 // The five new parts of みらい住設 and the parts they refer to.
 const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 
-std::string part_folder(int32_t part) {
-  char name[32];
-  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", static_cast<int>((part - 1001) / 2000));
-  return name;
-}
-
-std::string part_file(const Folder& folder, int32_t part) {
-  char name[16];
-  std::snprintf(name, sizeof name, "P%07d.BHN", static_cast<int>(part));
-  return folder.file((part_folder(part) + name).c_str());
-}
-
 std::string part_remote(int32_t part) {
   char name[64];
   std::snprintf(name, sizeof name, "/newdownload/k-val/HDPARTS/PARTS%03d/P%07d.BHN",
                 static_cast<int>((part - 1001) / 2000), static_cast<int>(part));
   return name;
-}
-
-// The sample library in the folder and its catalogue on the server; the
-// walk asks for today alone, which has no list.
-bool lay_out(const Folder& folder) {
-  return ok(sample::make_program_folder(folder.path) &&
-                sample::make_catalogue(folder.path, server_path("DLTEST_ROOT")) &&
-                write_file(folder.file("HDINI\\bhnmente.dat"),
-                           "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n"),
-            "cannot lay out the sample in %s\n", folder.path.c_str());
-}
-
-// An older part file in the store, before the program starts.
-bool put_older_part(const Folder& folder, int32_t part) {
-  CreateDirectoryA(folder.file(part_folder(part).c_str()).c_str(), nullptr);
-  return write_file(part_file(folder, part), "PT-V01 an older version");
-}
-
-// The program opened, the sample list taken by テキスト読込 (which asks for
-// no preview data, so the server log holds the Add's requests alone), and
-// the maker selected.
-bool open_sample_list(Program* program, const Folder& folder, const char* maker) {
-  if (!open_dialog(program, folder)) return false;
-  post_click(program->dialog, IDC_TEXT_IMPORT);
-  HWND chooser = wait_file_dialog(program->pid());
-  if (!ok(chooser != nullptr, "no open-file dialog\n")) return false;
-  type_text(file_name_box(chooser), sample::kSampleListName);
-  post_click(chooser, IDOK);
-  std::vector<std::string> makers;
-  wait_until(kWaitMs,
-             [&] { return (makers = list_rows(program->dialog, IDC_MAKERS)).size() == 4; });
-  for (size_t row = 0; row < makers.size(); ++row)
-    if (makers[row] == maker) {
-      select_row(program->dialog, IDC_MAKERS, static_cast<int>(row));
-      return true;
-    }
-  return ok(false, "maker %s not listed\n", readable(maker).c_str());
-}
-
-// The "追加" box with its text, answered.
-bool expect_box(const Program& program, const char* expected, DWORD timeout_ms = 20000) {
-  HWND box = wait_message_box(program.pid(), timeout_ms);
-  bool seen =
-      ok(box && message_box_text(box) == expected, "box \"%s\", expected \"%s\"\n",
-         box ? readable(message_box_text(box)).c_str() : "none", readable(expected).c_str());
-  if (box) {
-    answer_ok(box);
-    wait_until(kWaitMs, [&] { return !IsWindow(box); });
-  }
-  return seen;
 }
 
 // "DLUPDATE" for the figure in registration state 0 (registered) or -1
@@ -108,21 +45,6 @@ void answer_question(const Program& program, const std::string& figure, int stat
   if (!box) return;
   post_click(box, id);
   wait_until(kWaitMs, [&] { return !IsWindow(box); });
-}
-
-bool installed(const Folder& folder, const std::vector<int32_t>& parts) {
-  for (int32_t part : parts)
-    if (read_file(part_file(folder, part)) != sample::sample_part_data(part)) return false;
-  return true;
-}
-
-std::vector<std::string> part_files(const Folder& folder) {
-  std::vector<std::string> names;
-  for (int n = 0; n < 30; ++n)
-    for (const std::string& name :
-         files_matching(folder.file((part_folder(1001 + 2000 * n) + "*").c_str())))
-      names.push_back(part_folder(1001 + 2000 * n) + name);
-  return names;
 }
 
 // The local index holding the server's records of `parts` alone, at the
@@ -163,36 +85,6 @@ std::vector<std::string> with_home_rows(std::vector<std::string> rows) {
   return rows;
 }
 
-// Everything 中止 and 初期化 answer for: classification files, parts index,
-// part files.
-std::map<std::string, std::string> store_state(const Folder& folder) {
-  std::map<std::string, std::string> files;
-  for (const char* name : {"HDINI\\GLZSLCT.INI", "HDINI\\VGZLST0.INI", "HDINI\\VGZLST2.INI",
-                           "HDINI\\VGZLST3.INI", "HDINI\\VGZLST4.INI", "HDPARTS\\TRBHN.DAT"})
-    files[name] = read_file(folder.file(name));
-  for (const std::string& name : part_files(folder))
-    files[name] = read_file(folder.file(name.c_str()));
-  return files;
-}
-
-void same_state(const std::map<std::string, std::string>& now,
-                const std::map<std::string, std::string>& opening, const char* how) {
-  for (const auto& file : opening)
-    ok(now.count(file.first) && now.at(file.first) == file.second, "%s: %s differs\n",
-       readable(how).c_str(), file.first.c_str());
-  for (const auto& file : now)
-    ok(opening.count(file.first), "%s: %s was not there at opening\n", readable(how).c_str(),
-       file.first.c_str());
-}
-
-// HDTMP\ holds nothing once the dialog closed: no safety copy, archive,
-// DELBH, VIEW or BH work file.
-void work_folder_empty(const Folder& folder, const char* how) {
-  std::vector<std::string> left = files_matching(folder.file("HDTMP\\*"));
-  ok(left.empty(), "%s: %d files left in HDTMP\\, the first %s\n", readable(how).c_str(),
-     static_cast<int>(left.size()), left.empty() ? "" : left[0].c_str());
-}
-
 HWND progress_dialog(const Program& program) {
   for (HWND window : process_windows(program.pid(), "#32770"))
     if (GetDlgItem(window, IDC_STATUS) && !GetDlgItem(window, IDC_MAKERS) &&
@@ -211,7 +103,7 @@ TEST(a_first_add_fills_the_item_and_installs_the_parts_with_their_references) {
   const std::string opening_3dcad = read_file(folder.file("HDINI\\VGZLST0.INI"));
   const std::vector<std::string> opening_rows = list_rows(dialog, IDC_FIGURES);
   post_click(dialog, IDC_ADD);
-  expect_box(program, kAddDone);
+  expect_box(program, "追加", kAddDone);
   rows_are(dialog, IDC_FIGURES, with_home_rows(opening_rows), "five figures after three");
   ok(list_selection(dialog, IDC_FIGURES) == 7 && item_text(dialog, IDC_STATUS) == kChooseItem,
      "row %d selected, status %s\n", list_selection(dialog, IDC_FIGURES),
@@ -250,7 +142,7 @@ TEST(cancel_and_initialise_bring_back_the_store_of_the_opening) {
     if (!open_sample_list(&program, folder, sample::kHomeMaker)) return;
     const std::vector<std::string> opening_rows = list_rows(program.dialog, IDC_FIGURES);
     post_click(program.dialog, IDC_ADD);
-    expect_box(program, kAddDone);
+    expect_box(program, "追加", kAddDone);
     ok(wait_until(kWaitMs,
                   [&] {
                     return installed(folder, kHomeAndReferenced) &&
@@ -294,7 +186,7 @@ TEST(the_overwrite_question_for_present_and_registered_parts) {
   post_click(dialog, IDC_ADD);
   answer_question(program, kDownlight, -1, IDC_OVERWRITE_YES);
   answer_question(program, kCeiling, -1, IDC_OVERWRITE_ALL);
-  expect_box(program, kAddDone);
+  expect_box(program, "追加", kAddDone);
   rows[3] = kDownlight, rows[4] = kCeiling, rows[5] = kBracket;
   rows_are(dialog, IDC_FIGURES, rows, "three figures after three");
   ok(wait_until(kWaitMs,
@@ -314,11 +206,11 @@ TEST(the_overwrite_question_for_present_and_registered_parts) {
   answer_question(program, kDownlight, 0, IDC_OVERWRITE_YES);
   answer_question(program, kCeiling, 0, IDC_OVERWRITE_NO);
   answer_question(program, kBracket, 0, IDCANCEL);
-  expect_box(program, kAddDone);
+  expect_box(program, "追加", kAddDone);
   // すべて上書き answers the rest of the run.
   post_click(dialog, IDC_ADD);
   answer_question(program, kDownlight, 0, IDC_OVERWRITE_ALL);
-  expect_box(program, kAddDone);
+  expect_box(program, "追加", kAddDone);
   ok(!wait_dialog_with(program.pid(), IDC_OVERWRITE_TEXT, 500), "asked again after すべて上書き\n");
   rows_are(dialog, IDC_FIGURES, rows, "registered parts not entered again");
   close_with(&program, IDOK);
@@ -366,7 +258,7 @@ TEST(failed_downloads_of_the_archive_and_of_a_part) {
   write_file(rules, "{\"" + part_remote(3004) + "\": {\"cut_after\": 10}}");
   pause_ms(100);
   post_click(dialog, IDC_ADD);
-  expect_box(program, kAddDone);
+  expect_box(program, "追加", kAddDone);
   rows_are(dialog, IDC_FIGURES, with_home_rows(rows), "entered whatever their data does");
   ok(wait_until(20000,
                 [&] {

@@ -1,8 +1,14 @@
 #include "tests/e2e/cases.h"
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "resources/resource.h"
+#include "tools/sample_catalogue.h"
+
 using namespace gui;
+
+const char kOlderPartData[] = "PT-V01 an older version";
 
 bool open_dialog(Program* program, const Folder& folder) {
   return ok(start(program, folder.path) && wait_windows(program), "dialog did not open in %s\n",
@@ -63,4 +69,118 @@ std::vector<std::string> files_matching(const std::string& pattern) {
   while (FindNextFileA(search, &found));
   FindClose(search);
   return names;
+}
+
+HWND box_reads(const Program& program, const char* caption, const char* expected,
+               DWORD timeout_ms) {
+  HWND box = wait_message_box(program.pid(), timeout_ms);
+  ok(box && text(box) == caption && message_box_text(box) == expected,
+     "box \"%s\" \"%s\", expected \"%s\" \"%s\"\n", box ? readable(text(box)).c_str() : "none",
+     box ? readable(message_box_text(box)).c_str() : "", readable(caption).c_str(),
+     readable(expected).c_str());
+  return box;
+}
+
+void dismiss(HWND box) {
+  if (!box) return;
+  answer_ok(box);
+  wait_until(kWaitMs, [&] { return !IsWindow(box); });
+}
+
+bool expect_box(const Program& program, const char* caption, const char* expected,
+                DWORD timeout_ms) {
+  HWND box = box_reads(program, caption, expected, timeout_ms);
+  bool seen = box && text(box) == caption && message_box_text(box) == expected;
+  dismiss(box);
+  return seen;
+}
+
+bool lay_out(const Folder& folder) {
+  return ok(sample::make_program_folder(folder.path) &&
+                sample::make_catalogue(folder.path, server_path("DLTEST_ROOT")) &&
+                write_file(folder.file("HDINI\\bhnmente.dat"),
+                           "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n"),
+            "cannot lay out the sample in %s\n", folder.path.c_str());
+}
+
+bool import_list(const Program& program, const char* name, size_t makers, const char* maker) {
+  post_click(program.dialog, IDC_TEXT_IMPORT);
+  HWND chooser = wait_file_dialog(program.pid());
+  if (!ok(chooser != nullptr, "no open-file dialog\n")) return false;
+  type_text(file_name_box(chooser), name);
+  post_click(chooser, IDOK);
+  wait_until(kWaitMs, [&] { return list_rows(program.dialog, IDC_MAKERS).size() == makers; });
+  return select_maker(program.dialog, maker);
+}
+
+bool select_maker(HWND dialog, const char* maker) {
+  std::vector<std::string> rows = list_rows(dialog, IDC_MAKERS);
+  for (size_t row = 0; row < rows.size(); ++row)
+    if (rows[row] == maker) {
+      select_row(dialog, IDC_MAKERS, static_cast<int>(row));
+      return true;
+    }
+  return ok(false, "maker %s not listed\n", readable(maker).c_str());
+}
+
+bool open_sample_list(Program* program, const Folder& folder, const char* maker) {
+  return open_dialog(program, folder) && import_list(*program, sample::kSampleListName, 4, maker);
+}
+
+std::string part_folder(int32_t part) {
+  char name[32];
+  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", static_cast<int>((part - 1001) / 2000));
+  return name;
+}
+
+std::string part_file(const Folder& folder, int32_t part) {
+  char name[16];
+  std::snprintf(name, sizeof name, "P%07d.BHN", static_cast<int>(part));
+  return folder.file((part_folder(part) + name).c_str());
+}
+
+bool put_older_part(const Folder& folder, int32_t part) {
+  CreateDirectoryA(folder.file(part_folder(part).c_str()).c_str(), nullptr);
+  return write_file(part_file(folder, part), kOlderPartData);
+}
+
+bool installed(const Folder& folder, const std::vector<int32_t>& parts) {
+  for (int32_t part : parts)
+    if (read_file(part_file(folder, part)) != sample::sample_part_data(part)) return false;
+  return true;
+}
+
+std::vector<std::string> part_files(const Folder& folder) {
+  std::vector<std::string> names;
+  for (int n = 0; n < 30; ++n)
+    for (const std::string& name :
+         files_matching(folder.file((part_folder(1001 + 2000 * n) + "*").c_str())))
+      names.push_back(part_folder(1001 + 2000 * n) + name);
+  return names;
+}
+
+std::map<std::string, std::string> store_state(const Folder& folder) {
+  std::map<std::string, std::string> files;
+  for (const char* name : {"HDINI\\GLZSLCT.INI", "HDINI\\VGZLST0.INI", "HDINI\\VGZLST2.INI",
+                           "HDINI\\VGZLST3.INI", "HDINI\\VGZLST4.INI", "HDPARTS\\TRBHN.DAT"})
+    files[name] = read_file(folder.file(name));
+  for (const std::string& name : part_files(folder))
+    files[name] = read_file(folder.file(name.c_str()));
+  return files;
+}
+
+void same_state(const std::map<std::string, std::string>& now,
+                const std::map<std::string, std::string>& opening, const char* how) {
+  for (const auto& file : opening)
+    ok(now.count(file.first) && now.at(file.first) == file.second, "%s: %s differs\n",
+       readable(how).c_str(), file.first.c_str());
+  for (const auto& file : now)
+    ok(opening.count(file.first), "%s: %s was not there at opening\n", readable(how).c_str(),
+       file.first.c_str());
+}
+
+void work_folder_empty(const Folder& folder, const char* how) {
+  std::vector<std::string> left = files_matching(folder.file("HDTMP\\*"));
+  ok(left.empty(), "%s: %d files left in HDTMP\\, the first %s\n", readable(how).c_str(),
+     static_cast<int>(left.size()), left.empty() ? "" : left[0].c_str());
 }

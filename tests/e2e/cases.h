@@ -1,7 +1,11 @@
 // What the end-to-end cases share: opening and closing the program with
-// checks, list rows compared, the stand-in server's catalogue and request
-// log, and the classification files of both layouts.
+// checks, list rows compared, message boxes read, the stand-in server's
+// catalogue and request log, the classification files of both layouts, and
+// the sample library with its parts store.
 #pragma once
+
+#include <cstdint>
+#include <map>
 
 #include "tests/support/classification_files.h"
 #include "tests/support/ok.h"
@@ -22,3 +26,40 @@ std::vector<std::string> logged_paths();
 size_t count_with(const std::vector<std::string>& paths, const std::string& part);
 // The names of the files matching a pattern such as "C:\\x\\HDTMP\\VIEW*".
 std::vector<std::string> files_matching(const std::string& pattern);
+
+// A message box of the program with this caption and text (the check
+// reported), handed back open; null when none came.
+HWND box_reads(const gui::Program& program, const char* caption, const char* expected,
+               DWORD timeout_ms = 20000);
+void dismiss(HWND box);  // answered, and gone
+bool expect_box(const gui::Program& program, const char* caption, const char* expected,
+                DWORD timeout_ms = 20000);  // read and dismissed
+
+// The sample library (tools/sample_catalogue.h) in the folder and its
+// catalogue on the server; the walk asks for today alone, which has no list.
+bool lay_out(const gui::Folder& folder);
+// テキスト読込 of a list file of HDPARTS\LST\ with `makers` makers (it asks
+// for no preview data, so the server log holds later requests alone), and
+// the maker selected.
+bool import_list(const gui::Program& program, const char* name, size_t makers, const char* maker);
+bool select_maker(HWND dialog, const char* maker);  // false, reported, when not listed
+// The program opened and the sample list imported.
+bool open_sample_list(gui::Program* program, const gui::Folder& folder, const char* maker);
+
+std::string part_folder(int32_t part);  // "HDPARTS\PARTS%03d\"
+std::string part_file(const gui::Folder& folder, int32_t part);
+// An older part file (kOlderPartData) in the store, before the program starts.
+extern const char kOlderPartData[];
+bool put_older_part(const gui::Folder& folder, int32_t part);
+// Each part file holds the server's data of the part.
+bool installed(const gui::Folder& folder, const std::vector<int32_t>& parts);
+std::vector<std::string> part_files(const gui::Folder& folder);  // relative paths
+// Everything 中止 and 初期化 answer for: classification files, parts index,
+// part files.
+std::map<std::string, std::string> store_state(const gui::Folder& folder);
+// `now` holds the files of `opening` with their bytes and no others.
+void same_state(const std::map<std::string, std::string>& now,
+                const std::map<std::string, std::string>& opening, const char* how);
+// HDTMP\ holds nothing once the dialog closed: no safety copy, archive,
+// DELBH, VIEW or BH work file.
+void work_folder_empty(const gui::Folder& folder, const char* how);
