@@ -59,7 +59,9 @@ int draw_into(HWND area, int angle, int background) {
   static const figure::Figure empty;
   const figure::Figure& f =
       found != g_contexts.end() && found->second.loaded ? found->second.figure : empty;
-  figure::draw_figure(f, angle, background, &picture);
+  // The preview opens at 180 degrees: that is the figure as drawn, upright,
+  // and each turn goes on from there.
+  figure::draw_figure(f, ((angle + 180) % 360 + 360) % 360, background, &picture);
   HDC dc = GetDC(area);
   if (!dc) return 0;
   blit(dc, 0, 0, picture);
