@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Layers point one way: a folder includes only from its own layer and the
 # layers below it. Lowest first:
-#   platform → suite → store, catalogue, archive, download → flow
+#   platform → suite → store, figure, catalogue, archive, download → flow
 #   → resources, ui → app → tools → tests, bench, fuzz
 # Prints each include that points up, and each header that brings in
 # <windows.h> without _win in its name, and fails when there is one.
@@ -11,7 +11,7 @@ rank() {
   case "$1" in
     platform) echo 0 ;;
     suite) echo 1 ;;
-    store | catalogue | archive | download) echo 2 ;;
+    store | figure | catalogue | archive | download) echo 2 ;;
     flow) echo 3 ;;
     resources | ui) echo 4 ;;
     app) echo 5 ;;

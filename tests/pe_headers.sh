@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The built program and archive library are what the suite's folder takes:
-# partsdl.exe a GUI program and UNLHA32.DLL a DLL exporting `Unlha` without
-# stdcall decoration, both for the build's processor. Read from the PE
-# headers with objdump, so no Windows program has to run.
+# The built program and libraries are what the suite's folder takes:
+# partsdl.exe a GUI program, UNLHA32.DLL a DLL exporting `Unlha` and
+# FIGDRAW.dll one exporting its five entries, without stdcall decoration,
+# all for the build's processor. Read from the PE headers with objdump, so
+# no Windows program has to run.
 #   pe_headers.sh OBJDUMP BIN_DIR i386|x86-64
 set -uo pipefail
 objdump=$1 bin=$2 arch=$3
@@ -29,5 +30,13 @@ exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dll")
 ok "UNLHA32.DLL exports Unlha undecorated" 'grep -Eq "\][[:space:]]+Unlha$" <<<"$exports"'
 ok "UNLHA32.DLL exports no decorated Unlha" '! grep -q "Unlha@" <<<"$exports"'
 
-echo "$((9 - failed)) passed, $failed failed"
+fig=$("$objdump" -p "$bin/FIGDRAW.dll")
+ok "FIGDRAW.dll is $format" 'grep -q "file format $format" <<<"$fig"'
+ok "FIGDRAW.dll is a DLL" 'grep -q "^[[:space:]]*DLL$" <<<"$fig"'
+fig_exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$fig")
+for name in gmtg_oglini gmtg_zkimset gmtg_zkidrw gmtg_oglend vgzk_lstdll; do
+  ok "FIGDRAW.dll exports $name undecorated" 'grep -Eq "\][[:space:]]+$name$" <<<"$fig_exports"'
+done
+
+echo "$((16 - failed)) passed, $failed failed"
 [ "$failed" = 0 ]

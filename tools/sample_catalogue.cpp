@@ -327,9 +327,38 @@ void add_line(std::string* stream, int x0, int y0, int x1, int y1) {
   for (int k = 0; k < 4; ++k) append_u16(stream, at + 7 + 2 * k, static_cast<uint16_t>(xy[k]));
 }
 
+// A closed polyline through points (x, y pairs): element type 2, the point
+// count and a flag word (1: closed), then the points.
+void add_polyline(std::string* stream, const std::vector<int>& xy) {
+  size_t at = add_element(stream, 2, 11 + 2 * xy.size());
+  append_u16(stream, at + 7, static_cast<unsigned>(xy.size() / 2));
+  append_u16(stream, at + 9, 1);
+  for (size_t k = 0; k < xy.size(); ++k)
+    append_u16(stream, at + 11 + 2 * k, static_cast<uint16_t>(xy[k]));
+}
+
+// An arc about (cx, cy): element type 3, radius, start and sweep in degrees.
+void add_arc(std::string* stream, int cx, int cy, int r, int start, int sweep) {
+  size_t at = add_element(stream, 3, 17);
+  const int fields[5] = {cx, cy, r, start, sweep};
+  for (int k = 0; k < 5; ++k) append_u16(stream, at + 7 + 2 * k, static_cast<uint16_t>(fields[k]));
+}
+
+// A label of digits and letters: element type 4, position, height, count,
+// the characters.
+void add_text(std::string* stream, int x, int y, int height, const std::string& text) {
+  size_t at = add_element(stream, 4, 14 + text.size());
+  append_u16(stream, at + 7, static_cast<uint16_t>(x));
+  append_u16(stream, at + 9, static_cast<uint16_t>(y));
+  append_u16(stream, at + 11, static_cast<uint16_t>(height));
+  (*stream)[at + 13] = static_cast<char>(text.size());
+  stream->replace(at + 14, text.size(), text);
+}
+
 // A "PT-V01" part: an outline of lines whose size depends on the part
-// number, a part reference element for each of element_refs, and section 7
-// records for section_refs.
+// number with its diagonal, a door leaf with the arc of its swing, a circle
+// for odd numbers, the part number as a label, a part reference element for
+// each of element_refs, and section 7 records for section_refs.
 std::string part_data(int32_t part, const std::vector<int32_t>& element_refs,
                       const std::vector<int32_t>& section_refs) {
   std::string stream;
@@ -339,6 +368,11 @@ std::string part_data(int32_t part, const std::vector<int32_t>& element_refs,
   add_line(&stream, w, h, 0, h);
   add_line(&stream, 0, h, 0, 0);
   add_line(&stream, 0, 0, w, h);
+  const int leaf = (w < h ? w : h) * 3 / 4;
+  add_polyline(&stream, {0, 0, 20, 0, 20, leaf, 0, leaf});
+  add_arc(&stream, 0, 0, leaf, 0, 90);
+  if (part % 2) add_arc(&stream, w * 3 / 4, h / 2, h / 5, 0, 360);
+  add_text(&stream, w / 2, h / 10, h / 8, std::to_string(part));
   for (int32_t referenced : element_refs) {
     size_t at =
         add_element(&stream, store::kPartReferenceElement, store::kReferencedPartOffset + 2);

@@ -39,7 +39,8 @@ extern const char kBulkMaker[];
 //    and 7002 are in no list.
 //  さくら照明: three parts of kind 5; the server answers 4003 with an HTML
 //    error page instead of part data.
-// Every part has line elements (type 1: four i16 coordinates).
+// Every part has a figure: lines (type 1: four i16 coordinates), a polyline,
+// arcs and its number as a label (docs/figure-elements.md).
 extern const char kHomeMaker[];
 extern const int32_t kHomeParts[5];
 extern const char* const kHomeFigureNames[5];
