@@ -12,7 +12,7 @@ import os
 import re
 import sys
 
-FOLDERS = ["flow", "ui", "store", "catalogue", "download", "app"]
+FOLDERS = ["flow", "ui", "store", "catalogue", "download", "app", "figure"]
 TOKEN = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:[^"\\\n]|\\.)*"|\'(?:[^\'\\\n]|\\.)*\'|\s+|[^"\'/\s]+|/',
                    re.S)
 
