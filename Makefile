@@ -1,9 +1,10 @@
 # Quick start on a fresh Debian 12 machine (as root):
 #   make demo   runs the program under Wine over a sample program folder
 #   make test   builds everything and runs every test (native, then Wine)
+#   make dist   build/dist/partsdl-<version>.zip for the suite's program folder
 
 JOBS ?= 2
-.PHONY: deps native native-asan windows test demo bench fuzz clean
+.PHONY: deps native native-asan windows test demo dist bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,6 +32,13 @@ test: native native-asan windows
 
 demo: native windows
 	bash scripts/demo.sh
+
+# The zip of the 32-bit program folder with the user guides; the same
+# sources give the same bytes.
+dist: deps
+	cmake --preset windows >/dev/null
+	cmake --build build/windows -j$(JOBS)
+	python3 scripts/dist.py
 
 # Benchmarks and fuzzing are run by hand; their figures go into the README.
 bench: native windows

@@ -8,3 +8,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/${PARTSDL_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# The same sources give the same bytes: no link time in the PE headers, and
+# no source folder in the objects (the folder a checkout lives in differs
+# between machines). windres writes no time stamp of its own.
+get_filename_component(PARTSDL_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PARTSDL_SOURCE_ROOT}/=>")
+add_link_options(-Wl,--no-insert-timestamp)

@@ -2,7 +2,7 @@
 # make demo: the program under Wine over a sample program folder in
 # build/demo/program. With a display it opens in a window for you to use;
 # without one it walks through the main screens by itself and saves
-# screenshots to build/demo/*.png.
+# screenshots to build/demo/*.png, copied to docs/screens/ for the guides.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # The 32-bit program where this machine runs it, else the 64-bit build.
@@ -54,8 +54,12 @@ bench_started=1
 rm -f "$demo"/*.bmp "$demo"/*.png
 "$root/scripts/wine.sh" run "$win" "$win/tests/demo_tour.exe" \
   "$(windows_path "$program")" "$(windows_path "$demo")"
+# Without time stamps, so that the same screens give the same files.
 for shot in "$demo"/*.bmp; do
-  convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+  convert "$shot" -strip "${shot%.bmp}.png" && rm -f "$shot"
 done
-echo "Screenshots:"
+# The user guides show them from docs/screens/.
+mkdir -p "$root/docs/screens"
+cp "$demo"/*.png "$root/docs/screens/"
+echo "Screenshots (copied to docs/screens/):"
 ls -1 "$demo"/*.png
