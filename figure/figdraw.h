@@ -3,18 +3,20 @@
 // decoration and looked up by name:
 //
 //   int gmtg_oglini(HWND area, unsigned part, int background, int* settings)
-//     sets up a drawing context for the window (one per window; a second
-//     call starts it afresh); `settings` is the application's record of
-//     three 32-bit integers, accepted and left as it is.
+//     sets up a drawing context for the window and the part (one per
+//     window; a second call starts it afresh), so that a following
+//     gmtg_zkidrw draws that part; `settings` is the application's record
+//     of three 32-bit integers, accepted and left as it is.
 //   int gmtg_zkimset(HWND area, unsigned part, int background)
 //     loads the figure of the part (its low 16 bits) from the part file in
 //     the parts store of the program folder (the folder of the executable),
-//     with every part it refers to.
+//     with every part it refers to; a context's figure is otherwise loaded
+//     on its first draw.
 //   int gmtg_zkidrw(HWND area, int angle, int background)
 //     draws the loaded figure over the window's client area, turned by
 //     angle degrees counter-clockwise, on the background of the flag (0
-//     white paper, else a black screen); a window without a loaded figure
-//     gets the background alone.
+//     white paper, else a black screen); a window without a context, or
+//     whose part has no file, gets the background alone.
 //   int gmtg_oglend(HWND area)
 //     releases the window's drawing context.
 //   int vgzk_lstdll(int destination, HWND owner, int* settings, void* work)

@@ -44,11 +44,22 @@ void blit(HDC dc, int x, int y, const figure::Picture& picture) {
 
 // ------------------------------------------------------------ drawing contexts
 
+// A context is set up for a part; its figure is read on the first draw
+// unless gmtg_zkimset read it before, so that the usual sequence of
+// gmtg_oglini, gmtg_zkimset and gmtg_zkidrw reads the part files once.
 struct Context {
+  int32_t part = 0;
   bool loaded = false;
   figure::Figure figure;
 };
 std::map<HWND, Context> g_contexts;
+
+void load(Context* c, int32_t part) {
+  c->figure.segments.clear();
+  c->part = part;
+  c->loaded = true;
+  if (part) figure::load_part_figure(program_directory().c_str(), part, &c->figure);
+}
 
 int draw_into(HWND area, int angle, int background) {
   RECT r;
@@ -57,8 +68,8 @@ int draw_into(HWND area, int angle, int background) {
   picture.resize(r.right - r.left, r.bottom - r.top);
   auto found = g_contexts.find(area);
   static const figure::Figure empty;
-  const figure::Figure& f =
-      found != g_contexts.end() && found->second.loaded ? found->second.figure : empty;
+  if (found != g_contexts.end() && !found->second.loaded) load(&found->second, found->second.part);
+  const figure::Figure& f = found != g_contexts.end() ? found->second.figure : empty;
   // The preview opens at 180 degrees: that is the figure as drawn, upright,
   // and each turn goes on from there.
   figure::draw_figure(f, ((angle + 180) % 360 + 360) % 360, background, &picture);
@@ -409,17 +420,14 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-__declspec(dllexport) int WINAPI gmtg_oglini(HWND area, unsigned, int, int*) {
-  g_contexts[area] = Context();
+__declspec(dllexport) int WINAPI gmtg_oglini(HWND area, unsigned part, int, int*) {
+  Context& c = g_contexts[area] = Context();
+  c.part = static_cast<int32_t>(part & 0xFFFF);
   return 1;
 }
 
 __declspec(dllexport) int WINAPI gmtg_zkimset(HWND area, unsigned part, int) {
-  Context& c = g_contexts[area];
-  c.figure.segments.clear();
-  figure::load_part_figure(program_directory().c_str(), static_cast<int32_t>(part & 0xFFFF),
-                           &c.figure);
-  c.loaded = true;
+  load(&g_contexts[area], static_cast<int32_t>(part & 0xFFFF));
   return 1;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "figure/figdraw.h"
 #include "resources/resource.h"
 #include "tools/gui_driver/gui_driver_win.h"
 #include "tools/sample_catalogue.h"
@@ -41,8 +42,31 @@ bool screenshot(const std::string& path) {
 
 void shoot(HWND window, const char* name) {
   gui::bring_to_front_and_paint(window);
+  gui::pause_ms(200);  // the repaint reaches the screen
   std::string path = shots + name + ".bmp";
   std::printf("%s %s\n", screenshot(path) ? "saved" : "could not save", path.c_str());
+}
+
+void select_maker(HWND dialog, const char* maker) {
+  std::vector<std::string> makers = gui::list_rows(dialog, IDC_MAKERS);
+  for (size_t row = 0; row < makers.size(); ++row)
+    if (makers[row] == maker) gui::select_row(dialog, IDC_MAKERS, static_cast<int>(row));
+}
+
+// テキスト読込 (its button is hidden; its command is what the button sends):
+// the list file is picked in the open-file dialog as a user would.
+bool import_list(const gui::Program& program, const char* name, const char* shot = nullptr) {
+  const std::string title = gui::text(program.dialog);
+  gui::post_click(program.dialog, IDC_TEXT_IMPORT);
+  HWND file_dialog = gui::wait_file_dialog(program.pid());
+  if (!file_dialog) {
+    std::fprintf(stderr, "the open-file dialog did not appear\n");
+    return false;
+  }
+  gui::type_text(gui::file_name_box(file_dialog), name);
+  if (shot) shoot(file_dialog, shot);
+  gui::post_click(file_dialog, IDOK);
+  return gui::wait_until(gui::kWaitMs, [&] { return gui::text(program.dialog) != title; });
 }
 
 }  // namespace
@@ -96,27 +120,14 @@ int main(int argc, char** argv) {
   gui::click(dialog, IDC_DEST_OTHER);
   shoot(dialog, "06-other");
 
-  // テキスト読込 (its button is hidden; its command is what the button sends):
-  // the sample list file is picked in the open-file dialog as a user would.
-  gui::post_click(dialog, IDC_TEXT_IMPORT);
-  if (HWND file_dialog = gui::wait_file_dialog(program.pid())) {
-    gui::type_text(gui::file_name_box(file_dialog), "pvnbhn_lst240401.dat");
-    shoot(file_dialog, "07-open-list-file");
-    gui::post_click(file_dialog, IDOK);
-    gui::wait_until(gui::kWaitMs,
-                    [&] { return gui::text(dialog).find("2024") != std::string::npos; });
+  // The sample list file, read in through テキスト読込.
+  if (import_list(program, sample::kSampleListName, "07-open-list-file"))
     shoot(dialog, "08-imported-list");
-  } else {
-    std::fprintf(stderr, "the open-file dialog did not appear\n");
-  }
 
   // 追加: みらい住設's five new parts into 3DCAD's 建具/玄関ドア, after its
   // three figures; the parts archive comes first, then the figures.
   gui::click(dialog, IDC_DEST_3DCAD);
-  std::vector<std::string> makers = gui::list_rows(dialog, IDC_MAKERS);
-  for (size_t row = 0; row < makers.size(); ++row)
-    if (makers[row] == sample::kHomeMaker)
-      gui::select_row(dialog, IDC_MAKERS, static_cast<int>(row));
+  select_maker(dialog, sample::kHomeMaker);
   gui::post_click(dialog, IDC_ADD);
   if (HWND box = gui::wait_message_box(program.pid(), 30000)) {
     shoot(box, "09-add-finished");
@@ -134,6 +145,58 @@ int main(int argc, char** argv) {
     gui::wait_until(gui::kWaitMs, [&] { return !IsWindow(question); });
   } else {
     std::fprintf(stderr, "the overwrite question did not appear\n");
+  }
+
+  // ﾌﾟﾚﾋﾞｭｰ of 日本建材 over the preview copies the list selection fetched:
+  // the opening picture, turned twice, then on white paper.
+  select_maker(dialog, "日本建材");
+  gui::post_click(dialog, IDC_PREVIEW);
+  if (HWND view = gui::wait_dialog_with(program.pid(), IDC_PREVIEW_ROTATE)) {
+    shoot(view, "12-preview");
+    gui::click(view, IDC_PREVIEW_ROTATE);
+    gui::click(view, IDC_PREVIEW_ROTATE);
+    shoot(view, "13-preview-turned");
+    gui::click(view, IDC_PREVIEW_BACKGROUND);
+    shoot(view, "14-preview-background");
+    gui::post_click(view, IDOK);
+    gui::wait_until(gui::kWaitMs, [&] { return !IsWindow(view); });
+  } else {
+    std::fprintf(stderr, "the preview did not open\n");
+  }
+
+  // 表示: the figure list window on the item the main dialog shows, where
+  // みらい住設's figures went, the first of them selected.
+  const int major = gui::list_selection(dialog, IDC_MAJOR_ITEMS),
+            item = gui::list_selection(dialog, IDC_CLASS_ITEMS);
+  gui::post_click(dialog, IDC_SHOW_FIGURES);
+  HWND figures = nullptr;
+  gui::wait_until(gui::kWaitMs, [&] {
+    std::vector<HWND> found = gui::process_windows(program.pid(), figure::kListWindowClass);
+    figures = found.empty() || !IsWindowVisible(found[0]) ? nullptr : found[0];
+    return figures != nullptr;
+  });
+  if (figures) {
+    gui::select_row(figures, figure::kMajorItemList, major);
+    gui::select_row(figures, figure::kClassItemList, item);
+    gui::select_row(figures, figure::kFigureList, sample::kUsedSlotsOfFirstItem);
+    shoot(figures, "15-figure-list");
+    gui::post_click(figures, figure::kCloseButton);
+    gui::wait_until(gui::kWaitMs, [&] { return !IsWindow(figures); });
+  } else {
+    std::fprintf(stderr, "the figure list window did not open\n");
+  }
+
+  // 削除 with the delete list of the day after takes みらい住設's parts out.
+  if (import_list(program, sample::kDeleteListName)) {
+    select_maker(dialog, sample::kHomeMaker);
+    gui::post_click(dialog, IDC_DELETE);
+    if (HWND box = gui::wait_message_box(program.pid(), 30000)) {
+      shoot(box, "16-delete-finished");
+      gui::answer_ok(box);
+      gui::wait_until(gui::kWaitMs, [&] { return !IsWindow(box); });
+    } else {
+      std::fprintf(stderr, "the delete did not finish\n");
+    }
   }
 
   // 中止 leaves the sample library as it was.

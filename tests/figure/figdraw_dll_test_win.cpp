@@ -122,13 +122,17 @@ TEST(figures_drawn_into_windows_and_listed) {
   UpdateWindow(g_owner);
   int settings[3] = {0, 0, 10};
   const uint32_t green = 0x00FF00, white = 0xFFFFFF;
-  oglini(area, 3001, 1, settings);
+  oglini(area, 3003, 1, settings);  // no such part file
   zkidrw(area, 180, 1);
   const std::vector<uint32_t> empty = capture(area, w, h);
   ok(count_of(empty, 0) == w * h, "an area without a figure is not all black\n");
   zkimset(area, 3001, 1);
   zkidrw(area, 180, 1);
   const std::vector<uint32_t> at_180 = capture(area, w, h);
+  // A context set up for a part draws it without gmtg_zkimset.
+  oglini(area, 3001, 1, settings);
+  zkidrw(area, 180, 1);
+  ok(capture(area, w, h) == at_180, "gmtg_oglini alone does not draw its part\n");
   zkidrw(area, 210, 1);
   const std::vector<uint32_t> at_210 = capture(area, w, h);
   ok(count_of(at_180, green) > 300 && count_of(at_180, 0) + count_of(at_180, green) == w * h,
