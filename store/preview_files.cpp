@@ -18,6 +18,10 @@ bool put_back(const char* program_directory, int32_t part) {
   return plat::delete_file(stored.c_str()) || !plat::file_exists(stored.c_str());
 }
 
+// Parts outside this range are never downloaded and have no place in the
+// store: a preview waiting for one would never open.
+bool downloadable(int32_t part) { return part >= kFirstPartNumber && part <= kLastPartNumber; }
+
 }  // namespace
 
 void collect_referenced_parts(const char* program_directory, std::vector<int32_t>* work) {
@@ -28,7 +32,7 @@ void collect_referenced_parts(const char* program_directory, std::vector<int32_t
     if (read_part_sections(view.c_str(), &sections) != 1) continue;
     for (int64_t r = 0; r < sections.count[kPartReferenceSection]; ++r) {
       int32_t referenced = referenced_part_number(sections, r);
-      if (referenced > 0 && listed.insert(referenced).second) work->push_back(referenced);
+      if (downloadable(referenced) && listed.insert(referenced).second) work->push_back(referenced);
     }
   }
 }
@@ -39,7 +43,7 @@ int prepare_preview_files(const char* program_directory, std::vector<int32_t> wo
   set->members.clear();
   collect_referenced_parts(program_directory, &work);
   for (int32_t part : work) {
-    if (set->members.count(part)) continue;
+    if (!downloadable(part) || set->members.count(part)) continue;
     std::string view = work_file_path(program_directory, WorkFile::View, part);
     std::string stored = part_file_path(program_directory, PartFileVariant::Current, part);
     std::string saved = part_file_path(program_directory, PartFileVariant::Saved, part);

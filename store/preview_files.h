@@ -18,12 +18,14 @@ struct PreviewSet {
 
 // Extends the work list in place with the parts named by the section 7
 // records of its parts' preview copies, the new ones walked too, each
-// number once. A preview copy that is no part data, or whose header keeps
+// number once; numbers outside 1001-60000 are never downloaded and are
+// left out. A preview copy that is no part data, or whose header keeps
 // its sections closed, is skipped.
 void collect_referenced_parts(const char* program_directory, std::vector<int32_t>* work);
 
 // Puts the preview copy of every part of the work list (and of the parts
-// they refer to) in place of its part file, each part once. 1, or -1 when
+// they refer to) in place of its part file, each part once, numbers
+// outside 1001-60000 left out. 1, or -1 when
 // a part has neither a part file nor a preview copy (those replaced so far
 // stay in the set).
 int prepare_preview_files(const char* program_directory, std::vector<int32_t> work,

@@ -748,13 +748,14 @@ std::string view_path(const Opened& o, int part) {
 TEST(the_preview_stands_in_for_the_part_files_until_it_closes) {
   Opened o;
   // 1001 is in the store, 1002 is not; 1002's preview copy refers to 5000,
-  // whose copy refers to 6000; 1001 stands under two keys.
+  // whose copy refers to 6000, which refers to 70000 (never downloaded);
+  // 1001 stands under two keys.
   open_adding(&o, "preview", "1001,1=A\r\n1002,2=B\r\n1001,2=A\r\n", figures({}));
   put_part(o, 1001, "1001 stored");
   put_file(view_path(o, 1001), oktest::part_data("1001 view"));
   put_file(view_path(o, 1002), oktest::part_data("1002 view", 0, 5000));
   put_file(view_path(o, 5000), oktest::part_data("5000 view", 0, 6000));
-  put_file(view_path(o, 6000), oktest::part_data("6000 view"));
+  put_file(view_path(o, 6000), oktest::part_data("6000 view", 0, 70000));
   RecordingLibrary library;
   flow::Preview preview;
   ok(flow::open_preview(&o.run, &preview, &library) && preview.first_list == 406 &&
@@ -762,7 +763,7 @@ TEST(the_preview_stands_in_for_the_part_files_until_it_closes) {
          library.calls == std::vector<std::string>({"begin 1001 1"}),
      "only deleted entries: the first of list 406\n");
   ok(content(part_path(o, 1001)) == oktest::part_data("1001 view") &&
-         content(part_path(o, 6000)) == oktest::part_data("6000 view") &&
+         content(part_path(o, 6000)) == oktest::part_data("6000 view", 0, 70000) &&
          o.run.preview_set.parts == std::vector<int32_t>({1001, 1002, 5000, 6000}),
      "the chain's copies stand in, each part once\n");
 
