@@ -20,7 +20,7 @@ mkdir -p "$program"
 cp "$win/bin/"* "$program/"
 # A sample library, and on the stand-in server a few weeks of list files,
 # the parts archive and the part data the tour adds.
-"$root/build/native/tools/make_sample_library" "$program" "$catalogue"
+"$root/build/native/tools/make_sample_library" "$program" "$catalogue" --figures
 
 # The newest list file comes slowly, so the walk's progress can be seen.
 newest="/newdownload/K-VAL/pvnbhn_lst$(date -d '1 day ago' +%y%m%d).dat"

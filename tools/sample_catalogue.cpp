@@ -130,6 +130,15 @@ struct Destination {
   size_t count;
 };
 
+// The figures of a destination's outline, which number the figure entries
+// from kFirstFigurePart on, destination after destination.
+template <size_t N>
+int figure_count(const Line (&lines)[N]) {
+  int count = 0;
+  for (const Line& line : lines) count += line.level == 3;
+  return count;
+}
+
 template <size_t N>
 Destination destination(const char* file, const Line (&lines)[N]) {
   return {file, lines, N};
@@ -542,6 +551,19 @@ bool make_program_folder(const std::string& folder) {
              list_text("2024年4月版 部品リスト", sample_makers(), 0)) &&
          put(root + "HDPARTS\\LST\\" + kDeleteListName,
              list_text("2024年4月2日版 部品リスト", delete_makers(), 0));
+}
+
+bool put_figure_parts(const std::string& program_folder) {
+  const std::string program = with_separator(program_folder);
+  const int figures = figure_count(k3dcad) + figure_count(kRoof) + figure_count(k2dcad) +
+                      figure_count(kSheets) + figure_count(kOther);
+  for (int32_t part = kFirstFigurePart; part < kFirstFigurePart + figures; ++part) {
+    store::create_part_folder(program.c_str(), part);
+    if (!put(store::part_file_path(program.c_str(), store::PartFileVariant::Current, part),
+             part_data(part, {}, {})))
+      return false;
+  }
+  return true;
 }
 
 bool make_catalogue(const std::string& program_folder, const std::string& catalogue_folder) {

@@ -66,6 +66,9 @@ constexpr int kUsedSlotsOfFirstItem = 3;
 // The program folder (made when missing). False, with a message on stderr,
 // when a file cannot be written.
 bool make_program_folder(const std::string& program);
+// A part file in the store for every figure of the program folder's
+// classification files, so that the figure list window shows each one.
+bool put_figure_parts(const std::string& program);
 // The server tree for the sample list, and LASTDATE for the walk.
 bool make_catalogue(const std::string& program, const std::string& catalogue);
 // For benchmarks: one maker (kBulkMaker) of `parts` fittings parts (kind 8,
