@@ -52,7 +52,7 @@ t0=$(date +%s%N)
 cp -r "$root/newdownload/k-val/HDPARTS" "$work/copied"
 cp_ms=$((($(date +%s%N) - t0) / 1000000))
 echo "add of $count parts to the last one installed: program $(get add_program_ms) ms," \
-  "bare loop $(get add_loop_ms) ms (ratio $(ratio "$(get add_program_ms)" "$(get add_loop_ms)"))"
+  "bare loop $(get add_loop_ms) ms (ratio $(ratio "$(get add_program_ms)" "$(get add_loop_ms)")),"     "the loop into a folder of $count files $(get add_loop_full_folder_ms) ms (ratio $(ratio "$(get add_program_ms)" "$(get add_loop_full_folder_ms)"))"
 echo "the \"追加\" message box after $(get add_message_ms) ms; the list's $count previews before it took $(get previews_ms) ms"
 echo "peak working set of the program: $(get peak_working_set_kb) KB"
 echo "中止 after it, to the program's end: $(get cancel_ms) ms; cp of the $count files: $cp_ms ms"

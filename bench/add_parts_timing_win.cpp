@@ -102,6 +102,18 @@ int main(int argc, char** argv) {
   const LONGLONG new_size = std::atoll(argv[5]);
   std::printf("add_loop_ms %lu\n",
               (unsigned long)bare_loop(part_urls(first, count), folder + "LOOP\\"));
+  // The same loop into a folder that already holds as many files as
+  // HDTMP\ holds preview copies when the Add runs: under Wine, making a
+  // new name costs a look through the folder.
+  const std::string full = folder + "LOOPFULL\\";
+  CreateDirectoryA(full.c_str(), nullptr);
+  for (int n = 0; n < count; ++n) {
+    HANDLE file = CreateFileA((full + "VIEW" + std::to_string(n) + ".DAT").c_str(), GENERIC_WRITE,
+                              0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+  std::printf("add_loop_full_folder_ms %lu\n",
+              (unsigned long)bare_loop(part_urls(first, count), full));
 
   gui::Program program;
   if (!gui::start(&program, folder, list_file)) return 1;
