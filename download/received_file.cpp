@@ -1,10 +1,23 @@
 #include "download/received_file.h"
 
+#include <string>
+
+#include "platform/shift_jis.h"
+
 namespace download {
+
+const char kWorkFolderName[] = "~partsdl\\";
 
 bool begin_file(ReceivedFile* received, const char* target) {
   received->length = 0;
-  received->failed = !plat::begin_new_file(&received->out, target);
+  // The work file goes into a small folder beside the target's: the work
+  // folder holds thousands of list and preview files, and under Wine every
+  // new name made there costs a look through all of them.
+  std::string folder = target;
+  size_t separator = plat::last_char_of(folder.data(), folder.size(), "\\/");
+  folder = separator == folder.size() ? std::string() : folder.substr(0, separator + 1);
+  received->failed =
+      !plat::begin_new_file_in(&received->out, target, (folder + kWorkFolderName).c_str());
   return !received->failed;
 }
 

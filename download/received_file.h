@@ -1,6 +1,7 @@
-// A downloaded file is written beside its target ("<target>.new") as it
-// arrives and put in place only when complete, so a broken transfer or a
-// full disk leaves the previous file (or none) where the callers look.
+// A downloaded file is written as it arrives into a work folder beside its
+// target's ("~partsdl\<name>.new") and put in place only when complete, so
+// a broken transfer or a full disk leaves the previous file (or none) where
+// the callers look.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,8 @@
 #include "platform/files.h"
 
 namespace download {
+
+extern const char kWorkFolderName[];  // "~partsdl\", beside the target
 
 struct ReceivedFile {
   plat::NewFile out;

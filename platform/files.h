@@ -89,6 +89,11 @@ struct NewFile {
   File* file = nullptr;
 };
 bool begin_new_file(NewFile* out, const char* path);
+// The same with the fresh file in `work_folder` (on the same volume, made
+// when missing) instead of beside `path`: a file put into a folder of
+// thousands is then written in a small one, where Wine's lookup of a new
+// name is cheap.
+bool begin_new_file_in(NewFile* out, const char* path, const char* work_folder);
 bool finish_new_file(NewFile* out, bool flush);
 void drop_new_file(NewFile* out);
 

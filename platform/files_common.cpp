@@ -1,6 +1,8 @@
 // File helpers built on the seam's primitives, the same on both platforms.
 #include "platform/files.h"
 
+#include "platform/shift_jis.h"
+
 namespace plat {
 
 bool file_exists(const char* path) {
@@ -47,6 +49,24 @@ bool begin_new_file(NewFile* out, const char* path) {
   out->path = path;
   out->fresh = out->path + ".new";
   out->file = open_file(out->fresh.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  if (!out->file) out->fresh.clear();
+  return out->file != nullptr;
+}
+
+bool begin_new_file_in(NewFile* out, const char* path, const char* work_folder) {
+  drop_new_file(out);
+  out->path = path;
+  // The name after the last separator, read by character: a 0x5C second
+  // byte of a double-byte character is no separator.
+  size_t separator = last_char_of(out->path.data(), out->path.size(), "\\/");
+  std::string name = separator == out->path.size() ? out->path : out->path.substr(separator + 1);
+  out->fresh = std::string(work_folder) + name + ".new";
+  out->file = open_file(out->fresh.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  // Another thread may make the folder first: open again either way.
+  if (!out->file) {
+    create_directory(work_folder);
+    out->file = open_file(out->fresh.c_str(), kWrite, kShareNone, Disposition::CreateAlways);
+  }
   if (!out->file) out->fresh.clear();
   return out->file != nullptr;
 }

@@ -74,14 +74,16 @@ TEST(urls_are_formed_from_the_base_unless_complete) {
 
 TEST(received_files_replace_the_target_whole_or_not_at_all) {
   std::string dir = oktest::scratch_folder("received"), target = dir + "TRBHN.LZH";
+  const std::string work = dir + "~partsdl\\";
   oktest::put_file(target, "previous archive");
-  oktest::put_file(target + ".new", "left over from a crash");
+  plat::create_directory(work.c_str());
+  oktest::put_file(work + "TRBHN.LZH.new", "left over from a crash");
   ReceivedFile f;
   ok(begin_file(&f, target.c_str()) && append_file(&f, "new ", 4) &&
          file_text(target) == "previous archive",
      "not begun over a stale file, or the target changed while receiving\n");
   ok(append_file(&f, "archive", 7) && finish_file(&f, nullptr) &&
-         file_text(target) == "new archive" && !plat::file_exists((target + ".new").c_str()),
+         file_text(target) == "new archive" && !plat::file_exists((work + "TRBHN.LZH.new").c_str()),
      "not put in place whole\n");
   // A full disk: the write fails, and every later one; nothing is put in place.
   for (const char* name : {"TRBHN.LZH", "NEVER.DAT"}) {
@@ -92,7 +94,7 @@ TEST(received_files_replace_the_target_whole_or_not_at_all) {
     ok(!wrote && !append_file(&f, "x", 1) && !finish_file(&f, nullptr),
        "%s: a short write finished\n", name);
     ok(file_text(dir + name) == (name[0] == 'T' ? "new archive" : "<missing>") &&
-           !plat::file_exists((dir + name + ".new").c_str()),
+           !plat::file_exists((work + name + ".new").c_str()),
        "%s: changed, or a partial file left\n", name);
   }
 }

@@ -221,8 +221,8 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
     ok(is(2 * i, f.done ? WM_DL_DONE : WM_DL_FAILED, 7, i) &&
            is(2 * i + 1, WM_DL_PENDING, n - 1 - i, 0),
        "%s: reports:%s\n", f.name, describe().c_str());
-    ok(content(local) == want && !exists(local + ".new"), "%s: %u bytes, or a partial file left\n",
-       f.name, (unsigned)content(local).size());
+    ok(content(local) == want && !exists(rig.dir + "~partsdl\\" + f.name + ".new"),
+       "%s: %u bytes, or a partial file left\n", f.name, (unsigned)content(local).size());
     if (f.attempts)
       ok(logged("/newdownload/K-VAL/" + std::string(f.name), f.attempts).size() ==
              (size_t)f.attempts,
@@ -256,7 +256,7 @@ TEST(shutdown_finishes_the_transfer_drops_the_rest_and_does_not_wait_out_pauses)
     rules(R"({"/newdownload/K-VAL/long.dat": {"chunk_size": 4, "pause_ms": 100}})");
     rig.request("/K-VAL/long.dat", rig.dir + "long.dat", 2, 0);
     rig.request("/K-VAL/next.dat", rig.dir + "next.dat", 1, 1);
-    for (int i = 0; i < 200 && !exists(rig.dir + "long.dat.new"); ++i) Sleep(10);
+    for (int i = 0; i < 200 && !exists(rig.dir + "~partsdl\\long.dat.new"); ++i) Sleep(10);
     download_worker_shutdown(rig.worker);
     settle(300);
     ok(reports.size() == 2 && is(0, WM_DL_DONE, 2, 0) && is(1, WM_DL_PENDING, 1, 0),
