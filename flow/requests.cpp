@@ -13,9 +13,6 @@
 namespace flow {
 namespace {
 
-// Where a part file is looked for when it has none of its own.
-constexpr int32_t kStandInPart = 24501;
-
 // A request the worker dropped for the same remote path: a registration
 // must still end up installed. When a preview download of the part is
 // queued, its file is installed as it arrives; when one arrived in this
@@ -82,15 +79,6 @@ bool request_part_data(Run* run, int32_t part, bool preview) {
   if (!preview && reported) run->registrations_on_the_way.insert(part);
   if (!preview) store::merge_part_record(&run->index, part);
   return true;
-}
-
-std::string request_part_file(Run* run, bool request, bool preview, int32_t part) {
-  const char* dir = run->program_directory.c_str();
-  std::string path = store::part_file_path(dir, store::PartFileVariant::Current, part);
-  if (request) request_part_data(run, part, preview);
-  if (!plat::file_exists(path.c_str()))
-    path = store::part_file_path(dir, store::PartFileVariant::Current, kStandInPart);
-  return path;
 }
 
 void request_list_previews(Run* run, const char* list_file) {

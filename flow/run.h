@@ -264,9 +264,6 @@ bool send_request(Run* run, const std::string& remote, const std::string& local,
 // 1001-60000, a registration already on its way or a preview copy already
 // there.
 bool request_part_data(Run* run, int32_t part, bool preview);
-// The part file path of the part, or of part 24501 when it has none; with
-// request, the part's data is asked for first.
-std::string request_part_file(Run* run, bool request, bool preview, int32_t part);
 // Preview data for every key of every maker section of a list file.
 void request_list_previews(Run* run, const char* list_file);
 
