@@ -6,9 +6,6 @@
 
 namespace flow {
 
-const char kStatusFigureFileNotWritten[] =
-    "分類ファイルに書き込めないため、この操作の変更は保存されていません。";
-
 bool read_figure_area(const Run& run, FigureArea* area) {
   plat::File* file = nullptr;
   if (store::open_classification_file(run.program_directory.c_str(), run.destination_code,

@@ -27,7 +27,4 @@ uint8_t* figure_entry(FigureArea* area, int m, int c, int f);
 // Its part number field.
 uint16_t figure_part(const FigureArea& area, int m, int c, int f);
 
-// The main dialog's follow-up texts.
-extern const char kStatusFigureFileNotWritten[];
-
 }  // namespace flow

@@ -18,6 +18,8 @@ namespace flow {
 
 const char kStatusChooseDestination[] =
     "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
+const char kStatusFigureFileNotWritten[] =
+    "分類ファイルに書き込めないため、この操作の変更は保存されていません。";
 
 namespace {
 

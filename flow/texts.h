@@ -4,5 +4,7 @@
 namespace flow {
 
 extern const char kStatusChooseDestination[];  // the guidance while the user works
+// An add or delete whose classification file could not be written.
+extern const char kStatusFigureFileNotWritten[];
 
 }  // namespace flow
