@@ -20,22 +20,6 @@ constexpr int32_t kLowestSectionGate = 20;
 // Bytes per record of each section; 1 where the section is counted in bytes.
 const int64_t kSectionRecordSize[kSectionCount] = {1, 1, 12, 12, 13, 8, 1, 49};
 
-plat::File* open_shared(const char* path) {
-  return plat::open_file(path, plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
-}
-
-// Reads the magic area and the header; false when the file is no part data
-// file. A short header reads as zeros.
-bool read_header(plat::File* file, uint8_t header[kPartHeaderSize]) {
-  uint8_t magic[kPartMagicArea];
-  if (plat::read_at(file, 0, magic, sizeof magic) != static_cast<int64_t>(sizeof magic) ||
-      std::memcmp(magic, kPartDataMagic, kMagicLength) != 0)
-    return false;
-  std::memset(header, 0, kPartHeaderSize);
-  plat::read_at(file, kPartMagicArea, header, kPartHeaderSize);
-  return true;
-}
-
 // The magic area and the header of a file's bytes; false when they are no
 // part data. A short header reads as zeros.
 bool header_of(const uint8_t* file, size_t size, uint8_t header[kPartHeaderSize]) {
@@ -62,11 +46,13 @@ bool sections_readable(const PartDataHeader& header) {
 }
 
 int read_part_data_header(const char* path, uint8_t header[kPartHeaderSize]) {
-  plat::File* file = open_shared(path);
+  plat::File* file =
+      plat::open_file(path, plat::kRead, plat::kShareRead, plat::Disposition::OpenExisting);
   if (!file) return -1;
-  bool is_part_data = read_header(file, header);
+  uint8_t head[kElementStreamOffset];
+  int64_t got = plat::read_at(file, 0, head, sizeof head);
   plat::close_file(file);
-  return is_part_data ? 0 : -1;
+  return got > 0 && header_of(head, static_cast<size_t>(got), header) ? 0 : -1;
 }
 
 size_t take_elements(const uint8_t* stream_bytes, size_t stream_size, int32_t stream_length,
