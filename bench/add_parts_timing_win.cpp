@@ -10,64 +10,18 @@
 //   add_parts_timing PROGRAM_FOLDER LIST_FILE FIRST COUNT NEW_SIZE
 #include <windows.h>
 #include <psapi.h>
-#include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/bare_loop_win.h"
 #include "download/worker.h"
 #include "resources/resource.h"
 #include "tools/gui_driver/gui_driver_win.h"
 
 namespace {
-
-std::vector<std::string> part_urls(int first, int count) {
-  std::vector<std::string> urls = {PARTSDL_BASE_URL "/K-VAL/HDPARTS/TRBHN.LZH"};
-  char path[96];
-  for (int part = first; part < first + count; ++part) {
-    std::snprintf(path, sizeof path, "/k-val/HDPARTS/PARTS%03d/P%07d.BHN", (part - 1001) / 2000,
-                  part);
-    urls.push_back(PARTSDL_BASE_URL + std::string(path));
-  }
-  return urls;
-}
-
-// One GET after another over one root handle, each answer of status 200
-// written to a file of `folder`, as the program stores what it receives.
-DWORD bare_loop(const std::vector<std::string>& urls, const std::string& folder) {
-  HINTERNET root = InternetOpenA("TarvelBhBhB", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  static char buffer[65536];
-  CreateDirectoryA(folder.c_str(), nullptr);
-  DWORD start = GetTickCount();
-  for (const std::string& url : urls) {
-    HINTERNET request = InternetOpenUrlA(root, url.c_str(), "Accept: */*\r\n\r\n", (DWORD)-1,
-                                         INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    DWORD status = 0, size = sizeof status, got, put;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (request &&
-        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                       nullptr) &&
-        status == 200)
-      file = CreateFileA((folder + url.substr(url.rfind('/') + 1)).c_str(), GENERIC_WRITE, 0,
-                         nullptr, CREATE_ALWAYS, 0, nullptr);
-    while (request && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0)
-      if (file != INVALID_HANDLE_VALUE) WriteFile(file, buffer, got, &put, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (request) InternetCloseHandle(request);
-  }
-  DWORD spent = GetTickCount() - start;
-  InternetCloseHandle(root);
-  return spent;
-}
-
-HWND window_titled(const gui::Program& program, const char* title) {
-  for (HWND window : gui::process_windows(program.pid(), "#32770"))
-    if (gui::text(window) == title && IsWindowVisible(window) && window != program.dialog)
-      return window;
-  return nullptr;
-}
 
 // The program's processor time so far, in 100 ns units.
 ULONGLONG cpu_time(const gui::Program& program) {
@@ -100,8 +54,10 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1], list_file = argv[2];
   const int first = std::atoi(argv[3]), count = std::atoi(argv[4]);
   const LONGLONG new_size = std::atoll(argv[5]);
-  std::printf("add_loop_ms %lu\n",
-              (unsigned long)bare_loop(part_urls(first, count), folder + "LOOP\\"));
+  // The program fetches the parts archive first.
+  std::vector<std::string> urls = {PARTSDL_BASE_URL "/K-VAL/HDPARTS/TRBHN.LZH"};
+  for (const std::string& url : bench::part_urls(first, count)) urls.push_back(url);
+  std::printf("add_loop_ms %lu\n", (unsigned long)bench::bare_loop(urls, folder + "LOOP\\"));
   // The same loop into a folder that already holds as many files as
   // HDTMP\ holds preview copies when the Add runs: under Wine, making a
   // new name costs a look through the folder.
@@ -112,14 +68,13 @@ int main(int argc, char** argv) {
                               0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
-  std::printf("add_loop_full_folder_ms %lu\n",
-              (unsigned long)bare_loop(part_urls(first, count), full));
+  std::printf("add_loop_full_folder_ms %lu\n", (unsigned long)bench::bare_loop(urls, full));
 
   gui::Program program;
   if (!gui::start(&program, folder, list_file)) return 1;
   HWND selection = nullptr;
-  gui::wait_until(60000,
-                  [&] { return (selection = window_titled(program, "ダウンロードリスト")); });
+  gui::wait_until(
+      60000, [&] { return (selection = bench::window_titled(program, "ダウンロードリスト")); });
   if (!selection) return 1;
   DWORD start = GetTickCount();
   gui::post_click(selection, IDOK);
@@ -140,12 +95,12 @@ int main(int argc, char** argv) {
   bool asked = false, told = false;
   bool done = gui::wait_until(600000, [&] {
     HWND box;
-    if (!asked && (box = window_titled(program, "部品ダウンロード")) &&
+    if (!asked && (box = bench::window_titled(program, "部品ダウンロード")) &&
         GetDlgItem(box, IDC_OVERWRITE_ALL)) {
       gui::post_click(box, IDC_OVERWRITE_ALL);
       asked = true;
     }
-    if (!told && (box = window_titled(program, "追加"))) {
+    if (!told && (box = bench::window_titled(program, "追加"))) {
       std::printf("add_message_ms %lu\n", (unsigned long)(GetTickCount() - start));
       gui::answer_ok(box);
       told = true;

@@ -9,13 +9,13 @@
 //   list_walk_timing PARTS_FIRST PARTS_COUNT
 #include <windows.h>
 #include <psapi.h>
-#include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/bare_loop_win.h"
 #include "download/list_dates.h"
 #include "download/maker_host.h"
 #include "download/worker.h"
@@ -35,45 +35,6 @@ std::vector<std::string> walk_urls() {
   }
 }
 
-std::vector<std::string> part_urls(int first, int count) {
-  std::vector<std::string> urls;
-  char path[96];
-  for (int part = first; part < first + count; ++part) {
-    std::snprintf(path, sizeof path, "/k-val/HDPARTS/PARTS%03d/P%07d.BHN", (part - 1001) / 2000,
-                  part);
-    urls.push_back(PARTSDL_BASE_URL + std::string(path));
-  }
-  return urls;
-}
-
-// One GET after another over one root handle; each answer of status 200 is
-// written to a file of `folder`, as the program stores what it receives.
-DWORD bare_loop(const std::vector<std::string>& urls, const std::string& folder) {
-  HINTERNET root = InternetOpenA("TarvelBhBhB", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  static char buffer[65536];
-  CreateDirectoryA(folder.c_str(), nullptr);
-  DWORD start = GetTickCount();
-  for (const std::string& url : urls) {
-    HINTERNET request = InternetOpenUrlA(root, url.c_str(), "Accept: */*\r\n\r\n", (DWORD)-1,
-                                         INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    DWORD status = 0, size = sizeof status, got, put;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (request &&
-        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                       nullptr) &&
-        status == 200)
-      file = CreateFileA((folder + url.substr(url.rfind('/') + 1)).c_str(), GENERIC_WRITE, 0,
-                         nullptr, CREATE_ALWAYS, 0, nullptr);
-    while (request && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0)
-      if (file != INVALID_HANDLE_VALUE) WriteFile(file, buffer, got, &put, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (request) InternetCloseHandle(request);
-  }
-  DWORD spent = GetTickCount() - start;
-  InternetCloseHandle(root);
-  return spent;
-}
-
 SIZE_T working_set_kb(const gui::Program& program) {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
@@ -81,21 +42,15 @@ SIZE_T working_set_kb(const gui::Program& program) {
   return counters.WorkingSetSize / 1024;
 }
 
-HWND window_titled(const gui::Program& program, const char* title) {
-  for (HWND window : gui::process_windows(program.pid(), "#32770"))
-    if (gui::text(window) == title && IsWindowVisible(window)) return window;
-  return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const int first = std::atoi(argv[1]), count = std::atoi(argv[2]);
-  std::vector<std::string> walk = walk_urls(), parts = part_urls(first, count);
+  std::vector<std::string> walk = walk_urls(), parts = bench::part_urls(first, count);
   std::printf("walk_days %d\n", (int)walk.size());
   gui::Folder folder("walk_bench");
-  std::printf("walk_loop_ms %lu\n", (unsigned long)bare_loop(walk, folder.file("LOOP\\")));
+  std::printf("walk_loop_ms %lu\n", (unsigned long)bench::bare_loop(walk, folder.file("LOOP\\")));
 
   DeleteFileA(folder.file("HDINI\\bhnmente.dat").c_str());
   gui::Program program;
@@ -105,7 +60,7 @@ int main(int argc, char** argv) {
   HWND selection = nullptr;
   gui::wait_until(600000, [&] {
     if (!before && gui::wait_windows(&program, 0, false)) before = working_set_kb(program);
-    return (selection = window_titled(program, "ダウンロードリスト")) != nullptr;
+    return (selection = bench::window_titled(program, "ダウンロードリスト")) != nullptr;
   });
   if (!selection) return 1;
   std::printf("walk_program_ms %lu\n", (unsigned long)(GetTickCount() - start));
@@ -118,7 +73,8 @@ int main(int argc, char** argv) {
   gui::post_click(selection, IDOK);
   gui::wait_until(600000, [&] { return gui::file_exists(folder.file(last)); });
   std::printf("previews_program_ms %lu\n", (unsigned long)(GetTickCount() - start));
-  std::printf("previews_loop_ms %lu\n", (unsigned long)bare_loop(parts, folder.file("LOOP\\")));
+  std::printf("previews_loop_ms %lu\n",
+              (unsigned long)bench::bare_loop(parts, folder.file("LOOP\\")));
   if (gui::wait_windows(&program)) gui::post_click(program.dialog, IDCANCEL);
   DWORD code;
   gui::wait_exit(&program, &code);
