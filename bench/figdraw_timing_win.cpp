@@ -10,6 +10,7 @@
 #include <string>
 
 #include "figure/figdraw.h"
+#include "figure/figdraw_entries_win.h"
 #include "platform/byte_fields.h"
 #include "platform/files.h"
 #include "store/classification.h"
@@ -18,11 +19,11 @@
 
 namespace {
 
-typedef int(WINAPI* Oglini)(HWND, unsigned, int, int*);
-typedef int(WINAPI* Zkimset)(HWND, unsigned, int);
-typedef int(WINAPI* Zkidrw)(HWND, int, int);
-typedef int(WINAPI* Oglend)(HWND);
-typedef int(WINAPI* Lstdll)(int, HWND, int*, void*);
+using figure::Lstdll;
+using figure::Oglend;
+using figure::Oglini;
+using figure::Zkidrw;
+using figure::Zkimset;
 
 double now_ms() {
   LARGE_INTEGER frequency, count;
@@ -96,14 +97,11 @@ int main() {
   std::string program(path, GetModuleFileNameA(nullptr, path, sizeof path));
   program.resize(program.find_last_of('\\') + 1);
   HMODULE dll = LoadLibraryA((program + "..\\bin\\FIGDRAW.dll").c_str());
-  auto entry = [dll](const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(dll, name));
-  };
-  Oglini oglini = reinterpret_cast<Oglini>(entry("gmtg_oglini"));
-  Zkimset zkimset = reinterpret_cast<Zkimset>(entry("gmtg_zkimset"));
-  Zkidrw zkidrw = reinterpret_cast<Zkidrw>(entry("gmtg_zkidrw"));
-  Oglend oglend = reinterpret_cast<Oglend>(entry("gmtg_oglend"));
-  Lstdll lstdll = reinterpret_cast<Lstdll>(entry("vgzk_lstdll"));
+  Oglini oglini = figure::figdraw_entry<Oglini>(dll, "gmtg_oglini");
+  Zkimset zkimset = figure::figdraw_entry<Zkimset>(dll, "gmtg_zkimset");
+  Zkidrw zkidrw = figure::figdraw_entry<Zkidrw>(dll, "gmtg_zkidrw");
+  Oglend oglend = figure::figdraw_entry<Oglend>(dll, "gmtg_oglend");
+  Lstdll lstdll = figure::figdraw_entry<Lstdll>(dll, "vgzk_lstdll");
   if (!oglini || !zkimset || !zkidrw || !oglend || !lstdll) {
     std::printf("FIGDRAW.dll or an entry missing\n");
     return 1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "figure/figdraw.h"
+#include "figure/figdraw_entries_win.h"
 #include "platform/files.h"
 #include "store/classification.h"
 #include "store/part_files.h"
@@ -18,21 +19,16 @@
 
 namespace {
 
-typedef int(WINAPI* Oglini)(HWND, unsigned, int, int*);
-typedef int(WINAPI* Zkimset)(HWND, unsigned, int);
-typedef int(WINAPI* Zkidrw)(HWND, int, int);
-typedef int(WINAPI* Oglend)(HWND);
-typedef int(WINAPI* Lstdll)(int, HWND, int*, void*);
+using figure::Lstdll;
+using figure::Oglend;
+using figure::Oglini;
+using figure::Zkidrw;
+using figure::Zkimset;
 
 std::string own_folder() {
   char path[MAX_PATH];
   std::string folder(path, GetModuleFileNameA(nullptr, path, sizeof path));
   return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-template <typename F>
-F entry(HMODULE dll, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
 }
 
 // The window's client pixels as they are on the screen.
@@ -103,11 +99,11 @@ void CALLBACK drive_list(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST(figures_drawn_into_windows_and_listed) {
   const std::string program = own_folder();
   HMODULE dll = LoadLibraryA((program + "..\\bin\\FIGDRAW.dll").c_str());
-  Oglini oglini = entry<Oglini>(dll, "gmtg_oglini");
-  Zkimset zkimset = entry<Zkimset>(dll, "gmtg_zkimset");
-  Zkidrw zkidrw = entry<Zkidrw>(dll, "gmtg_zkidrw");
-  Oglend oglend = entry<Oglend>(dll, "gmtg_oglend");
-  g_list_window = entry<Lstdll>(dll, "vgzk_lstdll");
+  Oglini oglini = figure::figdraw_entry<Oglini>(dll, "gmtg_oglini");
+  Zkimset zkimset = figure::figdraw_entry<Zkimset>(dll, "gmtg_zkimset");
+  Zkidrw zkidrw = figure::figdraw_entry<Zkidrw>(dll, "gmtg_zkidrw");
+  Oglend oglend = figure::figdraw_entry<Oglend>(dll, "gmtg_oglend");
+  g_list_window = figure::figdraw_entry<Lstdll>(dll, "vgzk_lstdll");
   ok(oglini && zkimset && zkidrw && oglend && g_list_window, "FIGDRAW.dll or an entry missing\n");
   if (!oglini || !zkimset || !zkidrw || !oglend || !g_list_window) return;
   ok(put_part(program, 3001) && put_part(program, 3002), "part files not written\n");
