@@ -31,10 +31,15 @@ void redraw(const Preview& preview, FigureLibrary* library) {
 
 bool open_preview(Run* run, Preview* preview, FigureLibrary* library) {
   *preview = Preview();
-  catalogue::PartRows rows;
-  catalogue::read_part_rows(run->current_list_file, run->maker_name, true, &rows);
-  preview->added = rows.added;
-  preview->deleted = rows.deleted;
+  // One read of the maker's entries gives both the rows and the work list.
+  std::vector<catalogue::ListEntry> entries;
+  catalogue::read_maker_entries(run->current_list_file, run->maker_name, &entries);
+  std::vector<int32_t> work;
+  for (const catalogue::ListEntry& entry : entries) {
+    (entry.flag == catalogue::kAdded ? preview->added : preview->deleted)
+        .push_back(catalogue::numbered_row(entry.part_number, entry.figure_name));
+    work.push_back(entry.part_number);
+  }
   if (!preview->added.empty()) preview->part = row_part(preview->added[0]);
   preview->first_list = preview->added.empty() ? 0 : 405;
   if (preview->part == 0 && !preview->deleted.empty()) {
@@ -42,10 +47,6 @@ bool open_preview(Run* run, Preview* preview, FigureLibrary* library) {
     preview->first_list = 406;
   }
 
-  std::vector<catalogue::ListEntry> entries;
-  catalogue::read_maker_entries(run->current_list_file, run->maker_name, &entries);
-  std::vector<int32_t> work;
-  for (const catalogue::ListEntry& entry : entries) work.push_back(entry.part_number);
   const char* dir = run->program_directory.c_str();
   if (store::prepare_preview_files(dir, work, &run->preview_set) != 1) {
     store::restore_preview_files(dir, &run->preview_set);
