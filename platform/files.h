@@ -101,4 +101,12 @@ void drop_new_file(NewFile* out);
 // write fails as on a full disk. A negative value turns the hook off.
 void fail_writes_after(int64_t bytes);
 
+// Test hook for fault injection. Every open, read, write, flush, copy, move,
+// replace, delete and folder creation is counted, whatever its outcome; the
+// operation numbered `n` fails without doing anything, and with `and_after`
+// every later one too, as when the process dies at that point. n <= 0 turns
+// the hook off. The count goes on either way.
+int64_t file_operation_count();
+void fail_file_operation(int64_t n, bool and_after = false);
+
 }  // namespace plat

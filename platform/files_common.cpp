@@ -1,9 +1,37 @@
 // File helpers built on the seam's primitives, the same on both platforms.
 #include "platform/files.h"
 
+#include <atomic>
+
+#include "platform/file_faults.h"
 #include "platform/shift_jis.h"
 
 namespace plat {
+namespace {
+
+std::atomic<int64_t> operations{0};
+std::atomic<int64_t> failing_operation{0};  // 0 when off
+std::atomic<bool> failing_after{false};
+thread_local int compound_depth = 0;
+
+}  // namespace
+
+int64_t file_operation_count() { return operations.load(std::memory_order_relaxed); }
+
+void fail_file_operation(int64_t n, bool and_after) {
+  failing_operation = n > 0 ? n : 0;
+  failing_after = and_after;
+}
+
+CompoundFileOperation::CompoundFileOperation() { ++compound_depth; }
+CompoundFileOperation::~CompoundFileOperation() { --compound_depth; }
+
+bool file_operation_fails() {
+  if (compound_depth > 0) return false;
+  int64_t number = operations.fetch_add(1, std::memory_order_relaxed) + 1;
+  int64_t failing = failing_operation.load(std::memory_order_relaxed);
+  return failing > 0 && (number == failing || (number > failing && failing_after));
+}
 
 bool file_exists(const char* path) {
   File* f = open_file(path, kNoAccess, kShareRead | kShareWrite, Disposition::OpenExisting);

@@ -4,6 +4,8 @@
 // access records.
 #include "platform/files.h"
 
+#include "platform/file_faults.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -68,6 +70,7 @@ bool exists(const std::string& path) {
 }  // namespace
 
 File* open_file(const char* path, unsigned access, unsigned share, Disposition disposition) {
+  if (file_operation_fails()) return nullptr;
   std::string local = native_path(path);
   struct stat st;
   // CreateFile without backup semantics refuses directories whatever the
@@ -124,6 +127,7 @@ void close_file(File* file) {
 }
 
 int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count) {
+  if (file_operation_fails()) return -1;
   if (!file || !(file->access & kRead)) return -1;
   size_t done = 0;
   while (done < count) {
@@ -137,6 +141,7 @@ int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count) {
 }
 
 int64_t write_at(File* file, uint64_t offset, const void* buffer, size_t count) {
+  if (file_operation_fails()) return -1;
   if (!file || !(file->access & kWrite)) return -1;
   size_t allowed = count;
   if (writes_left >= 0 && (uint64_t)writes_left < count) allowed = (size_t)writes_left;
@@ -158,9 +163,13 @@ int64_t file_length(File* file) {
   return (int64_t)st.st_size;
 }
 
-bool flush_file(File* file) { return file && (file->access & kWrite) && fsync(file->fd) == 0; }
+bool flush_file(File* file) {
+  return !file_operation_fails() && file && (file->access & kWrite) && fsync(file->fd) == 0;
+}
 
 bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
+  if (file_operation_fails()) return false;
+  CompoundFileOperation one;
   // The source is opened first, so a missing source leaves dst untouched.
   // Wine shares writing of the source too: a writer that shares reading does
   // not stop a copy.
@@ -196,6 +205,8 @@ bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
 }
 
 bool move_file(const char* src, const char* dst) {
+  if (file_operation_fails()) return false;
+  CompoundFileOperation one;
   std::string from = native_path(src), to = native_path(dst);
   if (!exists(from) || in_use(from)) return false;
 #ifdef RENAME_NOREPLACE
@@ -210,6 +221,7 @@ bool move_file(const char* src, const char* dst) {
 }
 
 bool replace_file(const char* src, const char* dst) {
+  if (file_operation_fails()) return false;
   std::string from = native_path(src), to = native_path(dst);
   struct stat st;
   if (lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -219,6 +231,7 @@ bool replace_file(const char* src, const char* dst) {
 }
 
 bool delete_file(const char* path) {
+  if (file_operation_fails()) return false;
   std::string local = native_path(path);
   struct stat st;
   if (lstat(local.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -226,7 +239,9 @@ bool delete_file(const char* path) {
   return unlink(local.c_str()) == 0;
 }
 
-bool create_directory(const char* path) { return mkdir(native_path(path).c_str(), 0777) == 0; }
+bool create_directory(const char* path) {
+  return !file_operation_fails() && mkdir(native_path(path).c_str(), 0777) == 0;
+}
 
 bool file_write_time(const char* path, uint64_t* filetime) {
   struct stat st;

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/file_faults.h"
+
 #include <windows.h>
 
 namespace plat {
@@ -39,6 +41,7 @@ File* open_file(const char* path, unsigned access, unsigned share, Disposition d
   DWORD sharing = 0;
   if (share & kShareRead) sharing |= FILE_SHARE_READ;
   if (share & kShareWrite) sharing |= FILE_SHARE_WRITE;
+  if (file_operation_fails()) return nullptr;
   HANDLE handle = CreateFileA(path, desired, sharing, nullptr, creation_of(disposition),
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
@@ -52,6 +55,7 @@ void close_file(File* file) {
 }
 
 int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count) {
+  if (file_operation_fails()) return -1;
   if (!file || !seek(file->handle, offset)) return -1;
   size_t done = 0;
   while (done < count) {
@@ -65,6 +69,7 @@ int64_t read_at(File* file, uint64_t offset, void* buffer, size_t count) {
 }
 
 int64_t write_at(File* file, uint64_t offset, const void* buffer, size_t count) {
+  if (file_operation_fails()) return -1;
   if (!file || !seek(file->handle, offset)) return -1;
   size_t allowed = count;
   if (writes_left >= 0 && (uint64_t)writes_left < count) allowed = (size_t)writes_left;
@@ -92,21 +97,28 @@ int64_t file_length(File* file) {
   return ((int64_t)high << 32) | low;
 }
 
-bool flush_file(File* file) { return file && FlushFileBuffers(file->handle); }
+bool flush_file(File* file) {
+  return !file_operation_fails() && file && FlushFileBuffers(file->handle);
+}
 
 bool copy_file(const char* src, const char* dst, bool fail_if_exists) {
-  return CopyFileA(src, dst, fail_if_exists) != 0;
+  return !file_operation_fails() && CopyFileA(src, dst, fail_if_exists) != 0;
 }
 
-bool move_file(const char* src, const char* dst) { return MoveFileA(src, dst) != 0; }
+bool move_file(const char* src, const char* dst) {
+  return !file_operation_fails() && MoveFileA(src, dst) != 0;
+}
 
 bool replace_file(const char* src, const char* dst) {
-  return MoveFileExA(src, dst, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return !file_operation_fails() &&
+         MoveFileExA(src, dst, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool delete_file(const char* path) { return DeleteFileA(path) != 0; }
+bool delete_file(const char* path) { return !file_operation_fails() && DeleteFileA(path) != 0; }
 
-bool create_directory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool create_directory(const char* path) {
+  return !file_operation_fails() && CreateDirectoryA(path, nullptr) != 0;
+}
 
 bool file_write_time(const char* path, uint64_t* filetime) {
   HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -230,6 +230,22 @@ TEST(reads_and_writes_at_offsets_and_whole) {
   fail_writes_after(-1);
 }
 
+TEST(numbered_operation_fails_alone_or_with_all_later_ones) {
+  std::string dir = scratch_folder("faults");
+  std::string a = dir + "a.dat", b = dir + "b.dat";
+  put_file(a, "abc");
+  fail_file_operation(file_operation_count() + 2);
+  ok(copy_file(a.c_str(), b.c_str(), false), "the operation before the failing one\n");
+  ok(!delete_file(b.c_str()) && file_exists(b.c_str()), "the failing operation did nothing\n");
+  ok(delete_file(b.c_str()), "the operation after it\n");
+  fail_file_operation(file_operation_count() + 1, true);
+  ok(!copy_file(a.c_str(), b.c_str(), false) && !move_file(a.c_str(), b.c_str()) &&
+         !file_exists(b.c_str()),
+     "every operation from the failing one on\n");
+  fail_file_operation(0);
+  ok(move_file(a.c_str(), b.c_str()), "the hook turned off\n");
+}
+
 TEST(write_time_round_trips_at_filetime_resolution) {
   std::string dir = scratch_folder("times");
   std::string a = dir + "a.dat", b = dir + "b.dat", none = dir + "none";
