@@ -51,9 +51,11 @@ void take_out_part_file(DeleteRun* del, int32_t part) {
   int64_t size;
   if (store::part_file_size(stored.c_str(), &size) == 1) del->state = 2;
   bool gone = !plat::file_exists(stored.c_str());
+  store::RecoveryLog* log = &run->journal.log;
   if (!gone && run->journal.changed.count(part)) {
-    gone = plat::delete_file(stored.c_str());
-  } else if (!gone) {
+    gone = store::log_change(log, store::LoggedChange::PartChanged, part, 0) &&
+           plat::delete_file(stored.c_str());
+  } else if (!gone && store::log_change(log, store::LoggedChange::PartSaved, part, 0)) {
     std::string saved = store::work_file_path(dir, store::WorkFile::SavedPrevious, part);
     gone = plat::move_file(stored.c_str(), saved.c_str()) ||
            (plat::delete_file(saved.c_str()) && plat::move_file(stored.c_str(), saved.c_str()));

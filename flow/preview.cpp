@@ -48,7 +48,7 @@ bool open_preview(Run* run, Preview* preview, FigureLibrary* library) {
   }
 
   const char* dir = run->program_directory.c_str();
-  if (store::prepare_preview_files(dir, work, &run->preview_set) != 1) {
+  if (store::prepare_preview_files(dir, work, &run->preview_set, &run->journal.log) != 1) {
     store::restore_preview_files(dir, &run->preview_set);
     run->view->tell(kPreviewNotReady, kPreviewCaption);
     return false;

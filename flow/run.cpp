@@ -29,6 +29,13 @@ const char kRestoreFailed[] =
     "部品データを使っているプログラムを終了してから、もう一度実行して下さい。";
 const char kListFileNameRefused[] =
     "指定されたリストファイルの名前が正しくありません。(pvnbhn_lst年月日.dat)";
+const char kRecoveryCaption[] = "部品データの復元";
+const char kRecovered[] =
+    "前回の部品ダウンロードが途中で終了していたため、部品データを開始前の状態に戻しました。\n"
+    "(分類ファイル %d 個、部品管理ファイル %d 個、部品ファイル %d 個)";
+const char kRecoveryIncomplete[] =
+    "前回の部品ダウンロードが途中で終了していましたが、元に戻せなかったファイルがあります。\n"
+    "部品データを使っているプログラムを終了してから、もう一度起動して下さい。";
 const char kInitialiseCaption[] = "初期化";
 const char kCancelCaption[] = "中止";
 
@@ -62,11 +69,30 @@ void copy_maker_name(Run* run, const std::string& maker) {
   run->maker_name[take] = '\0';
 }
 
+// A run that died leaves its journal: the library goes back to that run's
+// opening before anything else happens, and the user is told. False when
+// something could not be brought back; the journal then stays.
+bool recover_earlier_run(View* view, const char* program_directory) {
+  store::Recovered what;
+  store::Recovery recovery = store::recover_unfinished_run(program_directory, &what);
+  if (recovery == store::Recovery::kNothing) return true;
+  if (recovery == store::Recovery::kIncomplete) {
+    view->tell(kRecoveryIncomplete, kRecoveryCaption);
+    return false;
+  }
+  char text[256];
+  std::snprintf(text, sizeof text, kRecovered, what.classification_files, what.parts_index,
+                what.part_files);
+  view->tell(text, kRecoveryCaption);
+  return true;
+}
+
 }  // namespace
 
-void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
+bool open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
               const char* list_file_argument, ArchiveLibrary* archive) {
   *run = Run();
+  if (!recover_earlier_run(view, program_directory)) return false;
   run->view = view;
   run->downloader = downloader;
   run->archive = archive;
@@ -92,6 +118,8 @@ void open_run(Run* run, View* view, Downloader* downloader, const char* program_
     view->open_progress();
   }
   store::take_backups(program_directory);
+  store::open_recovery_log(&run->journal.log, program_directory);
+  return true;
 }
 
 void on_download_report(Run* run, bool done, uint32_t tag_word, int32_t value) {
@@ -166,6 +194,9 @@ bool cancel(Run* run) {
 }
 
 void close_run(Run* run) {
+  // The journal goes first: from here on the run has ended, and the copies
+  // and work files it names are no longer needed.
+  store::close_recovery_log(&run->journal.log);
   store::delete_backups(run->program_directory.c_str());
   store::clean_up_work_files(run->program_directory.c_str(), run->journal);
   if (run->list_download_mode == 1) delete_walk_list_files(run);

@@ -175,8 +175,11 @@ struct Run {
 // status line; then the command-line list file is adopted (the list
 // selection opens at once), or the list walk starts behind the progress
 // dialog with the main dialog disabled; last the safety copies of the
-// suite's files are taken.
-void open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
+// suite's files are taken and the run's journal is started. Before all
+// that, a run that died is rolled back to its opening and the user told;
+// false, with nothing else done, when that could not be finished: the
+// dialog then ends.
+bool open_run(Run* run, View* view, Downloader* downloader, const char* program_directory,
               const char* list_file_argument, ArchiveLibrary* archive = nullptr);
 
 // A report of the download worker: WM_DL_DONE (done) or WM_DL_FAILED with

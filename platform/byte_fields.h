@@ -32,6 +32,10 @@ inline void put_u32(uint8_t* p, uint32_t v) {
 
 // Length of the text in a field of `width` bytes: up to its first NUL, or
 // the whole field when it has none.
+inline void put_u64(uint8_t* p, uint64_t v) {
+  put_u32(p, static_cast<uint32_t>(v));
+  put_u32(p + 4, static_cast<uint32_t>(v >> 32));
+}
 inline size_t text_length(const void* field, size_t width) {
   const void* nul = std::memchr(field, 0, width);
   return nul ? static_cast<size_t>(static_cast<const char*>(nul) - static_cast<const char*>(field))

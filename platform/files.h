@@ -77,6 +77,10 @@ bool replace_whole_file(const char* path, const void* data, size_t size);
 // The same with the bytes of the file `src`: copied beside `path` and put
 // in place whole, or `path` left as it was.
 bool copy_into_place(const char* src, const char* path);
+// A new file written whole beside `path` and moved into place only when
+// `path` does not exist; false, with `path` left as it was, otherwise. Not
+// flushed: used for files that can be made again.
+bool create_whole_file(const char* path, const void* data, size_t size);
 
 // The same for a file written piece by piece: begin_new_file creates (or
 // truncates) "<path>.new", held exclusively, and the caller writes to `file`

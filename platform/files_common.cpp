@@ -118,21 +118,39 @@ void drop_new_file(NewFile* out) {
   out->fresh.clear();
 }
 
-bool replace_whole_file(const char* path, const void* data, size_t size) {
-  // Written in pieces, so that a disk that fills stops the writes part way
-  // rather than in one all-or-nothing call.
+namespace {
+
+// Written in pieces, so that a disk that fills stops the writes part way
+// rather than in one all-or-nothing call.
+bool write_new_file(NewFile* out, const char* path, const void* data, size_t size) {
   const size_t kPiece = 65536;
-  NewFile out;
-  if (!begin_new_file(&out, path)) return false;
+  if (!begin_new_file(out, path)) return false;
   const char* bytes = static_cast<const char*>(data);
   for (size_t at = 0; at < size; at += kPiece) {
     size_t count = size - at < kPiece ? size - at : kPiece;
-    if (write_at(out.file, at, bytes + at, count) != static_cast<int64_t>(count)) {
-      drop_new_file(&out);
+    if (write_at(out->file, at, bytes + at, count) != static_cast<int64_t>(count)) {
+      drop_new_file(out);
       return false;
     }
   }
-  return finish_new_file(&out, true);
+  return true;
+}
+
+}  // namespace
+
+bool replace_whole_file(const char* path, const void* data, size_t size) {
+  NewFile out;
+  return write_new_file(&out, path, data, size) && finish_new_file(&out, true);
+}
+
+bool create_whole_file(const char* path, const void* data, size_t size) {
+  NewFile out;
+  if (!write_new_file(&out, path, data, size)) return false;
+  close_file(out.file);
+  out.file = nullptr;
+  if (move_file(out.fresh.c_str(), path)) return true;
+  drop_new_file(&out);
+  return false;
 }
 
 bool copy_into_place(const char* src, const char* path) {

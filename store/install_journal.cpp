@@ -18,8 +18,11 @@ std::string part_file(const char* program_directory, int32_t part) {
 // journal entry is left from an earlier run). A replacement that fails
 // puts the part file back.
 bool replace_part_file(const char* program_directory, InstallJournal* journal, int32_t part,
-                       const std::string& received, const std::string& target) {
-  if (journal->changed.count(part)) return plat::replace_file(received.c_str(), target.c_str());
+                       const std::string& received, const std::string& target, uint64_t hash) {
+  if (journal->changed.count(part))
+    return log_change(&journal->log, LoggedChange::PartChanged, part, hash) &&
+           plat::replace_file(received.c_str(), target.c_str());
+  if (!log_change(&journal->log, LoggedChange::PartSaved, part, hash)) return false;
   std::string saved = work_file_path(program_directory, WorkFile::SavedPrevious, part);
   if (!plat::move_file(target.c_str(), saved.c_str())) {
     plat::delete_file(saved.c_str());
@@ -35,7 +38,8 @@ bool replace_part_file(const char* program_directory, InstallJournal* journal, i
 
 // Into an empty place: a store that lacks the part's folder gets it.
 bool put_new_part_file(const char* program_directory, InstallJournal* journal, int32_t part,
-                       const std::string& received, const std::string& target) {
+                       const std::string& received, const std::string& target, uint64_t hash) {
+  if (!log_change(&journal->log, LoggedChange::PartAdded, part, hash)) return false;
   if (!plat::move_file(received.c_str(), target.c_str())) {
     create_part_folder(program_directory, part);
     if (!plat::move_file(received.c_str(), target.c_str())) return false;
@@ -67,10 +71,12 @@ bool install_downloaded_part(const char* program_directory, InstallJournal* jour
     size_t head = bytes.size() < kKindHeadBytes ? bytes.size() : kKindHeadBytes;
     // Whatever lies at the part's place is saved before it is replaced, so
     // that 中止 brings back exactly the file that was there.
-    if (file_kind_of(bytes_of(bytes), head, received.c_str()) == kKindPartData)
+    if (file_kind_of(bytes_of(bytes), head, received.c_str()) == kKindPartData) {
+      const uint64_t hash = content_hash(bytes);
       installed = plat::file_exists(target.c_str())
-                      ? replace_part_file(program_directory, journal, part, received, target)
-                      : put_new_part_file(program_directory, journal, part, received, target);
+                      ? replace_part_file(program_directory, journal, part, received, target, hash)
+                      : put_new_part_file(program_directory, journal, part, received, target, hash);
+    }
     if (!installed) plat::delete_file(received.c_str());
   }
   if (installed && installed_bytes) installed_bytes->swap(bytes);

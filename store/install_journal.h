@@ -13,6 +13,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "store/recovery_log.h"
+
 namespace store {
 
 enum class JournalAction : uint16_t {
@@ -29,6 +31,9 @@ struct JournalEntry {
 struct InstallJournal {
   std::vector<JournalEntry> entries;
   std::unordered_set<int32_t> changed;  // parts with an Installed or SavedPrevious entry
+  // The same changes on disk, each written before it is made, for the
+  // recovery of a run that dies.
+  RecoveryLog log;
 };
 
 // Appends the entry; false when the part has an Installed or SavedPrevious
@@ -37,7 +42,8 @@ bool record_in_journal(InstallJournal* journal, JournalAction action, int32_t pa
 
 // Moves HDTMP\BH%07d.DAT into the store when it is part data, saving
 // whatever file it replaces, and creating the store folder when the store
-// lacks it; a received file that is not part data is deleted. Then notes
+// lacks it; a received file that is not part data is deleted. A change
+// that cannot be written to the journal's log first is not made. Then notes
 // the part's view file when that is part data. True when the part file now
 // holds the received data, which then goes to *installed_bytes if given.
 bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part,

@@ -231,13 +231,4 @@ int remove_part_record(PartsIndexStore* store, int32_t part) {
   return end_index_changes(store) == 1 && changed ? 1 : 0;
 }
 
-bool restore_parts_index(const char* program_directory) {
-  std::string backup =
-      suite::data_path(program_directory, suite::kWorkFolder, kPartsIndexBackupName);
-  if (!plat::file_exists(backup.c_str())) return true;  // no copy: nothing to bring back
-  // A copy that stops part way must not cost the index it was to restore.
-  return plat::copy_into_place(backup.c_str(),
-                               parts_index_path(program_directory, IndexCopy::Local).c_str());
-}
-
 }  // namespace store

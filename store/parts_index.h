@@ -117,9 +117,4 @@ int merge_part_record(PartsIndexStore* store, int32_t part);
 // a merge.
 int remove_part_record(PartsIndexStore* store, int32_t part);
 
-// Copies HDTMP\TRBHNBAK.DAT back over HDPARTS\TRBHN.DAT, beside it first and
-// then put in place whole. Without a backup copy nothing changes. False
-// when a copy exists and could not be brought back.
-bool restore_parts_index(const char* program_directory);
-
 }  // namespace store

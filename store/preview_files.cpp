@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 #include "platform/files.h"
 #include "store/part_data.h"
@@ -11,11 +12,24 @@ namespace store {
 namespace {
 
 // The part file back from its RE file, or gone when it had none.
-bool put_back(const char* program_directory, int32_t part) {
+bool put_back(const char* program_directory, int32_t part, bool replaced) {
   std::string stored = part_file_path(program_directory, PartFileVariant::Current, part);
-  std::string saved = part_file_path(program_directory, PartFileVariant::Saved, part);
-  if (plat::file_exists(saved.c_str())) return plat::replace_file(saved.c_str(), stored.c_str());
+  if (replaced)
+    return plat::replace_file(
+        part_file_path(program_directory, PartFileVariant::Saved, part).c_str(), stored.c_str());
   return plat::delete_file(stored.c_str()) || !plat::file_exists(stored.c_str());
+}
+
+// The part file moved aside as RE (an RE file left by a run that never
+// closed its preview goes first), and the preview copy written in its
+// place; the part file goes back when the copy cannot be written.
+bool replace_by_copy(const std::string& stored, const std::string& saved, const std::string& copy) {
+  if (!plat::move_file(stored.c_str(), saved.c_str()) &&
+      !(plat::delete_file(saved.c_str()) && plat::move_file(stored.c_str(), saved.c_str())))
+    return false;
+  if (plat::create_whole_file(stored.c_str(), copy.data(), copy.size())) return true;
+  plat::move_file(saved.c_str(), stored.c_str());
+  return false;
 }
 
 // Parts outside this range are never downloaded and have no place in the
@@ -37,8 +51,8 @@ void collect_referenced_parts(const char* program_directory, std::vector<int32_t
   }
 }
 
-int prepare_preview_files(const char* program_directory, std::vector<int32_t> work,
-                          PreviewSet* set) {
+int prepare_preview_files(const char* program_directory, std::vector<int32_t> work, PreviewSet* set,
+                          RecoveryLog* log) {
   set->parts.clear();
   set->members.clear();
   collect_referenced_parts(program_directory, &work);
@@ -47,35 +61,42 @@ int prepare_preview_files(const char* program_directory, std::vector<int32_t> wo
     std::string view = work_file_path(program_directory, WorkFile::View, part);
     std::string stored = part_file_path(program_directory, PartFileVariant::Current, part);
     std::string saved = part_file_path(program_directory, PartFileVariant::Saved, part);
-    if (plat::file_exists(stored.c_str())) {
-      // The RE file is this opening's: one left by a run that ended
-      // without closing the preview would put an old version back.
-      if (!plat::copy_file(stored.c_str(), saved.c_str(), false)) continue;
-      plat::copy_into_place(view.c_str(), stored.c_str());
+    const bool present = plat::file_exists(stored.c_str());
+    std::string copy;
+    if (!plat::read_file(view.c_str(), &copy)) {
+      if (present) continue;  // drawn from its own file
+      return -1;
+    }
+    const LoggedChange change =
+        present ? LoggedChange::PreviewReplaced : LoggedChange::PreviewAdded;
+    if (!log_change(log, change, part, content_hash(copy))) continue;
+    if (present) {
+      if (!replace_by_copy(stored, saved, copy)) continue;
     } else {
-      if (!plat::file_exists(view.c_str())) return -1;
-      plat::delete_file(saved.c_str());
       create_part_folder(program_directory, part);
-      if (!plat::copy_file(view.c_str(), stored.c_str(), true)) continue;
+      if (!plat::create_whole_file(stored.c_str(), copy.data(), copy.size())) continue;
     }
     set->parts.push_back(part);
-    set->members.insert(part);
+    set->members.emplace(part, present);
   }
   return 1;
 }
 
 bool restore_preview_files(const char* program_directory, PreviewSet* set) {
   bool all = true;
-  for (int32_t part : set->parts) all &= put_back(program_directory, part);
+  for (int32_t part : set->parts) all &= put_back(program_directory, part, set->members[part]);
   set->parts.clear();
   set->members.clear();
   return all;
 }
 
 bool restore_preview_file(const char* program_directory, PreviewSet* set, int32_t part) {
-  if (!set->members.erase(part)) return false;
+  auto member = set->members.find(part);
+  if (member == set->members.end()) return false;
+  const bool replaced = member->second;
+  set->members.erase(member);
   set->parts.erase(std::find(set->parts.begin(), set->parts.end(), part));
-  return put_back(program_directory, part);
+  return put_back(program_directory, part, replaced);
 }
 
 }  // namespace store

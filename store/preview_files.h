@@ -5,15 +5,17 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
+
+#include "store/recovery_log.h"
 
 namespace store {
 
 // The parts whose part files stand replaced, in the order of replacement.
 struct PreviewSet {
   std::vector<int32_t> parts;
-  std::unordered_set<int32_t> members;
+  std::unordered_map<int32_t, bool> members;  // true: the part file waits as RE
 };
 
 // Extends the work list in place with the parts named by the section 7
@@ -25,11 +27,12 @@ void collect_referenced_parts(const char* program_directory, std::vector<int32_t
 
 // Puts the preview copy of every part of the work list (and of the parts
 // they refer to) in place of its part file, each part once, numbers
-// outside 1001-60000 left out. 1, or -1 when
-// a part has neither a part file nor a preview copy (those replaced so far
-// stay in the set).
-int prepare_preview_files(const char* program_directory, std::vector<int32_t> work,
-                          PreviewSet* set);
+// outside 1001-60000 left out. Each replacement is written to the run's
+// log first; one that cannot be is not made. 1, or -1 when a part has
+// neither a part file nor a preview copy (those replaced so far stay in
+// the set).
+int prepare_preview_files(const char* program_directory, std::vector<int32_t> work, PreviewSet* set,
+                          RecoveryLog* log);
 
 // Puts back every part of the set and empties it. False when a part file
 // could not be put back (its RE file then stays).

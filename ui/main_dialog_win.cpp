@@ -249,6 +249,17 @@ int selected_row(HWND dialog, int id) {
   return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0));
 }
 
+void end_dialog(HWND dialog, MainDialog* state) {
+  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
+  if (state->arrow) DeleteObject(state->arrow);
+  state->arrow = nullptr;
+  if (state->archive_library.module) FreeLibrary(state->archive_library.module);
+  state->archive_library.module = nullptr;
+  if (state->figure_library.module) FreeLibrary(state->figure_library.module);
+  state->figure_library.module = nullptr;
+  EndDialog(dialog, 0);
+}
+
 void initialise_dialog(HWND dialog, MainDialog* state) {
   state->view.dialog = dialog;
   state->view.instance = state->setup.instance;
@@ -266,21 +277,17 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
   ShowWindow(GetDlgItem(dialog, IDC_TEXT_IMPORT), SW_HIDE);
   SetWindowTextA(dialog, kTitle);
   download_worker_set_window(state->setup.worker, dialog);
-  flow::open_run(&state->run, &state->view, &state->downloader, state->setup.program_directory,
-                 state->setup.list_file_argument, &state->archive_library);
+  // A library that could not be brought back from a run that died is left
+  // as it is, with that run's journal and copies, for the next start.
+  if (!flow::open_run(&state->run, &state->view, &state->downloader, state->setup.program_directory,
+                      state->setup.list_file_argument, &state->archive_library))
+    end_dialog(dialog, state);
 }
 
 void close_dialog(HWND dialog, MainDialog* state) {
   state->view.close_progress();
   flow::close_run(&state->run);
-  attach_arrow(GetDlgItem(dialog, IDC_ARROW_PICTURE), nullptr);
-  if (state->arrow) DeleteObject(state->arrow);
-  state->arrow = nullptr;
-  if (state->archive_library.module) FreeLibrary(state->archive_library.module);
-  state->archive_library.module = nullptr;
-  if (state->figure_library.module) FreeLibrary(state->figure_library.module);
-  state->figure_library.module = nullptr;
-  EndDialog(dialog, 0);
+  end_dialog(dialog, state);
 }
 
 void on_command(HWND dialog, MainDialog* state, int id, int notification) {

@@ -341,6 +341,7 @@ TEST(a_walk_longer_than_the_queue_is_fed_as_the_worker_finishes) {
   for (int n = 1; n < 7850; ++n) day = download::day_before(day);
   put_file(o.dir + "HDINI\\bhnmente.dat",
            "[日付]\r\nLASTDATE=" + download::list_date_text(day) + "\r\n");
+  flow::close_run(&o.run);
   o.worker = FakeWorker();
   o.worker.room = 700;
   flow::open_run(&o.run, &o.view, &o.worker, o.dir.c_str(), "");
