@@ -1,8 +1,6 @@
 // A run of the main dialog, driven as the dialog drives it, with a view that
 // records what it is shown: opening, the category lists, adopting a list
 // file, and bringing the suite's files back on 初期化 and 中止.
-#include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "platform/files.h"
 #include "tests/support/ok.h"
 #include "tests/support/part_data_file.h"
+#include "tests/support/run_fakes.h"
 #include "tests/support/scratch.h"
 
 using oktest::get_file;
@@ -22,77 +21,10 @@ using oktest::put_file;
 
 namespace {
 
-struct RecordingView : flow::View {
-  std::vector<std::string> shown;  // "list L rows|keep sel S", "clear"
-  std::vector<std::string> makers, added, deleted;
-  std::string caption, status, told, progress;
-  bool enabled = true, progress_open = false;
-  int selections = 0;
-  int choose_line = 0;  // what the user picks in the list selection
-  flow::Run* run = nullptr;
-
-  void show_category_list(int level, const std::vector<std::string>* rows, int selected) override {
-    shown.push_back("list " + std::to_string(level) + (rows ? " rows" : " keep") + " sel " +
-                    std::to_string(selected));
-  }
-  void clear_category_lists() override { shown.push_back("clear"); }
-  void show_caption(const std::string& text) override { caption = text; }
-  void show_status(const char* text) override { status = text; }
-  void show_makers(const std::vector<std::string>& rows) override { makers = rows; }
-  void show_part_lists(const std::vector<std::string>& a,
-                       const std::vector<std::string>& d) override {
-    added = a;
-    deleted = d;
-  }
-  void tell(const char* text, const char* caption_text) override {
-    told = std::string(caption_text) + ": " + text;
-  }
-  void set_enabled(bool on) override { enabled = on; }
-  void open_progress() override { progress_open = true; }
-  void close_progress() override { progress_open = false; }
-  void show_progress(const char* text) override { progress = status = text; }
-  std::vector<std::string> figure_rows;  // "row name"
-  std::vector<int> answers;              // the user's DLUPDATE answers, in turn
-  std::vector<std::string> asked;        // "state name" of each confirmation
-  void show_figure_row(int row, const std::string& name) override {
-    figure_rows.push_back(std::to_string(row) + " " + name);
-  }
-  int confirm_overwrite(const char* name, int state) override {
-    asked.push_back(std::to_string(state) + " " + name);
-    int answer = answers.empty() ? -1 : answers.front();
-    if (!answers.empty()) answers.erase(answers.begin());
-    return answer;
-  }
-  void show_wait_cursor(bool) override {}
-  int run_list_selection() override {
-    ++selections;
-    std::vector<std::string> titles;
-    int selected;
-    if (!flow::list_selection_lines(run, &titles, &selected)) return 0;
-    flow::choose_listed_file(run, choose_line);
-    return 1;
-  }
-};
-
-// The worker's queue, holding `room` requests; finished ones leave it.
-struct FakeWorker : flow::Downloader {
-  struct Request {
-    std::string remote, local;
-    int32_t tag, value;
-  };
-  std::vector<Request> handed;  // every request queued, in order
-  size_t room = 1000000, queued = 0, most_queued = 0;
-  std::map<std::string, Handed> dropped;  // remote paths the worker drops, and how
-
-  Handed request(const char* remote, const char* local, int32_t tag, int32_t value) override {
-    if (dropped.count(remote)) return dropped[remote];
-    if (queued == room) return kNoRoom;
-    handed.push_back({remote, local, tag, value});
-    most_queued = std::max(most_queued, ++queued);
-    return kQueued;
-  }
-  void forget_recent(const char*) override {}
-};
+using oktest::FakeArchiveLibrary;
+using oktest::FakeWorker;
+using oktest::RecordingLibrary;
+using oktest::RecordingView;
 
 std::string today_text() {
   plat::LocalDate t = plat::today();
@@ -472,15 +404,6 @@ std::vector<int32_t> requested(const FakeWorker& worker, int32_t tag) {
 const char kAdded[] = "追加: 部品リストの追加が終了しました。";
 const char kFittings[] = "追加: 建具部品のダウンロードが完了しました。";
 
-struct FakeArchiveLibrary : flow::ArchiveLibrary {
-  std::string command;
-  std::string index_dir;  // where the unpacked index appears
-  bool unlha(const char* text) override {
-    command = text;
-    return put_file(index_dir + "HDTMP\\TRBHN.DAT", "");
-  }
-};
-
 }  // namespace
 
 TEST(add_fills_free_slots_and_skips_what_it_cannot_register) {
@@ -725,18 +648,6 @@ TEST(delete_messages_and_a_part_file_that_stays) {
 }
 
 namespace {
-
-struct RecordingLibrary : flow::FigureLibrary {
-  std::vector<std::string> calls;
-  void begin(uint16_t part, int background) override {
-    calls.push_back("begin " + std::to_string(part) + " " + std::to_string(background));
-  }
-  void load(uint16_t part, int) override { calls.push_back("load " + std::to_string(part)); }
-  void draw(int angle, int background) override {
-    calls.push_back("draw " + std::to_string(angle) + " " + std::to_string(background));
-  }
-  void end() override { calls.push_back("end"); }
-};
 
 std::string view_path(const Opened& o, int part) {
   char name[32];
