@@ -59,7 +59,8 @@ void show_all_category_lists(Run* run) {
 // every part file the run changed.
 bool bring_back_opening_state(Run* run) {
   const char* dir = run->program_directory.c_str();
-  bool all = store::restore_backups(dir);
+  bool all = store::restore_preview_files(dir, &run->preview_set);
+  all &= store::restore_backups(dir);
   return store::roll_back_part_files(dir, run->journal) && all;
 }
 
@@ -194,8 +195,10 @@ bool cancel(Run* run) {
 }
 
 void close_run(Run* run) {
-  // The journal goes first: from here on the run has ended, and the copies
-  // and work files it names are no longer needed.
+  // A part file the preview could not put back is tried once more. Then the
+  // journal goes: from here on the run has ended, and the copies and work
+  // files it names are no longer needed.
+  store::restore_preview_files(run->program_directory.c_str(), &run->preview_set);
   store::close_recovery_log(&run->journal.log);
   store::delete_backups(run->program_directory.c_str());
   store::clean_up_work_files(run->program_directory.c_str(), run->journal);

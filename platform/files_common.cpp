@@ -120,20 +120,11 @@ void drop_new_file(NewFile* out) {
 
 namespace {
 
-// Written in pieces, so that a disk that fills stops the writes part way
-// rather than in one all-or-nothing call.
 bool write_new_file(NewFile* out, const char* path, const void* data, size_t size) {
-  const size_t kPiece = 65536;
   if (!begin_new_file(out, path)) return false;
-  const char* bytes = static_cast<const char*>(data);
-  for (size_t at = 0; at < size; at += kPiece) {
-    size_t count = size - at < kPiece ? size - at : kPiece;
-    if (write_at(out->file, at, bytes + at, count) != static_cast<int64_t>(count)) {
-      drop_new_file(out);
-      return false;
-    }
-  }
-  return true;
+  if (write_at(out->file, 0, data, size) == static_cast<int64_t>(size)) return true;
+  drop_new_file(out);
+  return false;
 }
 
 }  // namespace

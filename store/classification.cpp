@@ -94,10 +94,12 @@ std::string classification_file_path(const char* program_directory, int code) {
   return path;
 }
 
+// Made only where no file is: an open that failed for another reason must
+// never cost the user's file.
 bool create_empty_classification_file(const char* path) {
   std::vector<uint8_t> image(kClassFileSize, 0);
   std::memcpy(image.data(), kMagicCurrent, kMagicLength);
-  if (plat::replace_whole_file(path, image.data(), image.size())) return true;
+  if (plat::create_whole_file(path, image.data(), image.size())) return true;
   tell_cannot_open(path);
   return false;
 }

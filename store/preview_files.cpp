@@ -83,11 +83,15 @@ int prepare_preview_files(const char* program_directory, std::vector<int32_t> wo
 }
 
 bool restore_preview_files(const char* program_directory, PreviewSet* set) {
-  bool all = true;
-  for (int32_t part : set->parts) all &= put_back(program_directory, part, set->members[part]);
-  set->parts.clear();
-  set->members.clear();
-  return all;
+  std::vector<int32_t> kept;
+  for (int32_t part : set->parts) {
+    if (put_back(program_directory, part, set->members[part]))
+      set->members.erase(part);
+    else
+      kept.push_back(part);
+  }
+  set->parts.swap(kept);
+  return set->parts.empty();
 }
 
 bool restore_preview_file(const char* program_directory, PreviewSet* set, int32_t part) {

@@ -34,8 +34,8 @@ void collect_referenced_parts(const char* program_directory, std::vector<int32_t
 int prepare_preview_files(const char* program_directory, std::vector<int32_t> work, PreviewSet* set,
                           RecoveryLog* log);
 
-// Puts back every part of the set and empties it. False when a part file
-// could not be put back (its RE file then stays).
+// Puts back every part of the set, each leaving it. False when a part file
+// could not be put back: it stays in the set, to be tried again.
 bool restore_preview_files(const char* program_directory, PreviewSet* set);
 // The same for one part, which leaves the set; false when it is not in it.
 bool restore_preview_file(const char* program_directory, PreviewSet* set, int32_t part);

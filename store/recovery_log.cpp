@@ -7,7 +7,9 @@
 #include "platform/byte_fields.h"
 #include "platform/files.h"
 #include "store/backups.h"
+#include "store/classification.h"
 #include "store/part_files.h"
+#include "store/parts_index.h"
 #include "suite/data_path.h"
 
 namespace store {
@@ -170,8 +172,15 @@ Recovery recover_unfinished_run(const char* program_directory, Recovered* what) 
   if (!undo.complete || !restored) return Recovery::kIncomplete;
   if (!plat::delete_file(path.c_str()) && plat::file_exists(path.c_str()))
     return Recovery::kIncomplete;
-  // Copies a change left behind when the part file stayed where it was.
+  // Copies a change left behind when the part file stayed where it was,
+  // and the halves of whole-file writes the death cut short.
+  for (int code : {10, 0, 2, 3, 4})
+    plat::delete_file((classification_file_path(program_directory, code) + ".new").c_str());
+  plat::delete_file((parts_index_path(program_directory, IndexCopy::Local) + ".new").c_str());
   for (const Record& record : records) {
+    plat::delete_file(
+        (part_file_path(program_directory, PartFileVariant::Current, record.part) + ".new")
+            .c_str());
     if (record.change == LoggedChange::PartSaved)
       plat::delete_file(
           work_file_path(program_directory, WorkFile::SavedPrevious, record.part).c_str());
