@@ -116,6 +116,19 @@ bool read_records(const std::string& path, std::vector<Record>* records) {
 
 }  // namespace
 
+RecoveryLog& RecoveryLog::operator=(RecoveryLog&& other) noexcept {
+  if (this != &other) {
+    plat::close_file(file);
+    path = std::move(other.path);
+    file = other.file;
+    end = other.end;
+    other.file = nullptr;
+  }
+  return *this;
+}
+
+RecoveryLog::~RecoveryLog() { plat::close_file(file); }
+
 uint64_t content_hash(const void* data, size_t size) {
   // FNV-1a: tells the bytes the run wrote from any other version of a part.
   uint64_t hash = 14695981039346656037ull;

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace plat {
 struct File;
@@ -31,10 +32,19 @@ enum class LoggedChange : uint8_t {
   PreviewAdded = 'N',     // a preview copy is put where no part file was
 };
 
+// Owns the journal's open file; letting go of it (destruction) leaves the
+// file on disk, as the death of the process does.
 struct RecoveryLog {
   std::string path;  // empty: the run keeps no journal (tests of single steps)
   plat::File* file = nullptr;
   uint64_t end = 0;  // where the next record goes
+
+  RecoveryLog() = default;
+  RecoveryLog(const RecoveryLog&) = delete;
+  RecoveryLog& operator=(const RecoveryLog&) = delete;
+  RecoveryLog(RecoveryLog&& other) noexcept { *this = std::move(other); }
+  RecoveryLog& operator=(RecoveryLog&& other) noexcept;
+  ~RecoveryLog();
 };
 
 uint64_t content_hash(const void* data, size_t size);
