@@ -25,13 +25,6 @@ const char kArchive[] = "/newdownload/K-VAL/HDPARTS/TRBHN.LZH";
 // The five new parts of みらい住設 and the parts they refer to.
 const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 
-std::string part_remote(int32_t part) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/newdownload/k-val/HDPARTS/PARTS%03d/P%07d.BHN",
-                static_cast<int>((part - 1001) / 2000), static_cast<int>(part));
-  return name;
-}
-
 // "DLUPDATE" for the figure in registration state 0 (registered) or -1
 // (present), answered with the button `id`.
 void answer_question(const Program& program, const std::string& figure, int state, int id) {
@@ -83,14 +76,6 @@ std::vector<std::string> with_home_rows(std::vector<std::string> rows) {
   for (int k = 0; k < 5 && rows.size() == store::kFigureSlots; ++k)
     rows[sample::kUsedSlotsOfFirstItem + k] = sample::kHomeFigureNames[k];
   return rows;
-}
-
-HWND progress_dialog(const Program& program) {
-  for (HWND window : process_windows(program.pid(), "#32770"))
-    if (GetDlgItem(window, IDC_STATUS) && !GetDlgItem(window, IDC_MAKERS) &&
-        IsWindowVisible(window))
-      return window;
-  return nullptr;
 }
 
 }  // namespace

@@ -127,6 +127,28 @@ bool open_sample_list(Program* program, const Folder& folder, const char* maker)
   return open_dialog(program, folder) && import_list(*program, sample::kSampleListName, 4, maker);
 }
 
+bool open_newest_list(Program* program, const Folder& folder) {
+  write_file(folder.file("HDINI\\bhnmente.dat"), "[日付]\r\nLASTDATE=" + list_date(30) + "\r\n");
+  if (!ok(start(program, folder.path), "cannot start in %s\n", folder.path.c_str())) return false;
+  HWND selection = nullptr;
+  wait_until(60000, [&] {
+    for (HWND window : process_windows(program->pid(), "#32770"))
+      if (text(window) == "ダウンロードリスト") selection = window;
+    return selection != nullptr;
+  });
+  if (!ok(selection != nullptr, "no list selection\n")) return false;
+  post_click(selection, IDOK);
+  return ok(wait_windows(program), "main dialog not usable after the list selection\n");
+}
+
+HWND progress_dialog(const Program& program) {
+  for (HWND window : process_windows(program.pid(), "#32770"))
+    if (GetDlgItem(window, IDC_STATUS) && !GetDlgItem(window, IDC_MAKERS) &&
+        IsWindowVisible(window))
+      return window;
+  return nullptr;
+}
+
 std::string part_folder(int32_t part) {
   char name[32];
   std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", static_cast<int>((part - 1001) / 2000));
@@ -137,6 +159,13 @@ std::string part_file(const Folder& folder, int32_t part) {
   char name[16];
   std::snprintf(name, sizeof name, "P%07d.BHN", static_cast<int>(part));
   return folder.file((part_folder(part) + name).c_str());
+}
+
+std::string part_remote(int32_t part) {
+  char name[64];
+  std::snprintf(name, sizeof name, "/newdownload/k-val/HDPARTS/PARTS%03d/P%07d.BHN",
+                static_cast<int>((part - 1001) / 2000), static_cast<int>(part));
+  return name;
 }
 
 bool put_older_part(const Folder& folder, int32_t part) {
@@ -181,6 +210,10 @@ void same_state(const std::map<std::string, std::string>& now,
 
 void work_folder_empty(const Folder& folder, const char* how) {
   std::vector<std::string> left = files_matching(folder.file("HDTMP\\*"));
-  ok(left.empty(), "%s: %d files left in HDTMP\\, the first %s\n", readable(how).c_str(),
-     static_cast<int>(left.size()), left.empty() ? "" : left[0].c_str());
+  for (const std::string& name : files_matching(folder.file("HDTMP\\~partsdl\\*")))
+    left.push_back("~partsdl\\" + name);
+  std::string names;
+  for (const std::string& name : left) names += " " + name;
+  ok(left.empty(), "%s: %d files left in HDTMP\\:%.200s\n", readable(how).c_str(),
+     static_cast<int>(left.size()), names.c_str());
 }

@@ -45,9 +45,16 @@ bool import_list(const gui::Program& program, const char* name, size_t makers, c
 bool select_maker(HWND dialog, const char* maker);  // false, reported, when not listed
 // The program opened and the sample list imported.
 bool open_sample_list(gui::Program* program, const gui::Folder& folder, const char* maker);
+// The program opened after a walk that finds the catalogue's lists
+// (LASTDATE set 30 days back), the newest chosen: it names every maker and
+// its parts' preview data is on its way.
+bool open_newest_list(gui::Program* program, const gui::Folder& folder);
+// The progress dialog "DOWNLOAD" when it is shown.
+HWND progress_dialog(const gui::Program& program);
 
 std::string part_folder(int32_t part);  // "HDPARTS\PARTS%03d\"
 std::string part_file(const gui::Folder& folder, int32_t part);
+std::string part_remote(int32_t part);  // the path the server answers
 // An older part file (kOlderPartData) in the store, before the program starts.
 extern const char kOlderPartData[];
 bool put_older_part(const gui::Folder& folder, int32_t part);
@@ -61,5 +68,5 @@ std::map<std::string, std::string> store_state(const gui::Folder& folder);
 void same_state(const std::map<std::string, std::string>& now,
                 const std::map<std::string, std::string>& opening, const char* how);
 // HDTMP\ holds nothing once the dialog closed: no safety copy, archive,
-// DELBH, VIEW or BH work file.
+// DELBH, VIEW or BH work file, nor a transfer's file in HDTMP\~partsdl\.
 void work_folder_empty(const gui::Folder& folder, const char* how);

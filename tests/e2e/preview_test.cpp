@@ -70,16 +70,6 @@ int lines(const Pixels& picture) {
   return n;
 }
 
-HWND wait_selection(const Program& program) {
-  HWND found = nullptr;
-  wait_until(60000, [&] {
-    for (HWND window : process_windows(program.pid(), "#32770"))
-      if (text(window) == "ダウンロードリスト") found = window;
-    return found != nullptr;
-  });
-  return found;
-}
-
 void turn(HWND view) { click(view, IDC_PREVIEW_ROTATE); }
 
 }  // namespace
@@ -96,13 +86,7 @@ TEST(preview_draws_turns_and_puts_the_part_files_back) {
     return;
   std::map<std::string, std::string> opening = store_state(folder);
   Program program;
-  if (!ok(start(&program, folder.path), "cannot start\n")) return;
-  HWND selection = wait_selection(program);
-  if (!ok(selection != nullptr, "no list selection\n")) return;
-  post_click(selection, IDOK);  // the newest list, which names every maker
-  if (!ok(wait_windows(&program), "main dialog not usable\n") ||
-      !select_maker(program.dialog, kMaker))
-    return;
+  if (!open_newest_list(&program, folder) || !select_maker(program.dialog, kMaker)) return;
   ok(wait_until(kWaitMs,
                 [&] {
                   for (int32_t part : kMakerParts)

@@ -206,6 +206,11 @@ bool running(const Program& program) {
          WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+bool kill_program(Program* program) {
+  return running(*program) && TerminateProcess(program->process.hProcess, 99) &&
+         WaitForSingleObject(program->process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+}
+
 std::vector<HWND> process_windows(DWORD pid, const char* class_name) {
   Search search = {pid, class_name, {}};
   EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
@@ -225,6 +230,16 @@ void click(HWND dialog, int id) { send(GetDlgItem(dialog, id), BM_CLICK, 0, 0, 5
 void post_click(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void sync(HWND window) { send(window, WM_NULL, 0, 0, kWaitMs); }
+
+// The click goes as a sent message, which the program takes before any
+// posted one and before the WM_NULL sent after it.
+void settled_click(HWND dialog, int id) {
+  SendNotifyMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  sync(dialog);
 }
 
 void select_row(HWND dialog, int id, int row) {

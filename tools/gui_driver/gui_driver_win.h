@@ -69,6 +69,8 @@ bool start(Program* program, const std::string& folder, const std::string& argum
 bool wait_windows(Program* program, DWORD timeout_ms = kWaitMs, bool enabled = true);
 bool wait_exit(Program* program, DWORD* code, DWORD timeout_ms = kWaitMs);
 bool running(const Program& program);
+// Ends the program at once, as a crash would, and waits for its end.
+bool kill_program(Program* program);
 // Top-level windows of a class, of one process or (pid 0) of all.
 std::vector<HWND> process_windows(DWORD pid, const char* class_name);
 
@@ -78,6 +80,13 @@ std::string class_name(HWND window);
 // Returns once the dialog handled the click, or after 5 s when it opens a modal box.
 void click(HWND dialog, int id);
 void post_click(HWND dialog, int id);  // queues the command, does not wait
+// Returns once the program's window thread took the messages sent so far:
+// when the handler running now returned, or inside a modal loop it opened
+// (whose owner is disabled by then).
+void sync(HWND window);
+// A click that returns as soon as the dialog handled it or opened a modal
+// window, never waiting for that window to close.
+void settled_click(HWND dialog, int id);
 // Selects a list row and sends the notification the list box would send.
 void select_row(HWND dialog, int id, int row);
 void press_escape(const Program& program);  // in the control with the focus
