@@ -15,9 +15,14 @@ const char kPartDownloadFailed[] = "部品のダウンロードを失敗しま�
 }  // namespace
 
 void on_part_report(Run* run, bool done, bool preview, int32_t part) {
+  const char* dir = run->program_directory.c_str();
   if (!preview) {
     run->registration_via_view.erase(part);
     run->registrations_on_the_way.erase(part);
+    if (run->registrations_undone.erase(part)) {
+      plat::delete_file(store::work_file_path(dir, store::WorkFile::Downloaded, part).c_str());
+      return;
+    }
   }
   if (!done) {
     if (preview) return;
@@ -27,7 +32,6 @@ void on_part_report(Run* run, bool done, bool preview, int32_t part) {
     return;
   }
   if (preview) run->view_arrived.insert(part);
-  const char* dir = run->program_directory.c_str();
   // A part the open preview stands in for gets its own file back first:
   // the install saves that one, and the preview leaves the new one alone.
   if (!preview) store::restore_preview_file(dir, &run->preview_set, part);

@@ -68,6 +68,13 @@ bool request_part_data(Run* run, int32_t part, bool preview) {
   // A registration already on its way is not asked for twice; its file in
   // HDTMP\ lives only until its report, so one left there by an earlier
   // run blocks nothing. A preview copy stays for the run's previews.
+  if (!preview && run->registrations_undone.erase(part)) {
+    // Asked for again while a report from before 初期化 is still to come:
+    // that report now serves this request.
+    run->requested[0].insert(part);
+    store::merge_part_record(&run->index, part);
+    return true;
+  }
   if (preview ? plat::file_exists(local.c_str()) : run->registrations_on_the_way.count(part) != 0)
     return false;
   // The server keeps a part where the store does: the part file's path

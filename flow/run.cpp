@@ -6,6 +6,9 @@
 
 #include "catalogue/list_file.h"
 #include "download/download.h"
+#include "download/received_file.h"
+#include "platform/files.h"
+#include "suite/data_path.h"
 #include "flow/destinations.h"
 #include "flow/install.h"
 #include "flow/list_walk.h"
@@ -13,6 +16,7 @@
 #include "store/backups.h"
 #include "store/classification.h"
 #include "store/install_journal.h"
+#include "store/part_files.h"
 
 namespace flow {
 
@@ -70,6 +74,17 @@ void copy_maker_name(Run* run, const std::string& maker) {
   run->maker_name[take] = '\0';
 }
 
+// Every part's work file, and what downloads cut short left in the
+// worker's folder.
+void delete_download_work_files(const char* program_directory) {
+  store::delete_work_files(program_directory);
+  const std::string folder =
+      std::string(program_directory) + suite::kWorkFolder + download::kWorkFolderName;
+  std::vector<std::string> names;
+  plat::list_files((folder + "*.new").c_str(), &names);
+  for (const std::string& name : names) plat::delete_file((folder + name).c_str());
+}
+
 // A run that died leaves its journal: the library goes back to that run's
 // opening before anything else happens, and the user is told. False when
 // something could not be brought back; the journal then stays.
@@ -81,6 +96,13 @@ bool recover_earlier_run(View* view, const char* program_directory) {
     view->tell(kRecoveryIncomplete, kRecoveryCaption);
     return false;
   }
+  // What the dead run had downloaded goes as at the end of a run, its list
+  // files too.
+  delete_download_work_files(program_directory);
+  std::vector<std::string> lists;
+  const std::string work = std::string(program_directory) + suite::kWorkFolder;
+  plat::list_files((work + "pvnbhn_lst*.dat").c_str(), &lists);
+  for (const std::string& name : lists) plat::delete_file((work + name).c_str());
   char text[256];
   std::snprintf(text, sizeof text, kRecovered, what.classification_files, what.parts_index,
                 what.part_files);
@@ -184,6 +206,9 @@ void choose_maker(Run* run, const std::string& maker) {
 }
 
 void initialise(Run* run) {
+  run->registrations_undone.insert(run->registrations_on_the_way.begin(),
+                                   run->registrations_on_the_way.end());
+  run->registration_via_view.clear();
   if (!bring_back_opening_state(run)) run->view->tell(kRestoreFailed, kInitialiseCaption);
   show_all_category_lists(run);
 }
@@ -200,8 +225,9 @@ void close_run(Run* run) {
   // files it names are no longer needed.
   store::restore_preview_files(run->program_directory.c_str(), &run->preview_set);
   store::close_recovery_log(&run->journal.log);
-  store::delete_backups(run->program_directory.c_str());
-  store::clean_up_work_files(run->program_directory.c_str(), run->journal);
+  const char* dir = run->program_directory.c_str();
+  store::delete_backups(dir);
+  delete_download_work_files(dir);
   if (run->list_download_mode == 1) delete_walk_list_files(run);
 }
 

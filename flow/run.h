@@ -166,6 +166,9 @@ struct Run {
   std::set<int32_t> registrations_on_the_way;
   // Parts whose preview file arrived in this run.
   std::set<int32_t> view_arrived;
+  // Registrations on their way when 初期化 brought back the opening: their
+  // data is not installed, unless the part is asked for again meanwhile.
+  std::set<int32_t> registrations_undone;
   // The part files standing replaced by preview copies while the preview
   // dialog is open.
   store::PreviewSet preview_set;
@@ -228,7 +231,8 @@ void preview_paint(const Preview& preview, FigureLibrary* library);
 // 了 解: the part files put back.
 void close_preview(Run* run, FigureLibrary* library);
 
-// 初期化: the suite's files as they were at opening, and the lists again.
+// 初期化: the suite's files as they were at opening, and the lists again;
+// the data of registrations still on their way is no longer installed.
 // A file that could not be brought back is told in a message box.
 void initialise(Run* run);
 // 中止: the suite's files as they were at opening. True when the dialog may

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -50,6 +51,12 @@ bool move_file(const char* src, const char* dst);
 bool replace_file(const char* src, const char* dst);
 bool delete_file(const char* path);
 bool create_directory(const char* path);
+
+// The names of the files (not folders) of a folder that match the last
+// element of `pattern`, with FindFirstFile's wildcards "*" and "?" and
+// without regard to case: "C:\\x\\HDTMP\\VIEW*.DAT". False when the folder
+// cannot be read; no match is an empty list.
+bool list_files(const char* pattern, std::vector<std::string>* names);
 
 // True when the file can be opened with no access, sharing read and write.
 bool file_exists(const char* path);

@@ -6,8 +6,10 @@
 
 #include "platform/file_faults.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -18,6 +20,7 @@
 
 #include "platform/file_time.h"
 #include "platform/native_path.h"
+#include "platform/shift_jis.h"
 
 namespace plat {
 
@@ -237,6 +240,26 @@ bool delete_file(const char* path) {
   if (lstat(local.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   if (in_use(local)) return false;
   return unlink(local.c_str()) == 0;
+}
+
+bool list_files(const char* pattern, std::vector<std::string>* names) {
+  names->clear();
+  if (file_operation_fails()) return false;
+  const std::string whole(pattern);
+  size_t separator = last_char_of(whole.data(), whole.size(), "\\/");
+  std::string folder = separator == whole.size() ? "." : whole.substr(0, separator + 1);
+  std::string wanted = separator == whole.size() ? whole : whole.substr(separator + 1);
+  DIR* dir = opendir(native_path(folder.c_str()).c_str());
+  if (!dir) return false;
+  while (struct dirent* entry = readdir(dir)) {
+    struct stat st;
+    std::string path = native_path((folder + entry->d_name).c_str());
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        fnmatch(wanted.c_str(), entry->d_name, FNM_CASEFOLD | FNM_NOESCAPE) == 0)
+      names->push_back(entry->d_name);
+  }
+  closedir(dir);
+  return true;
 }
 
 bool create_directory(const char* path) {

@@ -116,6 +116,19 @@ bool replace_file(const char* src, const char* dst) {
 
 bool delete_file(const char* path) { return !file_operation_fails() && DeleteFileA(path) != 0; }
 
+bool list_files(const char* pattern, std::vector<std::string>* names) {
+  names->clear();
+  if (file_operation_fails()) return false;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names->push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return true;
+}
+
 bool create_directory(const char* path) {
   return !file_operation_fails() && CreateDirectoryA(path, nullptr) != 0;
 }

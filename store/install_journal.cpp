@@ -56,7 +56,7 @@ const uint8_t* bytes_of(const std::string& text) {
 
 bool record_in_journal(InstallJournal* journal, JournalAction action, int32_t part) {
   if (journal->changed.count(part)) return false;
-  if (action != JournalAction::ViewFile) journal->changed.insert(part);
+  journal->changed.insert(part);
   journal->entries.push_back(JournalEntry{action, part});
   return true;
 }
@@ -80,12 +80,6 @@ bool install_downloaded_part(const char* program_directory, InstallJournal* jour
     if (!installed) plat::delete_file(received.c_str());
   }
   if (installed && installed_bytes) installed_bytes->swap(bytes);
-  // A view file is noted only for a part the run has not changed.
-  if (!journal->changed.count(part)) {
-    std::string view = work_file_path(program_directory, WorkFile::View, part);
-    if (detect_file_kind(view.c_str()) == kKindPartData)
-      record_in_journal(journal, JournalAction::ViewFile, part);
-  }
   return installed;
 }
 
@@ -137,16 +131,6 @@ bool roll_back_part_files(const char* program_directory, const InstallJournal& j
     }
   }
   return all;
-}
-
-void clean_up_work_files(const char* program_directory, const InstallJournal& journal) {
-  for (const JournalEntry& entry : journal.entries) {
-    if (entry.action == JournalAction::SavedPrevious)
-      plat::delete_file(
-          work_file_path(program_directory, WorkFile::SavedPrevious, entry.part).c_str());
-    else if (entry.action == JournalAction::ViewFile)
-      plat::delete_file(work_file_path(program_directory, WorkFile::View, entry.part).c_str());
-  }
 }
 
 }  // namespace store

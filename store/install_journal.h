@@ -1,6 +1,6 @@
 // Installing downloaded part data into the parts store, and the journal of
 // every change a run makes to part files: 中止 and 初期化 roll the store back
-// by it, and closing the main dialog deletes the work files it names.
+// by it.
 //
 // The journal is kept for the whole run and never emptied; rolling back
 // leaves it as it is, so the rollback can be repeated. The first change of
@@ -20,7 +20,6 @@ namespace store {
 enum class JournalAction : uint16_t {
   Installed = 0,      // a part file put where no part data file was
   SavedPrevious = 1,  // the part file saved as HDTMP\DELBH%07d.DAT first
-  ViewFile = 2,       // HDTMP\VIEW%07d.DAT is part data, deleted at closing
 };
 
 struct JournalEntry {
@@ -36,16 +35,16 @@ struct InstallJournal {
   RecoveryLog log;
 };
 
-// Appends the entry; false when the part has an Installed or SavedPrevious
-// entry already, whatever the new action. There is no limit on entries.
+// Appends the entry; false when the part has an entry already. There is no
+// limit on entries.
 bool record_in_journal(InstallJournal* journal, JournalAction action, int32_t part);
 
 // Moves HDTMP\BH%07d.DAT into the store when it is part data, saving
 // whatever file it replaces, and creating the store folder when the store
 // lacks it; a received file that is not part data is deleted. A change
-// that cannot be written to the journal's log first is not made. Then notes
-// the part's view file when that is part data. True when the part file now
-// holds the received data, which then goes to *installed_bytes if given.
+// that cannot be written to the journal's log first is not made. True when
+// the part file now holds the received data, which then goes to
+// *installed_bytes if given.
 bool install_downloaded_part(const char* program_directory, InstallJournal* journal, int32_t part,
                              std::string* installed_bytes = nullptr);
 
@@ -62,8 +61,5 @@ void referenced_parts(const char* program_directory, int32_t part,
 // files deleted, saved ones copied back whole. Every entry is tried; false
 // when any of them could not be brought back.
 bool roll_back_part_files(const char* program_directory, const InstallJournal& journal);
-
-// Deletes the saved part files and the journalled view files in HDTMP\.
-void clean_up_work_files(const char* program_directory, const InstallJournal& journal);
 
 }  // namespace store

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
+#include "suite/data_path.h"
 #include "platform/byte_fields.h"
 
 namespace store {
@@ -83,6 +86,28 @@ std::string work_file_path(const char* program_directory, WorkFile file, int32_t
   char name[64];
   std::snprintf(name, sizeof name, pattern, part);
   return std::string(program_directory) + name;
+}
+
+namespace {
+
+// "<prefix>" and seven digits, then ".DAT" in any case.
+bool is_work_file_name(const std::string& name, size_t prefix) {
+  if (name.size() != prefix + 11) return false;
+  for (size_t n = prefix; n < prefix + 7; ++n)
+    if (name[n] < '0' || name[n] > '9') return false;
+  return ends_with_nocase(name.c_str(), ".dat");
+}
+
+}  // namespace
+
+void delete_work_files(const char* program_directory) {
+  const std::string folder = std::string(program_directory) + suite::kWorkFolder;
+  for (const char* prefix : {"BH", "VIEW", "DELBH"}) {
+    std::vector<std::string> names;
+    plat::list_files((folder + prefix + "*.DAT").c_str(), &names);
+    for (const std::string& name : names)
+      if (is_work_file_name(name, std::strlen(prefix))) plat::delete_file((folder + name).c_str());
+  }
 }
 
 int part_file_exists(const char* path) { return plat::file_exists(path) ? 1 : -1; }

@@ -32,6 +32,9 @@ enum class WorkFile {
   SavedPrevious,  // HDTMP\DELBH%07d.DAT, a replaced or deleted part file
 };
 std::string work_file_path(const char* program_directory, WorkFile file, int32_t part);
+// Deletes every part's work file in HDTMP\ (BH, VIEW and DELBH with seven
+// digits), whichever run left it: the end of a run leaves none.
+void delete_work_files(const char* program_directory);
 
 // 1 when the file can be opened (no access, sharing read and write), else -1.
 int part_file_exists(const char* path);

@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "store/install_journal.h"
+#include "store/part_files.h"
 #include "tests/support/ok.h"
 #include "tests/support/part_data_file.h"
 #include "tests/support/scratch.h"
@@ -81,39 +82,28 @@ TEST(installs_are_journalled_and_rolled_back_to_the_opening) {
        "rollback %d: the store as it was\n", round);
     s.receive(1001, part_data("again"));
   }
-  store::clean_up_work_files(s.dir.c_str(), s.journal);
+  put_file(s.work("VIEW%07d.DAT", 4002), "<html>");
+  put_file(s.dir + "HDTMP\\VIEW0004002.DAT.keep", "not a work file");
+  store::delete_work_files(s.dir.c_str());
   ok(!plat::file_exists(s.work("DELBH%07d.DAT", 3001).c_str()) &&
-         !plat::file_exists(s.work("DELBH%07d.DAT", 7001).c_str()),
-     "closing deletes the saved files\n");
+         !plat::file_exists(s.work("DELBH%07d.DAT", 7001).c_str()) &&
+         !plat::file_exists(s.work("VIEW%07d.DAT", 4002).c_str()) &&
+         plat::file_exists((s.dir + "HDTMP\\VIEW0004002.DAT.keep").c_str()),
+     "closing deletes the saved files and every view file, and nothing else\n");
 }
 
-TEST(a_deleted_part_installed_again_and_view_files) {
+TEST(a_deleted_part_installed_again) {
   Store s("journal");
   // A deletion saved 3001 first: the install records nothing new.
   s.put_part(3001, part_data("old"));
   ok(store::record_in_journal(&s.journal, JournalAction::SavedPrevious, 3001) &&
          plat::move_file(s.part(3001).c_str(), s.work("DELBH%07d.DAT", 3001).c_str()),
      "deleted\n");
-  ok(!store::record_in_journal(&s.journal, JournalAction::ViewFile, 3001),
-     "no view entry after a change\n");
   s.receive(3001, part_data("new"));
   ok(s.journal.entries.size() == 1, "no entry added\n");
   ok(store::roll_back_part_files(s.dir.c_str(), s.journal) &&
          s.content(s.part(3001)) == part_data("old"),
      "the version from before the run\n");
-
-  // A view file alone is noted for closing when it is part data.
-  put_file(s.work("VIEW%07d.DAT", 4001), part_data("view"));
-  put_file(s.work("VIEW%07d.DAT", 4002), "<html>");
-  store::install_downloaded_part(s.dir.c_str(), &s.journal, 4001);
-  store::install_downloaded_part(s.dir.c_str(), &s.journal, 4002);
-  ok(s.journal.entries.size() == 2 && s.journal.entries[1].action == JournalAction::ViewFile &&
-         s.journal.entries[1].part == 4001,
-     "one view entry\n");
-  store::clean_up_work_files(s.dir.c_str(), s.journal);
-  ok(!plat::file_exists(s.work("VIEW%07d.DAT", 4001).c_str()) &&
-         plat::file_exists(s.work("VIEW%07d.DAT", 4002).c_str()),
-     "the part data view file goes, the other stays\n");
 }
 
 TEST(referenced_parts_from_the_part_file_or_its_view_file) {

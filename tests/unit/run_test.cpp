@@ -543,6 +543,14 @@ TEST(received_parts_are_installed_with_their_references_once) {
   std::string stored = o.dir + "HDPARTS\\PARTS003\\P0007001.BHN";
   ok(content(stored) == oktest::part_data("7001"), "installed from the preview\n");
 
+  // A registration on its way at 初期化 is not installed when it comes.
+  o.worker.dropped.clear();
+  flow::request_part_data(&o.run, 7002, false);
+  flow::initialise(&o.run);
+  receive(7002, oktest::part_data("7002"));
+  ok(!plat::file_exists((o.dir + "HDPARTS\\PARTS003\\P0007002.BHN").c_str()),
+     "nothing installed after 初期化\n");
+
   ok(flow::cancel(&o.run) && !plat::file_exists(stored.c_str()) &&
          !plat::file_exists((o.dir + "HDPARTS\\PARTS001\\P0005000.BHN").c_str()),
      "中止 takes the installed parts out again\n");
