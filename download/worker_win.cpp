@@ -100,8 +100,8 @@ bool last_modified(HINTERNET request, uint64_t* filetime) {
   return plat::filetime_at_dos_resolution(t, filetime);
 }
 // Status, time and body of an answered request; the body goes straight to
-// a file beside the target. A shutdown drops the file between two reads.
-Outcome receive(HINTERNET request, const Job& job, char* buffer, volatile LONG* stop) {
+// a file beside the target.
+Outcome receive(HINTERNET request, const Job& job, char* buffer) {
   DWORD status = 0, size = sizeof status;
   if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                      nullptr) &&
@@ -121,7 +121,7 @@ Outcome receive(HINTERNET request, const Job& job, char* buffer, volatile LONG* 
   uint64_t received = 0;
   while ((read_ok = InternetReadFile(request, buffer, kReadSize, &got)) && got > 0) {
     received += got;
-    if (writing && (*stop || !append_file(&file, buffer, got))) writing = false;
+    if (writing && !append_file(&file, buffer, got)) writing = false;
     if (!writing) break;  // the file cannot be whole; stop fetching it
   }
 
@@ -192,14 +192,14 @@ bool unreachable(DWORD error, DWORD spent_ms, DWORD timeout_ms) {
 
 // One attempt at a transfer. Broken: the body did not arrive whole (a read
 // failed, timed out, or the connection closed short of Content-Length).
-Outcome transfer(HINTERNET root, const Job& job, char* buffer, volatile LONG* stop) {
+Outcome transfer(HINTERNET root, const Job& job, char* buffer) {
   HINTERNET connection = nullptr;
   DWORD error = 0, start = GetTickCount();
   HINTERNET request = open_request(root, job.url, job.timing.timeout_ms, &connection, &error);
   if (!request)
     return unreachable(error, GetTickCount() - start, job.timing.timeout_ms) ? Outcome::Unreachable
                                                                              : Outcome::Failed;
-  Outcome outcome = receive(request, job, buffer, stop);
+  Outcome outcome = receive(request, job, buffer);
   InternetCloseHandle(request);
   InternetCloseHandle(connection);
   return outcome;
@@ -213,7 +213,7 @@ bool pause(DownloadWorker* worker, unsigned ms) {
 Outcome fetch(DownloadWorker* worker, HINTERNET root, const Job& job, char* buffer) {
   if (!root || !buffer || !job.url_ok) return Outcome::Failed;
   for (int attempt = 0;; ++attempt) {
-    Outcome outcome = transfer(root, job, buffer, &worker->stop);
+    Outcome outcome = transfer(root, job, buffer);
     if (outcome != Outcome::Broken) return outcome;
     if (attempt == 3 || !pause(worker, job.timing.retry_pause_ms[attempt])) return Outcome::Failed;
   }

@@ -286,8 +286,8 @@ void initialise_dialog(HWND dialog, MainDialog* state) {
 
 void close_dialog(HWND dialog, MainDialog* state) {
   state->view.close_progress();
-  // Downloads stop first, so that no file arrives after the work files are
-  // cleaned up.
+  // Downloads stop first (the transfers in progress finish, the rest are
+  // dropped), so that no file arrives after the work files are cleaned up.
   download_worker_shutdown(state->setup.worker);
   flow::close_run(&state->run);
   end_dialog(dialog, state);
