@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "download/list_dates.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "suite/data_path.h"
 
@@ -29,7 +30,16 @@ std::string MaintenanceState::read(const char* key) const {
   return value;
 }
 
+// Written on a copy put in place whole: a death half way through the write
+// must not cost LASTDATE, without which the next walk goes back to 2005.
+// When the copy cannot be made, the file is written in place.
 void MaintenanceState::write(const char* key, const std::string& value) const {
+  const std::string fresh = path_ + ".new";
+  if ((plat::copy_file(path_.c_str(), fresh.c_str(), false) || !plat::file_exists(path_.c_str())) &&
+      plat::profile_write(kSection, key, value.c_str(), fresh.c_str()) &&
+      plat::replace_file(fresh.c_str(), path_.c_str()))
+    return;
+  plat::delete_file(fresh.c_str());
   plat::profile_write(kSection, key, value.c_str(), path_.c_str());
 }
 

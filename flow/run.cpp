@@ -97,12 +97,19 @@ bool recover_earlier_run(View* view, const char* program_directory) {
     return false;
   }
   // What the dead run had downloaded goes as at the end of a run, its list
-  // files too.
+  // files and an unpacking cut short too; the journal last, so that a death
+  // before it clears them at the next start.
   delete_download_work_files(program_directory);
-  std::vector<std::string> lists;
   const std::string work = std::string(program_directory) + suite::kWorkFolder;
-  plat::list_files((work + "pvnbhn_lst*.dat").c_str(), &lists);
-  for (const std::string& name : lists) plat::delete_file((work + name).c_str());
+  for (const char* pattern : {"pvnbhn_lst*.dat", "~unlha*.tmp"}) {
+    std::vector<std::string> names;
+    plat::list_files((work + pattern).c_str(), &names);
+    for (const std::string& name : names) plat::delete_file((work + name).c_str());
+  }
+  if (!store::delete_recovery_log(program_directory)) {
+    view->tell(kRecoveryIncomplete, kRecoveryCaption);
+    return false;
+  }
   char text[256];
   std::snprintf(text, sizeof text, kRecovered, what.classification_files, what.parts_index,
                 what.part_files);

@@ -67,6 +67,9 @@ int prepare_preview_files(const char* program_directory, std::vector<int32_t> wo
       if (present) continue;  // drawn from its own file
       return -1;
     }
+    // An error page or an empty answer never stands in the store.
+    const uint8_t* head = reinterpret_cast<const uint8_t*>(copy.data());
+    if (file_kind_of(head, copy.size(), view.c_str()) != kKindPartData) continue;
     const LoggedChange change =
         present ? LoggedChange::PreviewReplaced : LoggedChange::PreviewAdded;
     if (!log_change(log, change, part, content_hash(copy))) continue;

@@ -27,7 +27,8 @@ void collect_referenced_parts(const char* program_directory, std::vector<int32_t
 
 // Puts the preview copy of every part of the work list (and of the parts
 // they refer to) in place of its part file, each part once, numbers
-// outside 1001-60000 left out. Each replacement is written to the run's
+// outside 1001-60000 left out; a preview copy that is no part data stands
+// in for nothing. Each replacement is written to the run's
 // log first; one that cannot be is not made. 1, or -1 when a part has
 // neither a part file nor a preview copy (those replaced so far stay in
 // the set).

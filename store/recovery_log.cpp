@@ -156,6 +156,11 @@ bool log_change(RecoveryLog* log, LoggedChange change, int32_t part, uint64_t ha
   return true;
 }
 
+bool delete_recovery_log(const char* program_directory) {
+  const std::string path = log_path(program_directory);
+  return plat::delete_file(path.c_str()) || !plat::file_exists(path.c_str());
+}
+
 bool close_recovery_log(RecoveryLog* log) {
   if (log->path.empty()) return true;
   plat::close_file(log->file);
@@ -183,8 +188,6 @@ Recovery recover_unfinished_run(const char* program_directory, Recovered* what) 
   bool restored =
       restore_backups(program_directory, &what->classification_files, &what->parts_index);
   if (!undo.complete || !restored) return Recovery::kIncomplete;
-  if (!plat::delete_file(path.c_str()) && plat::file_exists(path.c_str()))
-    return Recovery::kIncomplete;
   // Copies a change left behind when the part file stayed where it was,
   // and the halves of whole-file writes the death cut short.
   for (int code : {10, 0, 2, 3, 4})

@@ -72,13 +72,16 @@ struct Recovered {
 };
 enum class Recovery {
   kNothing,     // no unfinished run
-  kDone,        // rolled back to its opening, journal deleted
+  kDone,        // rolled back to its opening; the journal is still there
   kIncomplete,  // some file could not be brought back: the journal stays for the next start
 };
 // Rolls an unfinished earlier run back to its opening: part files newest
 // change first, then the classification files and the parts index from
-// their safety copies; then deletes the journal. Doing it again after an
-// interruption gives the same result.
+// their safety copies; then deletes what the run's changes left beside the
+// files. Doing it again after an interruption gives the same result, so
+// the journal stays until the caller has cleared the rest of what the dead
+// run left and deletes it with delete_recovery_log.
 Recovery recover_unfinished_run(const char* program_directory, Recovered* what);
+bool delete_recovery_log(const char* program_directory);
 
 }  // namespace store
