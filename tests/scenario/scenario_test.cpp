@@ -19,8 +19,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "archive/command.h"
 #include "download/download.h"
 #include "download/list_dates.h"
@@ -117,15 +115,6 @@ void each_part_file(const std::string& dir, Visit visit) {
     for (const auto& file : fs::directory_iterator(folder.path(), error))
       visit("HDPARTS\\" + name + "\\" + file.path().filename().string(), file.path().string());
   }
-}
-
-// Size, time and inode: a file whose signature has not changed since it
-// was last found right is not read again.
-std::string signature(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return std::string();
-  return std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
-         std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_ino);
 }
 
 // What 中止 and 初期化 answer for: classification files, the parts index and
@@ -251,7 +240,6 @@ struct Session {
   bool died() const { return kill_at && plat::file_operation_count() >= kill_at; }
   int reports = 0, pumping = 0;
   std::vector<std::string> steps;
-  std::map<std::string, std::string> found_right;  // part file: its signature when checked
   bool broken = false;
 
   void note(const char* format, ...) __attribute__((format(printf, 2, 3))) {
@@ -338,9 +326,7 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
     return s.fail(when, "HDPARTS\\TRBHN.DAT is not whole");
   std::string wrong;
   each_part_file(s.dir, [&](const std::string& name, const std::string& path) {
-    std::string sign = signature(path);
-    auto& known = s.found_right[name];
-    if (!wrong.empty() || known == sign) return;
+    if (!wrong.empty()) return;
     bool saved;
     int32_t part = part_of(name, &saved);
     // A death leaves what a change was writing beside its file (F5).
@@ -364,8 +350,6 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
         bytes != s.world->served(part))
       wrong = name + " is neither the opening's file nor the server's data (" +
               std::to_string(bytes.size()) + " bytes)";
-    else if (!saved)
-      known = sign;
   });
   if (!wrong.empty()) return s.fail(when, wrong);
   return true;
