@@ -183,9 +183,10 @@ struct World {
         it.disable_recursion_pending();
         continue;
       }
-      uintmax_t size = it->is_regular_file() ? it->file_size() : 0;
-      seen[it->path().string()] = std::to_string(size) + " " +
-                                  std::to_string(it->last_write_time().time_since_epoch().count());
+      uintmax_t size = it->is_regular_file(error) ? it->file_size(error) : 0;
+      seen[it->path().string()] =
+          std::to_string(size) + " " +
+          std::to_string(it->last_write_time(error).time_since_epoch().count());
     }
     return seen;
   }
@@ -555,7 +556,8 @@ World make_world() {
   w.server = w.root + "server\\";
   ok(sample::make_program_folder(w.templ) && sample::make_catalogue(w.templ, w.server),
      "the sample library cannot be laid out\n");
-  fs::create_directory(native(w.program));
+  std::error_code error;
+  fs::create_directory(native(w.program), error);
   w.library = library(w.templ);
   w.outside = w.look_outside();
   w.handles = open_handles();
@@ -571,19 +573,20 @@ void lay_out(Session& s) {
   // replaces them whole, never in place. Every other file is a new copy,
   // as it may be written in place, and the profile reader's cache must see
   // it as new in every scenario, so that seeds replay alike alone.
-  fs::remove_all(native(w.program));
+  std::error_code error;
+  fs::remove_all(native(w.program), error);
   fs::copy(native(w.templ), native(w.program),
-           fs::copy_options::recursive | fs::copy_options::create_hard_links);
+           fs::copy_options::recursive | fs::copy_options::create_hard_links, error);
   std::vector<fs::path> copies;
-  for (const auto& file : fs::recursive_directory_iterator(native(w.program))) {
+  for (const auto& file : fs::recursive_directory_iterator(native(w.program), error)) {
     std::string name = file.path().string().substr(native(w.program).size());
     for (char& c : name)
       if (c == '/') c = '\\';
-    if (file.is_regular_file() && !w.library.count(name)) copies.push_back(file.path());
+    if (file.is_regular_file(error) && !w.library.count(name)) copies.push_back(file.path());
   }
   for (const fs::path& copy : copies) {
     std::string bytes = bytes_of(copy.string());
-    fs::remove(copy);
+    fs::remove(copy, error);
     oktest::put_file(copy.string(), bytes);
   }
   s.opening = w.library;
@@ -591,7 +594,7 @@ void lay_out(Session& s) {
     if (!s.rng.percent(25)) continue;
     char name[64];
     std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", (part - 1001) / 2000);
-    fs::create_directories(native(s.dir + name));
+    fs::create_directories(native(s.dir + name), error);
     std::string file = name + ("P000" + std::to_string(part) + ".BHN");
     s.opening[file] = oktest::part_data("older " + std::to_string(part));
     oktest::put_file(s.dir + file, s.opening[file]);
@@ -613,7 +616,7 @@ void lay_out(Session& s) {
   s.lastdate = std::atoi(settings.substr(settings.find("LASTDATE=") + 9).c_str());
   if (s.rng.percent(10)) {
     const char* missing = kClassFiles[s.rng.below(5)];
-    fs::remove(native(s.dir + missing));
+    fs::remove(native(s.dir + missing), error);
     s.opening.erase(missing);
   }
 }
