@@ -4,7 +4,7 @@
 #   make dist   build/dist/partsdl-<version>.zip for the suite's program folder
 
 JOBS ?= 2
-.PHONY: deps native native-asan windows test demo dist bench fuzz clean
+.PHONY: deps native native-asan windows test soak demo dist bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -29,6 +29,16 @@ test: native native-asan windows
 	ctest --test-dir build/native --output-on-failure -j$(JOBS)
 	ctest --test-dir build/native-asan --output-on-failure -j$(JOBS)
 	bash scripts/windows-suite.sh
+
+# Seeded scenarios of whole runs with server faults, failing file
+# operations and deaths, many more than the test runs: SOAK_SEEDS of them
+# from SOAK_FIRST, or as many as SOAK_SECONDS allow when it is set.
+SOAK_SEEDS ?= 20000
+SOAK_FIRST ?= 1
+SOAK_SECONDS ?=
+soak: native
+	SCENARIO_SEEDS=$(SOAK_SEEDS) SCENARIO_FIRST=$(SOAK_FIRST) SCENARIO_SECONDS=$(SOAK_SECONDS) \
+	  build/native/tests/scenario/scenario_tests
 
 demo: native windows
 	bash scripts/demo.sh
