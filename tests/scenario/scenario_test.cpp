@@ -8,8 +8,7 @@
 //
 // SCENARIO_SEEDS (count, 200), SCENARIO_FIRST (first seed, 1) and
 // SCENARIO_SECONDS (a time budget instead of the count) choose the seeds;
-// SCENARIO_SEED runs one seed and prints its steps; SCENARIO_STRICT=1 also
-// fails on the faults the checks tolerate for now (see `tolerated`).
+// SCENARIO_SEED runs one seed and prints its steps.
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -32,7 +31,6 @@
 #include "platform/files.h"
 #include "platform/native_path.h"
 #include "store/classification.h"
-#include "store/part_files.h"
 #include "store/parts_index.h"
 #include "store/recovery_log.h"
 #include "tests/support/ok.h"
@@ -50,14 +48,14 @@ const struct {
   uint64_t seed;
   const char* fault;
 } kRegressions[] = {
-    {1, "F2: 4003's error page, fetched as a preview copy, stayed in HDTMP\\ after 中止"},
-    {119, "F2: a preview copy that arrived after the run changed its part stayed in HDTMP\\"},
-    {127, "F3: the preview puts a junk preview copy in place of a part file"},
-    {631, "F6: a death while bhnmente.dat is written loses LASTDATE (strict)"},
-    {1439, "F1: a classification file that failed to open once was replaced by an empty one"},
-    {99, "F5: the recovery left the P%07d.BHN.new a death cut short"},
-    {821, "F5: a death after the recovery deleted the journal leaves a list file in HDTMP\\"},
-    {85, "F7: a death while the archive is unpacked leaves HDTMP\\~unlha0.tmp"},
+    {1, "4003's error page, fetched as a preview copy, stayed in HDTMP\\ after 中止"},
+    {119, "a preview copy that arrived after the run changed its part stayed in HDTMP\\"},
+    {127, "the preview put a junk preview copy in place of a part file"},
+    {631, "a death while bhnmente.dat was written lost LASTDATE: the next walk went to 2005"},
+    {1439, "a classification file that failed to open once was replaced by an empty one"},
+    {99, "the recovery left the P%07d.BHN.new a death had cut short"},
+    {821, "a death after the recovery deleted the journal left a list file in HDTMP\\"},
+    {85, "a death while the archive was unpacked left HDTMP\\~unlha0.tmp"},
 };
 
 // Bounds that keep a scenario finite: user steps (a preview counts as one,
@@ -287,23 +285,6 @@ struct Session {
 
 // ------------------------------------------------------------ invariants
 
-// Faults found and not fixed yet, each shown by a seed of kRegressions.
-// The checks let them pass unless SCENARIO_STRICT is set:
-//  F3 the preview puts a preview copy that is no part data in the store;
-//  F5 the recovery deletes the journal before it clears what the dead run
-//     left (halves of whole-file writes, downloads, list files): a death in
-//     between leaves them for good;
-//  F6 a death while bhnmente.dat is written (in place) empties it: LASTDATE
-//     is lost and the next start walks back to 2005;
-//  F7 a death while the parts archive is unpacked leaves HDTMP\~unlha0.tmp,
-//     which nothing clears.
-const bool tolerated = std::getenv("SCENARIO_STRICT") == nullptr;
-
-bool part_data(const std::string& bytes) {
-  return store::file_kind_of(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "") ==
-         store::kKindPartData;
-}
-
 bool ends_new(const std::string& name) {
   return name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0;
 }
@@ -340,8 +321,8 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
     if (!wrong.empty()) return;
     bool saved;
     int32_t part = part_of(name, &saved);
-    // A death leaves what a change was writing beside its file (F5).
-    if (!part && !((s.died() || (tolerated && s.kills)) && ends_new(name))) {
+    // A death leaves what a change was writing beside its file.
+    if (!part && !(s.died() && ends_new(name))) {
       wrong = "a stray file in the store: " + name;
       return;
     }
@@ -355,7 +336,6 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
                   (part - 1001) / 2000, part);
     auto at_opening = s.opening.find(opening_name);
     std::string bytes = bytes_of(path);
-    if (tolerated && !saved && !part_data(bytes)) return;  // F3
     if (!(at_opening != s.opening.end() && at_opening->second == bytes) &&
         bytes != s.world->served(part))
       wrong = name + " is neither the opening's file nor the server's data (" +
@@ -373,8 +353,7 @@ bool same_as_opening(Session& s, const char* when) {
       return s.fail(when, file.first + " differs from the opening's");
   std::string extra;
   each_part_file(s.dir, [&](const std::string& name, const std::string&) {
-    if (!s.opening.count(name) && !(tolerated && s.kills && ends_new(name)))  // F5
-      extra = name;
+    if (!s.opening.count(name)) extra = name;
   });
   for (const char* name : kClassFiles)
     if (!s.opening.count(name) && fs::exists(native(s.dir + name)) &&
@@ -676,8 +655,8 @@ bool recover(Session& s) {
     return s.fail("restarting", "the library could not be brought back: " + s.view.told);
   if (journal && !told && !told_recovery(s))
     return s.fail("restarting", "the recovery was not told");
-  // F6: the walk reaches back no further than LASTDATE at opening.
-  if (!tolerated && std::atoi(s.run.walk_last_day.c_str()) < s.lastdate)
+  // The walk reaches back no further than LASTDATE at opening.
+  if (std::atoi(s.run.walk_last_day.c_str()) < s.lastdate)
     return s.fail("restarting", "LASTDATE is lost: the walk goes back to " + s.run.walk_last_day);
   s.note("recovered");
   return same_as_opening(s, "after the recovery") && check_invariants(s, "after the recovery");
@@ -688,8 +667,8 @@ void end(Session& s) {
   if (!s.view.enabled) flow::stop_list_walk(&s.run);
   if (s.rng.percent(50))
     while (deliver(s)) {}
-  // A failed file operation may leave a work file (and a death, F5 and F7).
-  auto clean = [&s] { return !s.faulted() && !(tolerated && s.kills); };
+  // A failed file operation may leave a work file.
+  auto clean = [&s] { return !s.faulted(); };
   if (s.rng.percent(50)) {
     s.note("了解");
     flow::close_run(&s.run);
