@@ -31,7 +31,6 @@
 #include "platform/files.h"
 #include "platform/native_path.h"
 #include "store/classification.h"
-#include "store/part_files.h"
 #include "store/parts_index.h"
 #include "store/recovery_log.h"
 #include "tests/support/ok.h"
@@ -49,14 +48,14 @@ const struct {
   uint64_t seed;
   const char* fault;
 } kRegressions[] = {
-    {1, "F2: 4003's error page, fetched as a preview copy, stayed in HDTMP\\ after 中止"},
-    {119, "F2: a preview copy that arrived after the run changed its part stayed in HDTMP\\"},
-    {127, "F3: the preview puts a junk preview copy in place of a part file"},
-    {631, "F6: a death while bhnmente.dat is written loses LASTDATE (strict)"},
-    {1439, "F1: a classification file that failed to open once was replaced by an empty one"},
-    {99, "F5: the recovery left the P%07d.BHN.new a death cut short"},
-    {821, "F5: a death after the recovery deleted the journal leaves a list file in HDTMP\\"},
-    {85, "F7: a death while the archive is unpacked leaves HDTMP\\~unlha0.tmp"},
+    {1, "4003's error page, fetched as a preview copy, stayed in HDTMP\\ after 中止"},
+    {119, "a preview copy that arrived after the run changed its part stayed in HDTMP\\"},
+    {127, "the preview put a junk preview copy in place of a part file"},
+    {631, "a death while bhnmente.dat was written lost LASTDATE: the next walk went to 2005"},
+    {1439, "a classification file that failed to open once was replaced by an empty one"},
+    {99, "the recovery left the P%07d.BHN.new a death had cut short"},
+    {821, "a death after the recovery deleted the journal left a list file in HDTMP\\"},
+    {85, "a death while the archive was unpacked left HDTMP\\~unlha0.tmp"},
 };
 
 // Bounds that keep a scenario finite: user steps (a preview counts as one,
