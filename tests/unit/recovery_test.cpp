@@ -2,6 +2,7 @@
 // in turn, and the process made to die at each of them: the library stays
 // whole, 中止 brings back the opening, and the next start brings back the
 // opening of a run that died.
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -205,6 +206,8 @@ TEST(adding_and_installing_survive_a_fault_or_a_death_at_every_operation) {
   p.opening = library_of(p.dir);
   int64_t add = fail_every_operation(&p, Step::Add, kAddList, kMaker);
   int64_t cancel = fail_every_operation(&p, Step::Cancel, kAddList, kMaker);
+  std::printf("fault points: add and install %lld, 中止 %lld, each failed alone and as a death\n",
+              (long long)add, (long long)cancel);
   ok(add > 50 && cancel > 10, "operations: add %lld, 中止 %lld\n", (long long)add,
      (long long)cancel);
 }
@@ -218,6 +221,8 @@ TEST(deleting_and_the_preview_survive_a_fault_or_a_death_at_every_operation) {
   p.opening = library_of(p.dir);
   int64_t del = fail_every_operation(&p, Step::Delete, kDeleteList, kMaker);
   int64_t preview = fail_every_operation(&p, Step::Preview, kAddList, kMaker);
+  std::printf("fault points: delete %lld, preview %lld, each failed alone and as a death\n",
+              (long long)del, (long long)preview);
   ok(del > 10 && preview > 10, "operations: delete %lld, preview %lld\n", (long long)del,
      (long long)preview);
 }
@@ -248,6 +253,8 @@ TEST(recovery_survives_a_fault_or_a_death_at_every_operation) {
         return;
     }
   }
+  std::printf("fault points: recovery and its opening %lld, each failed alone and as a death\n",
+              (long long)count);
   ok(count > 20, "operations of a recovery and its opening: %lld\n", (long long)count);
 }
 
@@ -270,5 +277,7 @@ TEST(an_upgrade_cut_by_a_fault_or_a_death_leaves_the_old_file_or_the_new) {
       return;
     if (opened) flow::close_run(&p.run);
   }
+  std::printf("fault points: an opening that upgrades %lld, failed alone or as a death\n",
+              (long long)count);
   ok(count > 5, "operations of an opening: %lld\n", (long long)count);
 }
