@@ -74,15 +74,18 @@ void copy_maker_name(Run* run, const std::string& maker) {
   run->maker_name[take] = '\0';
 }
 
+void delete_matching_files(const std::string& folder, const char* pattern) {
+  std::vector<std::string> names;
+  plat::list_files((folder + pattern).c_str(), &names);
+  for (const std::string& name : names) plat::delete_file((folder + name).c_str());
+}
+
 // Every part's work file, and what downloads cut short left in the
 // worker's folder.
 void delete_download_work_files(const char* program_directory) {
   store::delete_work_files(program_directory);
-  const std::string folder =
-      std::string(program_directory) + suite::kWorkFolder + download::kWorkFolderName;
-  std::vector<std::string> names;
-  plat::list_files((folder + "*.new").c_str(), &names);
-  for (const std::string& name : names) plat::delete_file((folder + name).c_str());
+  delete_matching_files(
+      std::string(program_directory) + suite::kWorkFolder + download::kWorkFolderName, "*.new");
 }
 
 // A run that died leaves its journal: the library goes back to that run's
@@ -101,11 +104,8 @@ bool recover_earlier_run(View* view, const char* program_directory) {
   // before it clears them at the next start.
   delete_download_work_files(program_directory);
   const std::string work = std::string(program_directory) + suite::kWorkFolder;
-  for (const char* pattern : {"pvnbhn_lst*.dat", "~unlha*.tmp"}) {
-    std::vector<std::string> names;
-    plat::list_files((work + pattern).c_str(), &names);
-    for (const std::string& name : names) plat::delete_file((work + name).c_str());
-  }
+  delete_matching_files(work, "pvnbhn_lst*.dat");
+  delete_matching_files(work, "~unlha*.tmp");
   if (!store::delete_recovery_log(program_directory)) {
     view->tell(kRecoveryIncomplete, kRecoveryCaption);
     return false;
