@@ -71,10 +71,6 @@ TEST(a_run_opens_on_3dcad_and_choices_refill_the_lists_below_them) {
   ok(o.view.shown ==
          std::vector<std::string>({"list 1 rows sel 0", "list 2 rows sel 0", "list 3 rows sel 0"}),
      "the three category lists, from a file created for them\n");
-  ok(plat::file_exists((o.dir + "HDINI\\VGZLST0.INI").c_str()), "a missing file is created\n");
-  ok(file_text(o.dir + "HDTMP\\TRBHNBAK.DAT") == "index at opening" &&
-         file_text(o.dir + "HDTMP\\VGZLST4.INI") == "sheets at opening",
-     "copies taken\n");
   ok(o.run.list_download_mode == 1 && !o.view.enabled && o.view.progress_open,
      "without a list file the walk runs behind the progress dialog\n");
 
@@ -268,12 +264,6 @@ TEST(a_walk_cut_short_keeps_lastdate_for_the_days_never_checked) {
   ok(o.run.walk == flow::WalkState::Cut && o.view.enabled && o.view.selections == 1,
      "an unreachable server ends the walk at once\n");
   ok(state.last_date() == today_text(), "LASTDATE stays: %s\n", state.last_date().c_str());
-
-  Opened stopped;
-  open(&stopped, "stopped");
-  flow::stop_list_walk(&stopped.run);
-  ok(stopped.view.enabled && stopped.view.status == "部品リストがダウンロードされていません。",
-     "the way out with nothing received\n");
 }
 
 TEST(a_command_line_list_file_is_adopted_only_by_its_name) {
