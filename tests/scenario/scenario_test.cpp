@@ -165,10 +165,7 @@ struct World {
   std::map<std::string, std::string> outside;  // everything but the program folder
 
   std::string served(int32_t part) const {
-    char name[64];
-    std::snprintf(name, sizeof name, "newdownload\\k-val\\HDPARTS\\PARTS%03d\\P%07d.BHN",
-                  (part - 1001) / 2000, part);
-    return bytes_of(server + name);
+    return bytes_of(oktest::part_file(server + "newdownload\\k-val\\", part));
   }
   // Name, size and time of everything in the scratch folder but the
   // program folder: nothing is to be written there.
@@ -331,10 +328,7 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
       wrong = name + " is left with the preview closed";
       return;
     }
-    char opening_name[64];
-    std::snprintf(opening_name, sizeof opening_name, "HDPARTS\\PARTS%03d\\P%07d.BHN",
-                  (part - 1001) / 2000, part);
-    auto at_opening = s.opening.find(opening_name);
+    auto at_opening = s.opening.find(oktest::part_file("", part));
     std::string bytes = bytes_of(path);
     if (!(at_opening != s.opening.end() && at_opening->second == bytes) &&
         bytes != s.world->served(part))
@@ -571,12 +565,9 @@ void lay_out(Session& s) {
   s.opening = w.library;
   for (int32_t part : {1001, 3001, 3002, 4001, 5000, 6000, 7002, 4003}) {
     if (!s.rng.percent(25)) continue;
-    char name[64];
-    std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", (part - 1001) / 2000);
-    fs::create_directories(native(s.dir + name), error);
-    std::string file = name + ("P000" + std::to_string(part) + ".BHN");
-    s.opening[file] = oktest::part_data("older " + std::to_string(part));
-    oktest::put_file(s.dir + file, s.opening[file]);
+    std::string& older = s.opening[oktest::part_file("", part)];
+    older = oktest::part_data("older " + std::to_string(part));
+    oktest::put_part_file(s.dir, part, older);
   }
   if (s.rng.percent(40)) {
     std::vector<uint8_t> index = sample::sample_parts_index();

@@ -1,6 +1,10 @@
 #include "tests/support/part_data_file.h"
 
+#include <cstdio>
+
 #include "platform/byte_fields.h"
+#include "platform/files.h"
+#include "tests/support/scratch.h"
 
 namespace oktest {
 namespace {
@@ -30,6 +34,19 @@ std::string part_data(const std::string& tag, uint16_t element_ref, int32_t sect
     put32(&record, 45, static_cast<uint32_t>(section_ref));
   }
   return bytes + table + record + tag;
+}
+
+std::string part_file(const std::string& dir, int32_t part) {
+  char name[64];
+  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\P%07d.BHN", (part - 1001) / 2000, part);
+  return dir + name;
+}
+
+bool put_part_file(const std::string& dir, int32_t part, const std::string& bytes) {
+  std::string path = part_file(dir, part);
+  plat::create_directory((dir + "HDPARTS").c_str());
+  plat::create_directory(path.substr(0, path.rfind('\\')).c_str());
+  return put_file(path, bytes);
 }
 
 }  // namespace oktest

@@ -149,37 +149,59 @@ void die(Program* p) {
   store::drop_recovery_log(&p->run.journal.log);
 }
 
-// Each operation of the step fails alone, then the process dies there.
-// Returns the number of operations the step made.
-int64_t fail_every_operation(Program* p, Step step, const char* list, const char* maker) {
+// Runs `region` with each of its file operations made to fail in turn,
+// alone and then as a death, after `prepare` each time; `check` looks at
+// what it left, and stops the runs when it finds it wrong. A first run
+// without a fault counts the operations; returns their number.
+template <typename Prepare, typename Region, typename Check>
+int64_t at_every_operation(Prepare prepare, Region region, Check check) {
   int64_t count = 0;
   for (int64_t n = 0; n <= count; ++n) {
     for (bool dies : {false, true}) {
       if (n == 0 && dies) continue;
-      put_previews(*p);
-      open(p, list, maker);
-      if (step == Step::Cancel) run_step(p, Step::Add);
+      prepare();
       int64_t start = plat::file_operation_count();
       plat::fail_file_operation(n == 0 ? 0 : start + n, dies);
-      run_step(p, step);
+      region();
       if (n == 0) count = plat::file_operation_count() - start;
-      if (!dies) {
-        plat::fail_file_operation(0);
-        ok(whole(library_of(p->dir), p->opening), "a cut file at operation %lld\n", (long long)n);
-        if (!flow::cancel(&p->run)) ok(flow::cancel(&p->run), "中止 again\n");
-        flow::close_run(&p->run);
-        if (!back_at_opening(*p, "中止 after a failure", n)) return count;
-        continue;
-      }
-      die(p);
-      open(p, list, maker);
-      ok(p->view.told_captions == std::vector<std::string>({kRecoveryCaption}),
-         "the user is told once\n");
-      flow::close_run(&p->run);
-      if (!back_at_opening(*p, "the next start after a death", n)) return count;
+      if (!check(n, dies)) return count;
     }
   }
   return count;
+}
+
+// Prints how many fault points a case ran, and checks there were enough.
+void fault_points(const char* what, int64_t count, int64_t least) {
+  std::printf("fault points: %s %lld, each failed alone and as a death\n", what, (long long)count);
+  ok(count > least, "operations of %s: %lld\n", what, (long long)count);
+}
+
+// Each operation of the step fails alone, then the process dies there: a
+// failure leaves whole files and 中止 brings back the opening, a death the
+// next start. Returns the number of operations the step made.
+int64_t fail_every_operation(Program* p, Step step, const char* list, const char* maker) {
+  auto prepare = [&] {
+    put_previews(*p);
+    open(p, list, maker);
+    if (step == Step::Cancel) run_step(p, Step::Add);
+  };
+  return at_every_operation(
+      prepare, [&] { run_step(p, step); },
+      [&](int64_t n, bool dies) {
+        if (!dies) {
+          plat::fail_file_operation(0);
+          ok(whole(library_of(p->dir), p->opening), "a cut file at operation %lld\n", (long long)n);
+          if (!flow::cancel(&p->run)) ok(flow::cancel(&p->run), "中止 again\n");
+          flow::close_run(&p->run);
+          return back_at_opening(*p, "中止 after a failure", n);
+        }
+        die(p);
+        open(p, list, maker);
+        ok(p->view.told_captions == std::vector<std::string>({kRecoveryCaption}),
+           "the user is told once\n");
+        flow::close_run(&p->run);
+        return back_at_opening(*p, "the next start after a death", n);
+      });
 }
 
 // The sample library with its catalogue; the server's parts index already
@@ -204,12 +226,8 @@ TEST(adding_and_installing_survive_a_fault_or_a_death_at_every_operation) {
   Program p;
   lay_out(&p, "faults_add");
   p.opening = library_of(p.dir);
-  int64_t add = fail_every_operation(&p, Step::Add, kAddList, kMaker);
-  int64_t cancel = fail_every_operation(&p, Step::Cancel, kAddList, kMaker);
-  std::printf("fault points: add and install %lld, 中止 %lld, each failed alone and as a death\n",
-              (long long)add, (long long)cancel);
-  ok(add > 50 && cancel > 10, "operations: add %lld, 中止 %lld\n", (long long)add,
-     (long long)cancel);
+  fault_points("add and install", fail_every_operation(&p, Step::Add, kAddList, kMaker), 50);
+  fault_points("中止", fail_every_operation(&p, Step::Cancel, kAddList, kMaker), 10);
 }
 
 TEST(deleting_and_the_preview_survive_a_fault_or_a_death_at_every_operation) {
@@ -219,43 +237,33 @@ TEST(deleting_and_the_preview_survive_a_fault_or_a_death_at_every_operation) {
   run_step(&p, Step::Add);
   flow::close_run(&p.run);
   p.opening = library_of(p.dir);
-  int64_t del = fail_every_operation(&p, Step::Delete, kDeleteList, kMaker);
-  int64_t preview = fail_every_operation(&p, Step::Preview, kAddList, kMaker);
-  std::printf("fault points: delete %lld, preview %lld, each failed alone and as a death\n",
-              (long long)del, (long long)preview);
-  ok(del > 10 && preview > 10, "operations: delete %lld, preview %lld\n", (long long)del,
-     (long long)preview);
+  fault_points("delete", fail_every_operation(&p, Step::Delete, kDeleteList, kMaker), 10);
+  fault_points("preview", fail_every_operation(&p, Step::Preview, kAddList, kMaker), 10);
 }
 
 TEST(recovery_survives_a_fault_or_a_death_at_every_operation) {
   Program p;
   lay_out(&p, "faults_recovery");
   p.opening = library_of(p.dir);
-  int64_t count = 0;
-  for (int64_t n = 0; n <= count; ++n) {
-    for (bool dies : {false, true}) {
-      if (n == 0 && dies) continue;
-      put_previews(p);
-      open(&p, kAddList, kMaker);
-      run_step(&p, Step::Add);
-      flow::Preview preview;
-      flow::open_preview(&p.run, &preview, &p.figures);
-      die(&p);
-      int64_t start = plat::file_operation_count();
-      plat::fail_file_operation(n == 0 ? 0 : start + n, dies);
-      bool opened = open(&p, kAddList, kMaker);
-      if (n == 0) count = plat::file_operation_count() - start;
-      if (opened) flow::close_run(&p.run);
-      die(&p);
-      open(&p, kAddList, kMaker);
-      flow::close_run(&p.run);
-      if (!back_at_opening(p, dies ? "a death during recovery" : "a fault during recovery", n))
-        return;
-    }
-  }
-  std::printf("fault points: recovery and its opening %lld, each failed alone and as a death\n",
-              (long long)count);
-  ok(count > 20, "operations of a recovery and its opening: %lld\n", (long long)count);
+  bool opened = false;
+  auto die_in_a_preview = [&] {
+    put_previews(p);
+    open(&p, kAddList, kMaker);
+    run_step(&p, Step::Add);
+    flow::Preview preview;
+    flow::open_preview(&p.run, &preview, &p.figures);
+    die(&p);
+  };
+  int64_t count = at_every_operation(
+      die_in_a_preview, [&] { opened = open(&p, kAddList, kMaker); },
+      [&](int64_t n, bool dies) {
+        if (opened) flow::close_run(&p.run);
+        die(&p);
+        open(&p, kAddList, kMaker);
+        flow::close_run(&p.run);
+        return back_at_opening(p, dies ? "a death during recovery" : "a fault during recovery", n);
+      });
+  fault_points("recovery and its opening", count, 20);
 }
 
 TEST(an_upgrade_cut_by_a_fault_or_a_death_leaves_the_old_file_or_the_new) {
@@ -263,21 +271,18 @@ TEST(an_upgrade_cut_by_a_fault_or_a_death_leaves_the_old_file_or_the_new) {
   lay_out(&p, "faults_upgrade");
   OldFile old = old_file();
   const std::string path = p.dir + "HDINI\\VGZLST0.INI";
-  int64_t count = 0;
-  for (int64_t n = 0; n <= count; ++n) {
+  bool opened = false;
+  auto old_layout = [&] {
     put_file(path, old.old);
-    int64_t start = plat::file_operation_count();
-    plat::fail_file_operation(n == 0 ? 0 : start + n, n % 2 == 0);
     p.view = RecordingView();
-    bool opened = flow::open_run(&p.run, &p.view, &p.worker, p.dir.c_str(), "");
-    if (n == 0) count = plat::file_operation_count() - start;
+  };
+  auto open_run = [&] { opened = flow::open_run(&p.run, &p.view, &p.worker, p.dir.c_str(), ""); };
+  int64_t count = at_every_operation(old_layout, open_run, [&](int64_t n, bool) {
     die(&p);
     std::string now = file_text(path);
-    if (!ok(now == old.old || now == old.converted, "a cut file at operation %lld\n", (long long)n))
-      return;
     if (opened) flow::close_run(&p.run);
-  }
-  std::printf("fault points: an opening that upgrades %lld, failed alone or as a death\n",
-              (long long)count);
-  ok(count > 5, "operations of an opening: %lld\n", (long long)count);
+    return ok(now == old.old || now == old.converted, "a cut file at operation %lld\n",
+              (long long)n);
+  });
+  fault_points("an opening that upgrades", count, 5);
 }

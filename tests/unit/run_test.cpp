@@ -1,6 +1,8 @@
 // A run of the main dialog, driven as the dialog drives it, with a view that
-// records what it is shown: opening, the category lists, adopting a list
-// file, and bringing the suite's files back on 初期化 and 中止.
+// records what it is shown: opening, the category lists, the list walk,
+// adopting a list file, 追加, 削除 and ﾌﾟﾚﾋﾞｭｰ. That 中止, 初期化 and a
+// restart bring back the opening is checked after every file operation in
+// recovery_test.cpp and tests/scenario/.
 #include <string>
 #include <vector>
 
@@ -16,8 +18,11 @@
 #include "tests/support/run_fakes.h"
 #include "tests/support/scratch.h"
 
-using oktest::get_file;
+using oktest::file_text;
+using oktest::part_data;
+using oktest::part_file;
 using oktest::put_file;
+using oktest::put_part_file;
 
 namespace {
 
@@ -35,11 +40,6 @@ std::string program_folder(const char* name) {
   std::string dir = oktest::scratch_folder(name);
   for (const char* sub : {"HDINI", "HDTMP", "HDPARTS"}) plat::create_directory((dir + sub).c_str());
   return dir;
-}
-
-std::string content(const std::string& path) {
-  std::string bytes;
-  return get_file(path, &bytes) ? bytes : std::string("<missing>");
 }
 
 struct Opened {
@@ -62,7 +62,7 @@ void open(Opened* o, const char* name, const char* list_file = "") {
 
 }  // namespace
 
-TEST(a_run_opens_on_3dcad_with_copies_of_the_suite_files) {
+TEST(a_run_opens_on_3dcad_and_choices_refill_the_lists_below_them) {
   Opened o;
   open(&o, "open");
   ok(o.view.status == "部品リストファイルをダウンロード中です。", "status %s\n",
@@ -71,17 +71,10 @@ TEST(a_run_opens_on_3dcad_with_copies_of_the_suite_files) {
   ok(o.view.shown ==
          std::vector<std::string>({"list 1 rows sel 0", "list 2 rows sel 0", "list 3 rows sel 0"}),
      "the three category lists, from a file created for them\n");
-  ok(plat::file_exists((o.dir + "HDINI\\VGZLST0.INI").c_str()), "a missing file is created\n");
-  ok(content(o.dir + "HDTMP\\TRBHNBAK.DAT") == "index at opening" &&
-         content(o.dir + "HDTMP\\VGZLST4.INI") == "sheets at opening",
-     "copies taken\n");
   ok(o.run.list_download_mode == 1 && !o.view.enabled && o.view.progress_open,
      "without a list file the walk runs behind the progress dialog\n");
-}
 
-TEST(destinations_and_items_refill_the_lists_below_them) {
-  Opened o;
-  open(&o, "items");
+  // Destinations and items refill the lists below them.
   o.view.shown.clear();
   flow::choose_destination(&o.run, 3);
   ok(o.run.destination_code == 4, "the fourth button is 仕様書, code 4\n");
@@ -129,55 +122,26 @@ TEST(an_adopted_list_file_shows_its_makers_and_parts) {
      "a path that does not fit changes nothing\n");
 }
 
-TEST(initialise_and_cancel_bring_back_the_files_of_the_opening) {
-  Opened o;
-  open(&o, "restore");
-  put_file(o.dir + "HDPARTS\\TRBHN.DAT", "index changed");
-  put_file(o.dir + "HDINI\\VGZLST4.INI", "sheets changed");
-  put_file(o.dir + "HDINI\\VGZLST2.INI", "roof made in the run");
-  flow::initialise(&o.run);
-  ok(content(o.dir + "HDPARTS\\TRBHN.DAT") == "index at opening" &&
-         content(o.dir + "HDINI\\VGZLST4.INI") == "sheets at opening",
-     "初期化 brings both back\n");
-  ok(content(o.dir + "HDINI\\VGZLST2.INI") == "roof made in the run",
-     "a file without a copy is left alone\n");
-  ok(o.view.told.empty(), "nothing to tell\n");
-
-  put_file(o.dir + "HDINI\\VGZLST4.INI", "sheets changed again");
-  ok(flow::cancel(&o.run), "中止 closes\n");
-  ok(content(o.dir + "HDINI\\VGZLST4.INI") == "sheets at opening", "中止 brings it back\n");
-  flow::close_run(&o.run);
-  ok(!plat::file_exists((o.dir + "HDTMP\\VGZLST4.INI").c_str()) &&
-         !plat::file_exists((o.dir + "HDTMP\\TRBHNBAK.DAT").c_str()),
-     "closing deletes the copies\n");
-}
-
-TEST(a_restore_that_fails_keeps_the_file_whole_and_the_dialog_open) {
+// Another program holds a changed file and lets nobody write it: 初期化 and
+// 中止 tell so and leave it and its copy, and the dialog stays open.
+TEST(a_restore_that_fails_is_told_and_keeps_the_dialog_open) {
   Opened o;
   open(&o, "restore_fails");
   std::string sheets = o.dir + "HDINI\\VGZLST4.INI";
   put_file(sheets, "sheets changed in the run");
-
-  // Another program holds the file and lets nobody write it.
   plat::File* held = plat::open_file(sheets.c_str(), plat::kRead, plat::kShareRead,
                                      plat::Disposition::OpenExisting);
+  flow::initialise(&o.run);
+  ok(o.view.told.rfind("初期化: 元に戻せなかったファイルがあります。", 0) == 0, "told: %s\n",
+     o.view.told.c_str());
   ok(!flow::cancel(&o.run), "中止 stays open\n");
   ok(o.view.told.rfind("中止: 元に戻せなかったファイルがあります。", 0) == 0, "told: %s\n",
      o.view.told.c_str());
   plat::close_file(held);
-  ok(content(sheets) == "sheets changed in the run", "the file is as it was\n");
-  ok(content(o.dir + "HDTMP\\VGZLST4.INI") == "sheets at opening", "the copy stays\n");
-
-#ifndef _WIN32
-  // The disk fills part way through the copy: the file must not be cut.
-  o.view.told.clear();
-  plat::fail_writes_after(4);
-  flow::initialise(&o.run);
-  plat::fail_writes_after(-1);
-  ok(content(sheets) == "sheets changed in the run", "a cut copy never replaces the file\n");
-  ok(!o.view.told.empty(), "初期化 tells the failure\n");
-#endif
-  ok(flow::cancel(&o.run) && content(sheets) == "sheets at opening", "a second 中止 succeeds\n");
+  ok(file_text(sheets) == "sheets changed in the run" &&
+         file_text(o.dir + "HDTMP\\VGZLST4.INI") == "sheets at opening",
+     "the file is as it was, the copy stays\n");
+  ok(flow::cancel(&o.run) && file_text(sheets) == "sheets at opening", "a second 中止 succeeds\n");
 }
 
 TEST(list_dates_step_back_over_month_and_year_ends) {
@@ -300,12 +264,6 @@ TEST(a_walk_cut_short_keeps_lastdate_for_the_days_never_checked) {
   ok(o.run.walk == flow::WalkState::Cut && o.view.enabled && o.view.selections == 1,
      "an unreachable server ends the walk at once\n");
   ok(state.last_date() == today_text(), "LASTDATE stays: %s\n", state.last_date().c_str());
-
-  Opened stopped;
-  open(&stopped, "stopped");
-  flow::stop_list_walk(&stopped.run);
-  ok(stopped.view.enabled && stopped.view.status == "部品リストがダウンロードされていません。",
-     "the way out with nothing received\n");
 }
 
 TEST(a_command_line_list_file_is_adopted_only_by_its_name) {
@@ -415,7 +373,7 @@ TEST(add_fills_free_slots_and_skips_what_it_cannot_register) {
   flow::add(&o.run);
   ok(o.view.figure_rows == std::vector<std::string>({"1 A", "3 B", "4 C"}),
      "the free slots in order; fittings are not listed under 3DCAD\n");
-  std::string file = content(o.dir + "HDINI\\VGZLST0.INI");
+  std::string file = file_text(o.dir + "HDINI\\VGZLST0.INI");
   ok(slot_part(file, 1) == 1001 && slot_part(file, 3) == 1003 && slot_part(file, 4) == 1005 &&
          slot_part(file, 5) == 0 && file.compare(66288 + 32 + 8, 2, std::string("A\0", 2)) == 0,
      "written into the file\n");
@@ -527,9 +485,9 @@ TEST(received_parts_are_installed_with_their_references_once) {
     flow::on_download_report(&o.run, true, tag, part);
   };
   // 5000 refers to 6000 and 70000, 6000 back to 5000.
-  receive(5000, oktest::part_data("5000", 6000, 70000));
-  receive(6000, oktest::part_data("6000", 0, 5000));
-  receive(5000, oktest::part_data("5000 again", 6000));
+  receive(5000, part_data("5000", 6000, 70000));
+  receive(6000, part_data("6000", 0, 5000));
+  receive(5000, part_data("5000 again", 6000));
   ok(requested(o.worker, DL_TAG_PART) == std::vector<int32_t>({6000, 5000}),
      "each part of the cycle once, 70000 never\n");
   flow::on_download_report(&o.run, false, DL_TAG_PART, 12345);
@@ -539,41 +497,20 @@ TEST(received_parts_are_installed_with_their_references_once) {
   // preview's file is installed.
   o.worker.dropped["/k-val/HDPARTS\\PARTS003\\P0007001.BHN"] = flow::Downloader::kAlreadyQueued;
   flow::add(&o.run);
-  receive(7001, oktest::part_data("7001"), DL_TAG_VIEW);
-  std::string stored = o.dir + "HDPARTS\\PARTS003\\P0007001.BHN";
-  ok(content(stored) == oktest::part_data("7001"), "installed from the preview\n");
+  receive(7001, part_data("7001"), DL_TAG_VIEW);
+  ok(file_text(part_file(o.dir, 7001)) == part_data("7001"), "installed from the preview\n");
 
   // A registration on its way at 初期化 is not installed when it comes.
   o.worker.dropped.clear();
   flow::request_part_data(&o.run, 7002, false);
   flow::initialise(&o.run);
-  receive(7002, oktest::part_data("7002"));
-  ok(!plat::file_exists((o.dir + "HDPARTS\\PARTS003\\P0007002.BHN").c_str()),
-     "nothing installed after 初期化\n");
-
-  ok(flow::cancel(&o.run) && !plat::file_exists(stored.c_str()) &&
-         !plat::file_exists((o.dir + "HDPARTS\\PARTS001\\P0005000.BHN").c_str()),
-     "中止 takes the installed parts out again\n");
-  flow::close_run(&o.run);
-  ok(!plat::file_exists((o.dir + "HDTMP\\VIEW0007001.DAT").c_str()), "view file deleted\n");
+  receive(7002, part_data("7002"));
+  ok(!plat::file_exists(part_file(o.dir, 7002).c_str()), "nothing installed after 初期化\n");
 }
 
 namespace {
 
 const char kDeleted[] = "削除: 部品リストの削除が終了しました。";
-
-std::string part_path(const Opened& o, int part) {
-  char name[64];
-  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\P%07d.BHN", (part - 1001) / 2000, part);
-  return o.dir + name;
-}
-
-void put_part(const Opened& o, int part, const std::string& bytes) {
-  std::string path = part_path(o, part);
-  plat::create_directory((o.dir + "HDPARTS").c_str());
-  plat::create_directory(path.substr(0, path.rfind('\\')).c_str());
-  put_file(path, bytes);
-}
 
 // A local parts index listing the parts in the first records.
 std::string index_of(const std::vector<int>& parts) {
@@ -592,14 +529,14 @@ TEST(delete_clears_the_makers_parts_and_takes_out_marked_files) {
               "1001,1=A\r\n70000,2=Far\r\n1003,2=C\r\n1004,2=D\r\n1005,2=E\r\n1002,1=B\r\n"
               "1001,2=A\r\n",
               figures({{0, 1001}, {1, 1003}, {5, 1002}, {later, 1002}, {60, 4464}}));
-  put_part(o, 1003, "1003 before");
-  put_part(o, 1004, "1004 before");
+  put_part_file(o.dir, 1003, "1003 before");
+  put_part_file(o.dir, 1004, "1004 before");
   put_file(o.dir + "HDPARTS\\TRBHN.DAT", index_of({1004, 1003, 1005}));
-  put_file(o.dir + "HDTMP\\BH0001005.DAT", oktest::part_data("1005 installed"));
+  put_file(o.dir + "HDTMP\\BH0001005.DAT", part_data("1005 installed"));
   flow::on_download_report(&o.run, true, DL_TAG_PART, 1005);
 
   flow::delete_parts(&o.run);
-  std::string file = content(o.dir + "HDINI\\VGZLST0.INI");
+  std::string file = file_text(o.dir + "HDINI\\VGZLST0.INI");
   ok(file.compare(66288, 32 * 6, std::string(32 * 6, '\0')) == 0 &&
          file.compare(66288 + 32 * later, 32, std::string(32, '\0')) == 0 &&
          slot_part(file, 60) == 4464,
@@ -607,21 +544,16 @@ TEST(delete_clears_the_makers_parts_and_takes_out_marked_files) {
   ok(o.run.major_item == 3 && o.run.class_item == 2 && o.run.figure_entry == 7 &&
          o.view.figure_rows.back() == "7  ",
      "the later place in file order is selected\n");
-  ok(content(o.dir + "HDTMP\\DELBH0001003.DAT") == "1003 before" &&
-         content(o.dir + "HDTMP\\DELBH0001004.DAT") == "1004 before" &&
-         !plat::file_exists(part_path(o, 1003).c_str()) &&
-         !plat::file_exists(part_path(o, 1005).c_str()) &&
+  ok(file_text(o.dir + "HDTMP\\DELBH0001003.DAT") == "1003 before" &&
+         file_text(o.dir + "HDTMP\\DELBH0001004.DAT") == "1004 before" &&
+         !plat::file_exists(part_file(o.dir, 1003).c_str()) &&
+         !plat::file_exists(part_file(o.dir, 1005).c_str()) &&
          !plat::file_exists((o.dir + "HDTMP\\DELBH0001005.DAT").c_str()),
      "files saved aside; one installed in this run is deleted\n");
-  ok(content(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({}), "their index records removed\n");
+  ok(file_text(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({}), "their index records removed\n");
   ok(o.view.told == kDeleted &&
          o.view.status == "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
      "told %s\n", o.view.told.c_str());
-
-  ok(flow::cancel(&o.run) && content(part_path(o, 1003)) == "1003 before" &&
-         content(part_path(o, 1004)) == "1004 before" &&
-         !plat::file_exists(part_path(o, 1005).c_str()),
-     "中止 brings the store back\n");
 }
 
 TEST(delete_messages_and_a_part_file_that_stays) {
@@ -639,10 +571,10 @@ TEST(delete_messages_and_a_part_file_that_stays) {
   ok(o.view.told == "削除: ダウンロードリストの削除部品は存在しません。", "nothing registered\n");
 
   open_adding(&o, "delete_data_only", "1003,2=C\r\n1004,2=D\r\n", figures({}));
-  put_part(o, 1003, "1003");
-  put_part(o, 1004, "1004");
+  put_part_file(o.dir, 1003, "1003");
+  put_part_file(o.dir, 1004, "1004");
   put_file(o.dir + "HDPARTS\\TRBHN.DAT", index_of({1003, 1004}));
-  plat::File* held = plat::open_file(part_path(o, 1004).c_str(), plat::kRead, plat::kShareRead,
+  plat::File* held = plat::open_file(part_file(o.dir, 1004).c_str(), plat::kRead, plat::kShareRead,
                                      plat::Disposition::OpenExisting);
   flow::delete_parts(&o.run);
   plat::close_file(held);
@@ -650,8 +582,8 @@ TEST(delete_messages_and_a_part_file_that_stays) {
          plat::file_exists((o.dir + "HDTMP\\DELBH0001003.DAT").c_str()),
      "a part file alone\n");
   ok(o.view.status == "部品ファイルを削除できませんでした。(1004)" &&
-         content(part_path(o, 1004)) == "1004" &&
-         content(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({0, 1004}),
+         file_text(part_file(o.dir, 1004)) == "1004" &&
+         file_text(o.dir + "HDPARTS\\TRBHN.DAT") == index_of({0, 1004}),
      "a file that cannot be moved keeps its record and is told\n");
 }
 
@@ -671,19 +603,19 @@ TEST(the_preview_stands_in_for_the_part_files_until_it_closes) {
   // whose copy refers to 6000, which refers to 70000 (never downloaded);
   // 1001 stands under two keys.
   open_adding(&o, "preview", "1001,1=A\r\n1002,2=B\r\n1001,2=A\r\n", figures({}));
-  put_part(o, 1001, "1001 stored");
-  put_file(view_path(o, 1001), oktest::part_data("1001 view"));
-  put_file(view_path(o, 1002), oktest::part_data("1002 view", 0, 5000));
-  put_file(view_path(o, 5000), oktest::part_data("5000 view", 0, 6000));
-  put_file(view_path(o, 6000), oktest::part_data("6000 view", 0, 70000));
+  put_part_file(o.dir, 1001, "1001 stored");
+  put_file(view_path(o, 1001), part_data("1001 view"));
+  put_file(view_path(o, 1002), part_data("1002 view", 0, 5000));
+  put_file(view_path(o, 5000), part_data("5000 view", 0, 6000));
+  put_file(view_path(o, 6000), part_data("6000 view", 0, 70000));
   RecordingLibrary library;
   flow::Preview preview;
   ok(flow::open_preview(&o.run, &preview, &library) && preview.first_list == 406 &&
          preview.part == 1001 && preview.deleted.size() == 3 && preview.deleted[0] == "  1001  A" &&
          library.calls == std::vector<std::string>({"begin 1001 1"}),
      "only deleted entries: the first of list 406\n");
-  ok(content(part_path(o, 1001)) == oktest::part_data("1001 view") &&
-         content(part_path(o, 6000)) == oktest::part_data("6000 view", 0, 70000) &&
+  ok(file_text(part_file(o.dir, 1001)) == part_data("1001 view") &&
+         file_text(part_file(o.dir, 6000)) == part_data("6000 view", 0, 70000) &&
          o.run.preview_set.parts == std::vector<int32_t>({1001, 1002, 5000, 6000}),
      "the chain's copies stand in, each part once\n");
 
@@ -705,22 +637,20 @@ TEST(the_preview_stands_in_for_the_part_files_until_it_closes) {
      "another part from 180 degrees, the background kept\n");
 
   // 1002 is installed while the preview is open: the new file stays.
-  put_file(o.dir + "HDTMP\\BH0001002.DAT", oktest::part_data("1002 installed"));
+  put_file(o.dir + "HDTMP\\BH0001002.DAT", part_data("1002 installed"));
   flow::on_download_report(&o.run, true, DL_TAG_PART, 1002);
   flow::close_preview(&o.run, &library);
-  ok(content(part_path(o, 1001)) == "1001 stored" &&
-         content(part_path(o, 1002)) == oktest::part_data("1002 installed") &&
-         !plat::file_exists(part_path(o, 5000).c_str()) &&
+  ok(file_text(part_file(o.dir, 1001)) == "1001 stored" &&
+         file_text(part_file(o.dir, 1002)) == part_data("1002 installed") &&
+         !plat::file_exists(part_file(o.dir, 5000).c_str()) &&
          !plat::file_exists((o.dir + "HDPARTS\\PARTS000\\RE0001001.BHN").c_str()),
      "了 解: the store as before, the part installed meanwhile kept, no RE file\n");
-  ok(flow::cancel(&o.run) && !plat::file_exists(part_path(o, 1002).c_str()),
-     "中止 still takes the installed part out\n");
 
   // A part with neither a part file nor a preview copy.
   open_adding(&o, "preview_unready", "1001,0=A\r\n1003,0=C\r\n", figures({}));
-  put_file(view_path(o, 1001), oktest::part_data("1001 view"));
+  put_file(view_path(o, 1001), part_data("1001 view"));
   ok(!flow::open_preview(&o.run, &preview, &library) &&
-         !plat::file_exists(part_path(o, 1001).c_str()) &&
+         !plat::file_exists(part_file(o.dir, 1001).c_str()) &&
          o.view.told ==
              "ﾌﾟﾚﾋﾞｭｰ: ﾌﾟﾚﾋﾞｭｰ用の部品がﾀﾞｳﾝﾛｰﾄﾞされていません。\nしばらく待って再試行して下さい。",
      "not ready: told, nothing left replaced\n");
