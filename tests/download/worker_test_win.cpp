@@ -1,12 +1,12 @@
 // The download worker under Wine, against the stand-in server reached
-// through the proxy setting (tests/download/with_server.sh). A message-only
-// window receives the reports as the main dialog would.
+// through the proxy setting (tests/download/with_server.sh): faults, a full
+// queue, shutdown, fetching ahead, and servers that cannot be reached. A
+// message-only window receives the reports as the main dialog would.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,40 +20,33 @@ using namespace oktest;
 
 namespace {
 
-const char kBase[] = "http://" PARTSDL_MAKER_HOST "/newdownload";
 // Short pauses and time-outs keep the fault cases quick.
 const DownloadTiming kQuick = {{100, 200, 400}, 1500};
 
-std::vector<MSG> reports;
+// Each outcome as DONE 'D', FAILED 'F' or unreachable 'U', the tag and ':'
+// unless it is 1, the value, and after '/' the count still queued.
+std::string reports;
+size_t outcomes;
 
 LRESULT CALLBACK report_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message != WM_DL_DONE && message != WM_DL_FAILED && message != WM_DL_PENDING)
-    return DefWindowProcA(window, message, w, l);
-  reports.push_back({window, message, w, l, 0, {0, 0}});
-  return 0;
+  if (message == WM_DL_PENDING) {
+    reports += "/" + std::to_string(w) + " ";
+    ++outcomes;
+  } else if (message == WM_DL_DONE || message == WM_DL_FAILED) {
+    reports += message == WM_DL_DONE ? 'D' : w & DL_FAILED_UNREACHABLE ? 'U' : 'F';
+    reports += ((w & 0xFFFF) != 1 ? std::to_string(w & 0xFFFF) + ":" : "") + std::to_string(l);
+  }
+  return DefWindowProcA(window, message, w, l);
 }
 
-HWND report_window() {
-  static HWND window;
-  if (window) return window;
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = report_proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "DlReports";
-  RegisterClassA(&wc);
-  return window = CreateWindowA("DlReports", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                nullptr);
-}
-
-// Handles messages until `count` reports arrived or `ms` passed.
+// Handles messages until `count` outcomes were reported or `ms` passed.
 bool wait_reports(size_t count, DWORD ms) {
-  DWORD start = GetTickCount();
-  while (reports.size() < count && GetTickCount() - start < ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - (GetTickCount() - start), QS_ALLINPUT);
-    MSG msg;
+  MSG msg;
+  for (DWORD start = GetTickCount(); outcomes < count && GetTickCount() - start < ms;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
-  return reports.size() >= count;
+  return outcomes >= count;
 }
 
 // Handles messages for `ms`, to catch reports that should not come.
@@ -61,30 +54,37 @@ void settle(DWORD ms) { wait_reports((size_t)-1, ms); }
 
 std::string env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
 
-// Puts a file into the server's catalogue under /newdownload/K-VAL/.
+// Files under /newdownload/K-VAL/ on the server.
 void serve(const std::string& name, const std::string& bytes) {
-  std::string path = env("DLTEST_ROOT") + "\\newdownload";
-  CreateDirectoryA(path.c_str(), nullptr);
-  CreateDirectoryA((path += "\\K-VAL").c_str(), nullptr);
-  put_file(path + "\\" + name, bytes);
+  std::string dir = env("DLTEST_ROOT") + "\\newdownload";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryA((dir + "\\K-VAL").c_str(), nullptr);
+  put_file(dir + "\\K-VAL\\" + name, bytes);
 }
 
 // The server reloads its rules when the file changes.
 void rules(const std::string& json) { put_file(env("DLTEST_RULES"), json); }
 
-// The server's log lines for a URL path; it logs a request once its answer
-// has ended, which may be a moment after the worker has the bytes.
-std::vector<std::string> logged(const std::string& path, size_t at_least = 0) {
-  std::vector<std::string> lines;
-  for (int i = 0; i == 0 || (i < 200 && lines.size() < at_least); ++i) {
-    std::string log, line;
-    get_file(env("DLTEST_LOG"), &log);
-    std::istringstream in(log);
-    for (lines.clear(); std::getline(in, line);)
-      if (line.find("\"path\": \"" + path + "\"") != std::string::npos) lines.push_back(line);
-    if (lines.size() < at_least) Sleep(25);
+std::string server_log() {
+  std::string log;
+  get_file(env("DLTEST_LOG"), &log);
+  return log;
+}
+
+// Positions in the server's log of the lines for /newdownload/K-VAL/<name>.
+// The server logs a request once its answer has ended, which may be a moment
+// after the worker has the bytes: up to 5 s are given for `at_least` lines.
+std::vector<size_t> logged(const std::string& name, size_t at_least = 0) {
+  const std::string key = "\"path\": \"/newdownload/K-VAL/" + name + "\"";
+  std::vector<size_t> at;
+  for (int i = 0; i == 0 || (i < 200 && at.size() < at_least); ++i) {
+    if (i) Sleep(25);
+    const std::string log = server_log();
+    at.clear();
+    for (size_t p = log.find(key); p != std::string::npos; p = log.find(key, p + 1))
+      at.push_back(p);
   }
-  return lines;
+  return at;
 }
 
 std::string content(const std::string& path) {
@@ -95,40 +95,67 @@ std::string content(const std::string& path) {
 bool exists(const std::string& path) { return plat::file_exists(path.c_str()); }
 
 struct Rig {
-  DownloadWorker* worker;
+  DownloadWorker* worker = download_worker_create("http://" PARTSDL_MAKER_HOST "/newdownload");
   std::string dir;
   explicit Rig(const char* name, const DownloadTiming& timing = kQuick)
-      : worker(download_worker_create(kBase)), dir(oktest::scratch_folder(name)) {
-    download_worker_set_window(worker, report_window());
+      : dir(scratch_folder(name)) {
+    static HWND window;
+    WNDCLASSA wc = {0, report_proc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "DlReports"};
+    if (!window && RegisterClassA(&wc))
+      window =
+          CreateWindowA("DlReports", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    download_worker_set_window(worker, window);
     download_worker_set_timing(worker, timing);
-    reports.clear();
+    clear();
     rules("{}");
   }
   ~Rig() { download_worker_destroy(worker); }
-  // Sends `remote` with backslashes, which the worker turns into slashes in
-  // the caller's string.
-  int request(std::string remote, const std::string& local, int32_t tag, int32_t value) {
+  void clear() {
+    reports.clear();
+    outcomes = 0;
+  }
+  // /K-VAL/<name> into <dir><local>, sent with backslashes, which the worker
+  // turns into slashes in the caller's string.
+  int request(const std::string& name, const std::string& local, int32_t value, int32_t tag = 1) {
+    std::string remote = "\\K-VAL\\" + name;
     for (char& c : remote) c = c == '/' ? '\\' : c;
-    int queued = download_worker_request(worker, &remote[0], local.c_str(), tag, value);
+    int queued = download_worker_request(worker, &remote[0], (dir + local).c_str(), tag, value);
     ok(!queued || remote.find('\\') == std::string::npos, "caller's string: %s\n", remote.c_str());
     return queued;
   }
+  // The worker fetches ahead once a first transfer has ended.
+  void warm_up() {
+    serve("warm.dat", "w");
+    request("warm.dat", "warm.dat", 0);
+    wait_reports(1, 5000);
+    clear();
+  }
 };
 
-bool is(size_t i, UINT message, WPARAM tag, LPARAM value) {
-  return i < reports.size() && reports[i].message == message && reports[i].wParam == tag &&
-         reports[i].lParam == value;
-}
-
-// The reports so far: D(tag,value) done, F failed, P(count) pending.
-std::string describe() {
-  std::string text;
-  for (const MSG& r : reports)
-    text += r.message == WM_DL_PENDING
-                ? " P(" + std::to_string(r.wParam) + ")"
-                : std::string(r.message == WM_DL_DONE ? " D(" : " F(") + std::to_string(r.wParam) +
-                      "," + std::to_string(r.lParam) + ")";
-  return text.substr(0, 300);
+// WinINet reads the proxy setting once per process, so a test with a proxy
+// of its own runs again in a child process, started with that setting.
+// True in the child, which goes on with the test.
+bool in_child_with_proxy(const char* test, int port) {
+  if (!env("DLTEST_CHILD").empty()) return true;
+  std::string saved = env("http_proxy"), line = std::string("child ") + test;
+  SetEnvironmentVariableA("http_proxy", ("http://127.0.0.1:" + std::to_string(port)).c_str());
+  SetEnvironmentVariableA("DLTEST_CHILD", "1");
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  DWORD status = 1;
+  if (CreateProcessA(exe, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, &status);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  SetEnvironmentVariableA("DLTEST_CHILD", nullptr);
+  SetEnvironmentVariableA("http_proxy", saved.c_str());
+  ok(status == 0, "%s passed in its own process\n", test);
+  return false;
 }
 
 }  // namespace
@@ -139,25 +166,23 @@ TEST(a_full_queue_refuses_and_keeps_every_earlier_request) {
   // The head stalls for a while so that the queue fills behind it with
   // requests of 460 bytes, none of them on the server.
   rules(R"({"/newdownload/K-VAL/slow.dat": {"chunk_size": 1, "pause_ms": 300}})");
-  rig.request("/K-VAL/slow.dat", rig.dir + "slow.dat", 0, 1000);
-  const std::string local = rig.dir + std::string(250 - rig.dir.size(), 'L');
+  rig.request("slow.dat", "slow.dat", 1000, 0);
+  const std::string local(250 - rig.dir.size(), 'L');
   int queued = 0;
-  for (char remote[256]; queued < 200; ++queued) {
-    std::snprintf(remote, sizeof remote, "/K-VAL/fill%04d/%s", queued,
-                  std::string(188, 'f').c_str());
-    if (rig.request(remote, local, 100 + queued, queued) == 0) break;
+  for (char name[256]; queued < 200; ++queued) {
+    std::snprintf(name, sizeof name, "fill%04d/%s", queued, std::string(188, 'f').c_str());
+    if (rig.request(name, local, queued, 100 + queued) == 0) break;
   }
   ok(queued > 100 && queued < 200, "the queue refused at %d\n", queued);
-  const size_t expected = 2 * (1 + queued);
-  ok(wait_reports(expected, 60000), "%u of %u reports\n", (unsigned)reports.size(),
-     (unsigned)expected);
+  std::string expected = "D0:1000/" + std::to_string(queued) + " ";
+  for (int k = 0; k < queued; ++k)
+    expected += "F" + std::to_string(100 + k) + ":" + std::to_string(k) + "/" +
+                std::to_string(queued - 1 - k) + " ";
+  ok(wait_reports(1 + queued, 60000), "%u of %d outcomes\n", (unsigned)outcomes, 1 + queued);
   settle(200);
-  bool in_order = reports.size() == expected && is(0, WM_DL_DONE, 0, 1000);
-  for (size_t i = 0; i < reports.size(); i += 2)
-    in_order = in_order && is(i + 1, WM_DL_PENDING, reports.size() / 2 - i / 2 - 1, 0) &&
-               (i == 0 || is(i, WM_DL_FAILED, 100 + i / 2 - 1, (LPARAM)(i / 2 - 1)));
-  ok(in_order, "not each request in queue order, followed by the count still queued:%s\n",
-     describe().c_str());
+  ok(reports == expected,
+     "not each request in queue order, followed by the count still queued: %.300s\n",
+     reports.c_str());
 }
 
 TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
@@ -167,7 +192,7 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   const struct Fetch {
     const char *name, *rule;
     bool done;
-    int attempts;
+    size_t attempts;
   } fetches[] = {
       {"missing.dat", nullptr, false, 1},  // not on the server
       {"moved.dat", R"({"status": 304})", false, 1},
@@ -183,13 +208,16 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   };
   const int n = sizeof fetches / sizeof fetches[0];
   const std::string body(100000, 'b');
-  std::string json = "{";
-  for (const Fetch& f : fetches) {
+  std::string json = "{", expected;
+  for (int i = 0; i < n; ++i) {
+    const Fetch& f = fetches[i];
     if (std::strcmp(f.name, "missing.dat") != 0) serve(f.name, body);
     if (f.rule)
       json += std::string(json.size() > 1 ? "," : "") + "\"/newdownload/K-VAL/" + f.name +
               "\": " + f.rule;
     put_file(rig.dir + f.name, "previous");
+    expected +=
+        (f.done ? "D7:" : "F7:") + std::to_string(i) + "/" + std::to_string(n - 1 - i) + " ";
   }
   rules(json + "}");
   HANDLE held = CreateFileA((rig.dir + "held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -198,41 +226,36 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
   GetSystemTimeAsFileTime(&before);
   for (int i = 0; i < n; ++i) {
     const char* name = fetches[i].name;
-    rig.request(std::string("/K-VAL/") + name,
-                rig.dir + (std::strcmp(name, "nofolder.dat") ? "" : "NOFOLDER\\") + name, 7, i);
+    rig.request(name, (std::strcmp(name, "nofolder.dat") ? "" : "NOFOLDER\\") + std::string(name),
+                i, 7);
   }
   // A duplicate is taken and dropped, the queued one keeps its tag and value;
   // so is a path that finished a moment ago.
-  ok(rig.request("/K-VAL/empty.dat", rig.dir + "second.dat", 8, 88) == 1, "a duplicate refused\n");
+  ok(rig.request("empty.dat", "second.dat", 88, 8) == 1, "a duplicate refused\n");
   DWORD start = GetTickCount();
-  ok(wait_reports(2 * n, 30000), "reports:%s\n", describe().c_str());
+  ok(wait_reports(n, 30000), "reports: %s\n", reports.c_str());
   DWORD spent = GetTickCount() - start;
   CloseHandle(held);
-  ok(rig.request("/K-VAL/untimed.dat", rig.dir + "again.dat", 9, 99) == 1,
-     "a recent path refused\n");
+  ok(rig.request("untimed.dat", "again.dat", 99, 9) == 1, "a recent path refused\n");
   settle(400);
-  ok(reports.size() == 2 * (size_t)n && !exists(rig.dir + "second.dat") &&
-         !exists(rig.dir + "again.dat"),
-     "a duplicate or recent path fetched or reported:%s\n", describe().c_str());
-  for (int i = 0; i < n; ++i) {
-    const Fetch& f = fetches[i];
-    const std::string local = rig.dir + f.name;
+  ok(reports == expected && !exists(rig.dir + "second.dat") && !exists(rig.dir + "again.dat"),
+     "not each fetch reported once, in order; or a duplicate or recent path fetched: %s\n",
+     reports.c_str());
+  for (const Fetch& f : fetches) {
     const std::string want = !f.done ? "previous" : std::strcmp(f.name, "empty.dat") ? body : "";
-    ok(is(2 * i, f.done ? WM_DL_DONE : WM_DL_FAILED, 7, i) &&
-           is(2 * i + 1, WM_DL_PENDING, n - 1 - i, 0),
-       "%s: reports:%s\n", f.name, describe().c_str());
-    ok(content(local) == want && !exists(rig.dir + "~partsdl\\" + f.name + ".new"),
-       "%s: %u bytes, or a partial file left\n", f.name, (unsigned)content(local).size());
-    if (f.attempts)
-      ok(logged("/newdownload/K-VAL/" + std::string(f.name), f.attempts).size() ==
-             (size_t)f.attempts,
-         "%s: not %d attempts\n", f.name, f.attempts);
+    ok(content(rig.dir + f.name) == want && !exists(rig.dir + "~partsdl\\" + f.name + ".new"),
+       "%s: %u bytes, or a partial file left\n", f.name,
+       (unsigned)content(rig.dir + f.name).size());
+    ok(!f.attempts || logged(f.name, f.attempts).size() == f.attempts, "%s: not %u attempts\n",
+       f.name, (unsigned)f.attempts);
   }
   // Four stalls of a time-out each, and the pauses before retries.
   ok(spent < 4 * 1500 + 4 * 700 + 5000, "faults took %lu ms\n", (unsigned long)spent);
   // As the program's requests reach the server, through the proxy setting.
-  const std::vector<std::string> lines = logged("/newdownload/K-VAL/empty.dat");
-  const std::string line = lines.empty() ? "none" : lines[0];
+  const std::string log = server_log();
+  const std::vector<size_t> at = logged("empty.dat");
+  const size_t from = at.empty() ? 0 : log.rfind('\n', at[0]) + 1;
+  const std::string line = at.empty() ? "none" : log.substr(from, log.find('\n', at[0]) - from);
   ok(line.find("\"target\": \"http://" PARTSDL_MAKER_HOST) != std::string::npos &&
          line.find("/newdownload/K-VAL/empty.dat\"") != std::string::npos &&
          line.find("\"user_agent\": \"TarvelBhBhB\"") != std::string::npos &&
@@ -248,40 +271,116 @@ TEST(each_fault_is_reported_leaves_no_partial_file_and_the_worker_goes_on) {
      "without Last-Modified the file does not keep the time it was written\n");
 }
 
-TEST(shutdown_finishes_the_transfer_drops_the_rest_and_does_not_wait_out_pauses) {
+TEST(reports_stay_in_queue_order_while_later_requests_finish_first) {
+  Rig rig("ahead");
+  rig.warm_up();
+  serve("head.dat", "slow!");
+  serve("one.dat", "111");
+  serve("two.dat", "22");
+  serve("three.dat", "3");
+  // The head answers slowly. Two requests for one local path: the first is
+  // the slower, and the second's file must end up in place.
+  rules(R"({"/newdownload/K-VAL/head.dat": {"chunk_size": 2, "pause_ms": 300},
+            "/newdownload/K-VAL/one.dat": {"chunk_size": 1, "pause_ms": 100}})");
+  rig.request("head.dat", "head.dat", 1);
+  rig.request("one.dat", "same.dat", 2);
+  rig.request("none.dat", "none.dat", 3);
+  rig.request("two.dat", "same.dat", 4);
+  rig.request("three.dat", "three.dat", 5);
+  // Duplicates of a request under way and of one finished ahead of the
+  // head, then of one reported: all dropped.
+  logged("three.dat", 1);
+  ok(rig.request("head.dat", "x", 6) == 1 && rig.request("three.dat", "x", 7) == 1,
+     "duplicates accepted\n");
+  wait_reports(5, 5000);
+  ok(rig.request("two.dat", "x", 8) == 1, "a recent path accepted\n");
+  wait_reports(6, 400);
+  ok(reports == "D1/4 D2/3 F3/2 D4/1 D5/0 ", "in queue order, once each: %s\n", reports.c_str());
+  std::vector<size_t> head = logged("head.dat"), three = logged("three.dat");
+  ok(head.size() == 1 && three.size() == 1 && three[0] < head[0] && logged("two.dat").size() == 1,
+     "fetched once each, a later request while the head was slow\n");
+  ok(content(rig.dir + "same.dat") == "22" && content(rig.dir + "head.dat") == "slow!",
+     "files whole, the later request's file in place\n");
+}
+
+TEST(shutdown_finishes_the_transfers_in_progress_and_drops_the_rest) {
   {
+    // A worker not yet fetching ahead, its one transfer under way.
     Rig rig("busy");
     serve("long.dat", std::string(20, 'x'));
     serve("next.dat", "next");
     rules(R"({"/newdownload/K-VAL/long.dat": {"chunk_size": 4, "pause_ms": 100}})");
-    rig.request("/K-VAL/long.dat", rig.dir + "long.dat", 2, 0);
-    rig.request("/K-VAL/next.dat", rig.dir + "next.dat", 1, 1);
+    rig.request("long.dat", "long.dat", 0, 2);
+    rig.request("next.dat", "next.dat", 1);
     for (int i = 0; i < 200 && !exists(rig.dir + "~partsdl\\long.dat.new"); ++i) Sleep(10);
     download_worker_shutdown(rig.worker);
     settle(300);
-    ok(reports.size() == 2 && is(0, WM_DL_DONE, 2, 0) && is(1, WM_DL_PENDING, 1, 0),
-       "the transfer in progress is reported, the rest dropped:%s\n", describe().c_str());
+    ok(reports == "D2:0/1 ", "the transfer in progress is reported, the rest dropped: %s\n",
+       reports.c_str());
     ok(content(rig.dir + "long.dat") == std::string(20, 'x'), "not written whole\n");
-    ok(logged("/newdownload/K-VAL/next.dat").empty(), "a queued request was fetched\n");
-    ok(rig.request("/K-VAL/late.dat", rig.dir + "late.dat", 1, 2) == 0,
-       "a stopped worker takes requests\n");
+    ok(logged("next.dat").empty(), "a queued request was fetched\n");
+    ok(rig.request("late.dat", "late.dat", 2) == 0, "a stopped worker takes requests\n");
   }
-  // A retry pause of 30 s is cut short; so is the wait of a worker never used.
-  const DownloadTiming slow = {{30000, 30000, 30000}, 1500};
-  Rig rig("pauses", slow), unused("unused");
-  serve("cut.dat", std::string(10000, 'c'));
-  rules(R"({"/newdownload/K-VAL/cut.dat": {"cut_after": 10}})");
-  rig.request("/K-VAL/cut.dat", rig.dir + "cut.dat", 1, 9);
-  logged("/newdownload/K-VAL/cut.dat", 1);
-  Sleep(100);
+  // Fetching ahead, with a retry pause of 30 s under way: the pause is cut
+  // short, and so is the wait of a worker never used.
+  Rig unused("unused"), rig("ahead_stop", {{30000, 30000, 30000}, 1000});
+  rig.warm_up();
+  rules(R"({"/newdownload/K-VAL/s*.dat": {"chunk_size": 5, "pause_ms": 150},
+            "/newdownload/K-VAL/broken.dat": {"cut_after": 10}})");
+  serve("broken.dat", std::string(1000, 'c'));
+  rig.request("broken.dat", "broken.dat", 0);
+  for (int i = 1; i <= 9; ++i) {
+    serve("s" + std::to_string(i) + ".dat", std::string(20, 'a' + i));
+    rig.request("s" + std::to_string(i) + ".dat", "s" + std::to_string(i), i);
+  }
+  logged("broken.dat", 1);
+  Sleep(200);
   DWORD start = GetTickCount();
   download_worker_shutdown(rig.worker);
   download_worker_shutdown(unused.worker);
-  ok(GetTickCount() - start < 2000, "shutdown took %lu ms\n",
-     (unsigned long)(GetTickCount() - start));
-  settle(100);
-  ok(reports.size() == 2 && is(0, WM_DL_FAILED, 1, 9), "the broken request is not failed:%s\n",
-     describe().c_str());
+  DWORD spent = GetTickCount() - start;
+  ok(spent < 2000, "no retry pause waited out: %lu ms\n", (unsigned long)spent);
+  wait_reports(7, 300);
+  ok(reports == "F0/9 D1/8 D2/7 D3/6 D4/5 D5/4 ", "six transfers reported: %s\n", reports.c_str());
+  ok(content(rig.dir + "s5") == std::string(20, 'f'), "written whole\n");
+  ok(logged("s6.dat").empty() && content(rig.dir + "s6") == "<missing>",
+     "requests not started are not fetched\n");
+}
+
+TEST(a_closed_proxy_port_fails_every_request_at_once_with_the_flag) {
+  // Nothing listens on port 1 of this machine.
+  if (!in_child_with_proxy("a_closed_proxy_port_fails_every_request_at_once_with_the_flag", 1))
+    return;
+  Rig rig("closed", {{100, 200, 400}, 12000});
+  DWORD start = GetTickCount();
+  std::string expected;
+  for (int i = 0; i < 50; ++i) {
+    rig.request("c" + std::to_string(i) + ".dat", "c", i);
+    expected += "U" + std::to_string(i) + "/" + std::to_string(49 - i) + " ";
+  }
+  wait_reports(50, 8000);
+  DWORD spent = GetTickCount() - start;
+  ok(reports == expected, "all unreachable, in order: %s\n", reports.c_str());
+  ok(spent < 4000, "50 requests took %lu ms\n", (unsigned long)spent);
+}
+
+TEST(a_silent_server_costs_one_time_out_per_cool_down) {
+  Rig rig("silent", {{100, 200, 400}, 1000});
+  rules(R"({"/newdownload/K-VAL/q*.dat": {"silent": true}})");
+  DWORD start = GetTickCount();
+  for (int i = 0; i < 4; ++i) rig.request("q" + std::to_string(i) + ".dat", "q", i);
+  wait_reports(4, 6000);
+  DWORD spent = GetTickCount() - start;
+  ok(reports == "U0/3 U1/2 U2/1 U3/0 ", "all unreachable: %s\n", reports.c_str());
+  ok(spent >= 900 && spent < 2500, "one time-out: %lu ms\n", (unsigned long)spent);
+
+  Sleep(3200);  // the cool-down
+  start = GetTickCount();
+  rig.request("q4.dat", "q", 4);
+  wait_reports(5, 5000);
+  spent = GetTickCount() - start;
+  ok(reports.substr(20) == "U4/0 " && spent >= 900, "a real attempt again: %lu ms\n",
+     (unsigned long)spent);
 }
 
 TEST(a_mutex_named_after_the_worker_holds_nothing_up) {
@@ -292,9 +391,9 @@ TEST(a_mutex_named_after_the_worker_holds_nothing_up) {
   std::snprintf(name, sizeof name, "DWN:%08x", (unsigned)(uintptr_t)rig.worker);
   HANDLE other = CreateMutexA(nullptr, TRUE, name);
   serve("free.dat", "free");
-  rig.request("/K-VAL/free.dat", rig.dir + "free.dat", 1, 7);
-  ok(wait_reports(2, 5000) && is(0, WM_DL_DONE, 1, 7), "the worker waited on that mutex:%s\n",
-     describe().c_str());
+  rig.request("free.dat", "free.dat", 7);
+  ok(wait_reports(1, 5000) && reports == "D7/0 ", "the worker waited on that mutex: %s\n",
+     reports.c_str());
   ReleaseMutex(other);
   CloseHandle(other);
 }

@@ -18,12 +18,8 @@ using namespace gui;
 namespace {
 
 const char kChooseItem[] = "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。";
-const char kAddDone[] = "部品リストの追加が終了しました。";
 const char kArchiveFailed[] = "部品管理ファイルのダウンロードを失敗しました。";
 const char kArchive[] = "/newdownload/K-VAL/HDPARTS/TRBHN.LZH";
-
-// The five new parts of みらい住設 and the parts they refer to.
-const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 
 // "DLUPDATE" for the figure in registration state 0 (registered) or -1
 // (present), answered with the button `id`.
@@ -37,7 +33,7 @@ void answer_question(const Program& program, const std::string& figure, int stat
      box ? readable(item_text(box, IDC_OVERWRITE_TEXT)).c_str() : "<none>");
   if (!box) return;
   post_click(box, id);
-  wait_until(kWaitMs, [&] { return !IsWindow(box); });
+  closes(box);
 }
 
 // The local index holding the server's records of `parts` alone, at the
@@ -72,12 +68,6 @@ std::string with_home_figures(std::string file) {
   return file;
 }
 
-std::vector<std::string> with_home_rows(std::vector<std::string> rows) {
-  for (int k = 0; k < 5 && rows.size() == store::kFigureSlots; ++k)
-    rows[sample::kUsedSlotsOfFirstItem + k] = sample::kHomeFigureNames[k];
-  return rows;
-}
-
 }  // namespace
 
 TEST(a_first_add_fills_the_item_and_installs_the_parts_with_their_references) {
@@ -87,14 +77,11 @@ TEST(a_first_add_fills_the_item_and_installs_the_parts_with_their_references) {
   HWND dialog = program.dialog;
   const std::string opening_3dcad = read_file(folder.file("HDINI\\VGZLST0.INI"));
   const std::vector<std::string> opening_rows = list_rows(dialog, IDC_FIGURES);
-  post_click(dialog, IDC_ADD);
-  expect_box(program, "追加", kAddDone);
+  add_home_parts(program, folder);
   rows_are(dialog, IDC_FIGURES, with_home_rows(opening_rows), "five figures after three");
-  ok(list_selection(dialog, IDC_FIGURES) == 7 && item_text(dialog, IDC_STATUS) == kChooseItem,
-     "row %d selected, status %s\n", list_selection(dialog, IDC_FIGURES),
-     readable(item_text(dialog, IDC_STATUS)).c_str());
-  ok(wait_until(kWaitMs, [&] { return installed(folder, kHomeAndReferenced); }),
-     "the parts and the parts they refer to are not installed with the server's bytes\n");
+  ok(list_selection(dialog, IDC_FIGURES) == 7, "row %d selected\n",
+     list_selection(dialog, IDC_FIGURES));
+  status_reads(dialog, kChooseItem);
   pause_ms(1000);  // a request repeated by the cycle would come now
   std::vector<std::string> paths = logged_paths();
   ok(count_with(paths, kArchive) == 1, "archive fetched %d times\n",
@@ -126,14 +113,8 @@ TEST(cancel_and_initialise_bring_back_the_store_of_the_opening) {
     Program program;
     if (!open_sample_list(&program, folder, sample::kHomeMaker)) return;
     const std::vector<std::string> opening_rows = list_rows(program.dialog, IDC_FIGURES);
-    post_click(program.dialog, IDC_ADD);
-    expect_box(program, "追加", kAddDone);
-    ok(wait_until(kWaitMs,
-                  [&] {
-                    return installed(folder, kHomeAndReferenced) &&
-                           file_exists(folder.file("HDTMP\\DELBH0006000.DAT"));
-                  }),
-       "%s: not installed, or the older 6000 not saved aside\n", readable(how).c_str());
+    ok(add_home_parts(program, folder) && file_exists(work_file(folder, "DELBH", 6000)),
+       "%s: the older 6000 not saved aside\n", readable(how).c_str());
     if (std::string(how) == "中止") {
       close_with(&program, IDCANCEL);
     } else {
@@ -182,7 +163,7 @@ TEST(the_overwrite_question_for_present_and_registered_parts) {
   ok(wait_until(kWaitMs, [&] { return count_with(logged_paths(), part_remote(4003)) == 1; }),
      "the error page not fetched\n");
   ok(!wait_message_box(program.pid(), 1000), "a message for the error page\n");
-  ok(!file_exists(part_file(folder, 4003)) && !file_exists(folder.file("HDTMP\\BH0004003.DAT")),
+  ok(!file_exists(part_file(folder, 4003)) && !file_exists(work_file(folder, "BH", 4003)),
      "the error page installed or left in HDTMP\\\n");
 
   // Registered parts: はい, いいえ, then 中止 on the third; the run did
@@ -245,19 +226,16 @@ TEST(failed_downloads_of_the_archive_and_of_a_part) {
   post_click(dialog, IDC_ADD);
   expect_box(program, "追加", kAddDone);
   rows_are(dialog, IDC_FIGURES, with_home_rows(rows), "entered whatever their data does");
-  ok(wait_until(20000,
-                [&] {
-                  return item_text(dialog, IDC_STATUS) ==
-                         "部品のダウンロードを失敗しました。(3004)";
-                }),
-     "status %s\n", readable(item_text(dialog, IDC_STATUS)).c_str());
+  wait_until(20000,
+             [&] { return item_text(dialog, IDC_STATUS).find("(3004)") != std::string::npos; });
+  status_reads(dialog, "部品のダウンロードを失敗しました。(3004)");
   // Reports come in the order of the requests: those after 3004's waited
   // for it, and 6000 is asked for when 5000 arrives.
   ok(wait_until(kWaitMs,
                 [&] {
                   return installed(folder, {3001, 3002, 3003, 5000, 6000, 7002});
                 }) &&
-         !file_exists(part_file(folder, 3004)) && !file_exists(folder.file("HDTMP\\BH0003004.DAT")),
+         !file_exists(part_file(folder, 3004)) && !file_exists(work_file(folder, "BH", 3004)),
      "the other parts installed, 3004 neither installed nor left\n");
   close_with(&program, IDOK);
 }

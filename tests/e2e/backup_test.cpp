@@ -37,50 +37,48 @@ void check_files(const Folder& folder, const Files& expected, const char* how) {
   }
 }
 
-// Opens the dialog over the suite's files, checks the copies it takes, has
-// every file changed on disk, ends the run with `end`, and checks the files
-// are back at opening or, when `kept`, as changed.
-void change_then(const char* how, bool kept, void (*end)(Program*)) {
-  Folder folder(how);
-  Files opening = at_opening(),
-        later = {current_file("甲"), current_file("乙"), current_file("丙"),
-                 current_file("丁"), current_file("戊"), std::string(3000, 'Z')};
-  write_files(folder, opening);
-  Program program;
-  if (!open_dialog(&program, folder)) return;
-  for (size_t k = 0; k < opening.size(); ++k)
-    ok(opening[k].empty() || read_file(folder.file(kFiles[k][1])) == opening[k], "no copy of %s\n",
-       kFiles[k][0]);
-  write_files(folder, later);
-  end(&program);
-  check_files(folder, kept ? later : opening, how);
-}
-
 }  // namespace
 
-TEST(cancel_restores) {
-  change_then("cancel", false, [](Program* program) { close_with(program, IDCANCEL); });
-}
-
-TEST(escape_cancels) {
-  change_then("escape", false, [](Program* program) {
-    DWORD code = 99;
-    press_escape(*program);
-    ok(wait_exit(program, &code) && code == 0, "Escape did not end the program with 0\n");
-  });
-}
-
-TEST(ok_keeps_changes) {
-  change_then("ok", true, [](Program* program) { close_with(program, IDOK); });
-}
-
-TEST(initialise_then_ok) {
-  change_then("initialise", false, [](Program* program) {
-    click(program->dialog, IDC_INITIALISE);
-    // The lists are filled again from the restored file.
-    rows_are(program->dialog, 401, rows_of(current_file("三"), 1), "initialise");
-    close_with(program, IDOK);
-  });
+// For each way of ending the run: the dialog opened over the suite's files,
+// the copies it takes checked, every file changed on disk, then the files
+// back at opening or, for 了解, as changed.
+TEST(the_run_ends_restore_the_files_of_the_opening_or_keep_them) {
+  const struct {
+    const char* how;
+    bool kept;
+    void (*end)(Program*);
+  } ends[] = {
+      {"cancel", false, [](Program* program) { close_with(program, IDCANCEL); }},
+      {"escape", false,
+       [](Program* program) {
+         DWORD code = 99;
+         press_escape(*program);
+         ok(wait_exit(program, &code) && code == 0, "Escape did not end the program with 0\n");
+       }},
+      {"ok", true, [](Program* program) { close_with(program, IDOK); }},
+      {"initialise", false,
+       [](Program* program) {
+         click(program->dialog, IDC_INITIALISE);
+         // The lists are filled again from the restored file.
+         rows_are(program->dialog, 401, rows_of(current_file("三"), 1), "initialise");
+         close_with(program, IDOK);
+       }},
+  };
+  for (const auto& end : ends) {
+    Folder folder(end.how);
+    Files opening = at_opening(),
+          later = {current_file("甲"), current_file("乙"), current_file("丙"),
+                   current_file("丁"), current_file("戊"), std::string(3000, 'Z')};
+    write_files(folder, opening);
+    Program program;
+    if (!open_dialog(&program, folder)) return;
+    for (size_t k = 0; k < opening.size(); ++k)
+      ok(opening[k].empty() || read_file(folder.file(kFiles[k][1])) == opening[k],
+         "%s: no copy of %s\n", end.how, kFiles[k][0]);
+    write_files(folder, later);
+    end.end(&program);
+    check_files(folder, end.kept ? later : opening, end.how);
+  }
 }
 
 TEST(stale_copies_not_restored) {

@@ -4,11 +4,14 @@
 #include <cstdlib>
 
 #include "resources/resource.h"
+#include "store/classification.h"
 #include "tools/sample_catalogue.h"
 
 using namespace gui;
 
 const char kOlderPartData[] = "PT-V01 an older version";
+const char kAddDone[] = "部品リストの追加が終了しました。";
+const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 
 bool open_dialog(Program* program, const Folder& folder) {
   return ok(start(program, folder.path) && wait_windows(program), "dialog did not open in %s\n",
@@ -84,7 +87,7 @@ HWND box_reads(const Program& program, const char* caption, const char* expected
 void dismiss(HWND box) {
   if (!box) return;
   answer_ok(box);
-  wait_until(kWaitMs, [&] { return !IsWindow(box); });
+  closes(box);
 }
 
 bool expect_box(const Program& program, const char* caption, const char* expected,
@@ -95,11 +98,34 @@ bool expect_box(const Program& program, const char* caption, const char* expecte
   return seen;
 }
 
+bool closes(HWND window) {
+  return wait_until(kWaitMs, [&] { return !IsWindow(window); });
+}
+
+HWND wait_titled(const Program& program, const char* title, DWORD timeout_ms) {
+  HWND found = nullptr;
+  wait_until(timeout_ms, [&] {
+    for (HWND window : process_windows(program.pid(), "#32770"))
+      if (text(window) == title && IsWindowVisible(window)) found = window;
+    return found != nullptr;
+  });
+  return found;
+}
+
+bool status_reads(HWND dialog, const std::string& expected) {
+  return ok(item_text(dialog, IDC_STATUS) == expected, "status %s, expected %s\n",
+            readable(item_text(dialog, IDC_STATUS)).c_str(), readable(expected).c_str());
+}
+
+bool set_last_date(const Folder& folder, int days_ago) {
+  return write_file(folder.file("HDINI\\bhnmente.dat"),
+                    "[日付]\r\nLASTDATE=" + list_date(days_ago) + "\r\n");
+}
+
 bool lay_out(const Folder& folder) {
   return ok(sample::make_program_folder(folder.path) &&
                 sample::make_catalogue(folder.path, server_path("DLTEST_ROOT")) &&
-                write_file(folder.file("HDINI\\bhnmente.dat"),
-                           "[日付]\r\nLASTDATE=" + list_date(0) + "\r\n"),
+                set_last_date(folder, 0),
             "cannot lay out the sample in %s\n", folder.path.c_str());
 }
 
@@ -128,14 +154,9 @@ bool open_sample_list(Program* program, const Folder& folder, const char* maker)
 }
 
 bool open_newest_list(Program* program, const Folder& folder) {
-  write_file(folder.file("HDINI\\bhnmente.dat"), "[日付]\r\nLASTDATE=" + list_date(30) + "\r\n");
+  set_last_date(folder, 30);
   if (!ok(start(program, folder.path), "cannot start in %s\n", folder.path.c_str())) return false;
-  HWND selection = nullptr;
-  wait_until(60000, [&] {
-    for (HWND window : process_windows(program->pid(), "#32770"))
-      if (text(window) == "ダウンロードリスト") selection = window;
-    return selection != nullptr;
-  });
+  HWND selection = wait_titled(*program, "ダウンロードリスト", 60000);
   if (!ok(selection != nullptr, "no list selection\n")) return false;
   post_click(selection, IDOK);
   return ok(wait_windows(program), "main dialog not usable after the list selection\n");
@@ -147,6 +168,19 @@ HWND progress_dialog(const Program& program) {
         IsWindowVisible(window))
       return window;
   return nullptr;
+}
+
+bool add_home_parts(const Program& program, const Folder& folder) {
+  post_click(program.dialog, IDC_ADD);
+  return expect_box(program, "追加", kAddDone) &&
+         ok(wait_until(kWaitMs, [&] { return installed(folder, kHomeAndReferenced); }),
+            "the Add did not install the parts\n");
+}
+
+std::vector<std::string> with_home_rows(std::vector<std::string> rows) {
+  for (int k = 0; k < 5 && rows.size() == store::kFigureSlots; ++k)
+    rows[sample::kUsedSlotsOfFirstItem + k] = sample::kHomeFigureNames[k];
+  return rows;
 }
 
 std::string part_folder(int32_t part) {
@@ -166,6 +200,12 @@ std::string part_remote(int32_t part) {
   std::snprintf(name, sizeof name, "/newdownload/k-val/HDPARTS/PARTS%03d/P%07d.BHN",
                 static_cast<int>((part - 1001) / 2000), static_cast<int>(part));
   return name;
+}
+
+std::string work_file(const Folder& folder, const char* kind, int32_t part) {
+  char name[40];
+  std::snprintf(name, sizeof name, "HDTMP\\%s%07d.DAT", kind, static_cast<int>(part));
+  return folder.file(name);
 }
 
 bool put_older_part(const Folder& folder, int32_t part) {

@@ -34,7 +34,15 @@ HWND box_reads(const gui::Program& program, const char* caption, const char* exp
 void dismiss(HWND box);  // answered, and gone
 bool expect_box(const gui::Program& program, const char* caption, const char* expected,
                 DWORD timeout_ms = 20000);  // read and dismissed
+// The window has gone within kWaitMs.
+bool closes(HWND window);
+// A visible dialog of the program with this title, or null after the time-out.
+HWND wait_titled(const gui::Program& program, const char* title, DWORD timeout_ms = gui::kWaitMs);
+// The status line reads `expected` (the check reported).
+bool status_reads(HWND dialog, const std::string& expected);
 
+// LASTDATE `days_ago` days back: the next walk asks for the days after it.
+bool set_last_date(const gui::Folder& folder, int days_ago);
 // The sample library (tools/sample_catalogue.h) in the folder and its
 // catalogue on the server; the walk asks for today alone, which has no list.
 bool lay_out(const gui::Folder& folder);
@@ -52,9 +60,20 @@ bool open_newest_list(gui::Program* program, const gui::Folder& folder);
 // The progress dialog "DOWNLOAD" when it is shown.
 HWND progress_dialog(const gui::Program& program);
 
+// The five new parts of みらい住設 and the parts they refer to.
+extern const std::vector<int32_t> kHomeAndReferenced;
+extern const char kAddDone[];  // the message of a finished 追加
+// 追加 of the selected maker (みらい住設) answered, and its parts installed.
+bool add_home_parts(const gui::Program& program, const gui::Folder& folder);
+// A figure list of 建具/玄関ドア with みらい住設's five figures where 追加
+// puts them, in slots 3-7.
+std::vector<std::string> with_home_rows(std::vector<std::string> rows);
+
 std::string part_folder(int32_t part);  // "HDPARTS\PARTS%03d\"
 std::string part_file(const gui::Folder& folder, int32_t part);
 std::string part_remote(int32_t part);  // the path the server answers
+// A work file of the part in HDTMP\, such as "HDTMP\DELBH0003002.DAT".
+std::string work_file(const gui::Folder& folder, const char* kind, int32_t part);
 // An older part file (kOlderPartData) in the store, before the program starts.
 extern const char kOlderPartData[];
 bool put_older_part(const gui::Folder& folder, int32_t part);

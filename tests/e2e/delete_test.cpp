@@ -4,7 +4,6 @@
 // out as well; in the run that installed a part its file is deleted, in a
 // later run it is saved aside as DELBH until 了解 drops it or 中止 puts it
 // back. The three messages, and the place the lists end at.
-#include <cstdio>
 #include <cstring>
 
 #include "resources/resource.h"
@@ -26,7 +25,6 @@ const char kDataOnlyDeleted[] = "本体部品のみ削除しました。";
 const char kDeleteDone[] = "部品リストの削除が終了しました。";
 const char kBlank[] = "   ";  // how the figure list shows an empty slot
 
-const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 // Where 追加 puts みらい住設's figures: 建具/玄関ドア, slots 3-7 in list
 // order; the delete list clears 3001, 5000, 3004 and 3002 last.
 const int kSlot3001 = 3, kSlot3002 = 4, kSlot3004 = 6, kSlot5000 = 7;
@@ -68,23 +66,15 @@ void store_holds(const Folder& folder, const std::vector<int32_t>& kept,
 }
 
 std::string saved_aside(const Folder& folder, int32_t part) {
-  char name[32];
-  std::snprintf(name, sizeof name, "HDTMP\\DELBH%07d.DAT", static_cast<int>(part));
-  return folder.file(name);
+  return work_file(folder, "DELBH", part);
 }
 
 // The figure list of 建具/玄関ドア after 追加, its cleared slots blank.
 std::vector<std::string> home_rows(std::vector<std::string> rows, const std::vector<int>& blank) {
-  for (int k = 0; k < 5 && rows.size() == store::kFigureSlots; ++k)
-    rows[sample::kUsedSlotsOfFirstItem + k] = sample::kHomeFigureNames[k];
+  rows = with_home_rows(rows);
   for (int slot : blank)
     if (slot < static_cast<int>(rows.size())) rows[slot] = kBlank;
   return rows;
-}
-
-void status_is(HWND dialog, const std::string& expected) {
-  ok(item_text(dialog, IDC_STATUS) == expected, "status %s\n",
-     readable(item_text(dialog, IDC_STATUS)).c_str());
 }
 
 void lists_at(HWND dialog, const Place& at, const char* when) {
@@ -93,13 +83,6 @@ void lists_at(HWND dialog, const Place& at, const char* when) {
          list_selection(dialog, IDC_FIGURES) == at.f,
      "%s: rows %d, %d, %d selected\n", when, list_selection(dialog, IDC_MAJOR_ITEMS),
      list_selection(dialog, IDC_CLASS_ITEMS), list_selection(dialog, IDC_FIGURES));
-}
-
-bool add_home_parts(const Program& program, const Folder& folder) {
-  post_click(program.dialog, IDC_ADD);
-  return expect_box(program, "追加", "部品リストの追加が終了しました。") &&
-         ok(wait_until(kWaitMs, [&] { return installed(folder, kHomeAndReferenced); }),
-            "the Add did not install the parts\n");
 }
 
 }  // namespace
@@ -122,7 +105,7 @@ TEST(delete_after_an_add_in_the_same_run) {
   post_click(dialog, IDC_DELETE);
   expect_box(program, kCaption, kNoDeletedEntries);
   rows_are(dialog, IDC_FIGURES, rows, "nothing deleted");
-  status_is(dialog, kChooseItem);
+  status_reads(dialog, kChooseItem);
 
   select_maker(dialog, sample::kHomeMaker);
   if (!add_home_parts(program, folder)) return;
@@ -141,7 +124,7 @@ TEST(delete_after_an_add_in_the_same_run) {
   rows_are(dialog, IDC_FIGURES, home_rows(rows, {kSlot3001, kSlot3002, kSlot3004, kSlot5000}),
            "after the message");
   lists_at(dialog, {0, 0, kSlot3002}, "after the message");
-  status_is(dialog, kChooseItem);
+  status_reads(dialog, kChooseItem);
   ok(classification(folder) == cleared(added, kHomePlaces),
      "the four figures are not cleared, or more changed\n");
   // Installed in this run: the part files go, nothing is saved aside.
@@ -215,12 +198,12 @@ TEST(delete_in_later_runs_saves_the_part_files_aside_until_closing) {
        "%s: the five figures are not cleared, or more changed\n", readable(how).c_str());
     std::vector<int32_t> moved = {3002, 3004};
     if (held != INVALID_HANDLE_VALUE) {
-      status_is(dialog, "部品ファイルを削除できませんでした。(5000)");
+      status_reads(dialog, "部品ファイルを削除できませんでした。(5000)");
       store_holds(folder, {3001, 3003, 5000}, moved, "5000 held open");
       ok(!file_exists(saved_aside(folder, 5000)), "5000 saved aside while held open\n");
       CloseHandle(held);
     } else {
-      status_is(dialog, kChooseItem);
+      status_reads(dialog, kChooseItem);
       moved.push_back(5000);
       store_holds(folder, {3001, 3003}, moved, how);
     }

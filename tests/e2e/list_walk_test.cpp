@@ -10,6 +10,7 @@ using namespace gui;
 namespace {
 
 const char kSelectionTitle[] = "ダウンロードリスト";
+const char kNothingFound[] = "部品リストがダウンロードされていません。";
 
 std::string list_name(const std::string& date) { return "pvnbhn_lst" + date + ".dat"; }
 
@@ -20,20 +21,10 @@ std::string state_value(const Folder& folder, const char* key) {
   return value;
 }
 
-HWND wait_selection(const Program& program, DWORD timeout_ms = kWaitMs) {
-  HWND found = nullptr;
-  wait_until(timeout_ms, [&] {
-    for (HWND window : process_windows(program.pid(), "#32770"))
-      if (text(window) == kSelectionTitle && IsWindowVisible(window)) found = window;
-    return found != nullptr;
-  });
-  return found;
-}
-
 void choose_line(HWND selection, int line) {
   select_row(selection, IDC_LISTS, line);
   post_click(selection, IDOK);
-  wait_until(kWaitMs, [&] { return !IsWindow(selection); });
+  closes(selection);
 }
 
 }  // namespace
@@ -41,7 +32,7 @@ void choose_line(HWND selection, int line) {
 TEST(walk_finds_lists_and_fetches_previews) {
   Folder folder("walk");
   const std::string day1 = list_date(1), day3 = list_date(3);
-  write_file(folder.file("HDINI\\bhnmente.dat"), "[日付]\r\nLASTDATE=" + list_date(4) + "\r\n");
+  set_last_date(folder, 4);
   std::string big = "[INFO]\r\nTITLE=三日前\r\n[大手建材]\r\n";
   char key[64];
   for (int part = 10001; part <= 12000; ++part) {
@@ -58,7 +49,7 @@ TEST(walk_finds_lists_and_fetches_previews) {
 
   Program program;
   if (!ok(start(&program, folder.path), "cannot start\n")) return;
-  HWND selection = wait_selection(program, 30000);
+  HWND selection = wait_titled(program, kSelectionTitle, 30000);
   if (!ok(selection != nullptr, "SELST did not open; DATSUU %s, %d requests\n",
           state_value(folder, "DATSUU").c_str(), (int)logged_paths().size()))
     return;
@@ -87,7 +78,7 @@ TEST(walk_finds_lists_and_fetches_previews) {
      "preview files in HDTMP\\\n");
 
   click(program.dialog, IDC_LIST_SELECT);
-  selection = wait_selection(program);
+  selection = wait_titled(program, kSelectionTitle);
   ok(selection && list_selection(selection, IDC_LISTS) == 1,
      "リスト選択 reopens on the current list\n");
   if (selection) choose_line(selection, 1);
@@ -108,32 +99,26 @@ TEST(first_run_walks_back_to_june_2005) {
   ok(!paths.empty() && paths.back() == "/newdownload/K-VAL/pvnbhn_lst050608.dat" &&
          count_with(paths, "/K-VAL/pvnbhn_lst") > 7000,
      "%d days, the last %s\n", (int)paths.size(), paths.empty() ? "" : paths.back().c_str());
-  ok(item_text(program.dialog, IDC_STATUS) == "部品リストがダウンロードされていません。",
-     "nothing found\n");
+  status_reads(program.dialog, kNothingFound);
   close_with(&program, IDCANCEL);
 }
 
 TEST(stopping_a_long_walk_from_the_progress_dialog) {
   Folder folder("stop_walk");
-  write_file(folder.file("HDINI\\bhnmente.dat"), "[日付]\r\nLASTDATE=" + list_date(30) + "\r\n");
+  set_last_date(folder, 30);
   serve("newdownload\\K-VAL\\" + list_name(list_date(0)), "[INFO]\r\nTITLE=今日\r\n");
   write_file(server_path("DLTEST_RULES"), "{\"/newdownload/K-VAL/*\": {\"stall\": true}}");
   Program program;
   if (!ok(start(&program, folder.path) && wait_windows(&program, kWaitMs, false), "no dialog\n"))
     return;
-  HWND progress = nullptr;
-  wait_until(kWaitMs, [&] {
-    for (HWND window : process_windows(program.pid(), "#32770"))
-      if (text(window) == "部品ダウンロード") progress = window;
-    return progress != nullptr;
-  });
+  HWND progress = wait_titled(program, "部品ダウンロード");
   ok(progress && !IsWindowEnabled(program.dialog), "the walk runs behind the progress dialog\n");
   ok(progress && item_text(progress, IDCANCEL) == "中断", "a way out\n");
   if (progress) post_click(progress, IDCANCEL);
   ok(wait_windows(&program, 5000), "中断 ends the walk at once\n");
-  ok(item_text(program.dialog, IDC_STATUS) == "部品リストがダウンロードされていません。" &&
-         state_value(folder, "LASTDATE") == list_date(30),
-     "nothing chosen; LASTDATE kept for the days never checked\n");
+  status_reads(program.dialog, kNothingFound);
+  ok(state_value(folder, "LASTDATE") == list_date(30),
+     "LASTDATE kept for the days never checked\n");
   close_with(&program, IDCANCEL);
 }
 
@@ -167,21 +152,19 @@ TEST(a_command_line_list_file_is_adopted_without_a_walk) {
   write_file(lst + "pvnbhn_lst240401.dat", "[INFO]\r\nTITLE=四月\r\n[A建材]\r\n1001,0=ドア\r\n");
   Program program;
   if (!ok(start(&program, folder.path, lst + "pvnbhn_lst240401.dat"), "cannot start\n")) return;
-  HWND selection = wait_selection(program);
+  HWND selection = wait_titled(program, kSelectionTitle);
   if (!ok(selection != nullptr, "SELST did not open\n")) return;
   std::vector<HWND> mains;
   for (HWND window : process_windows(program.pid(), "#32770"))
     if (GetDlgItem(window, IDC_MAKERS) && IsWindowVisible(window)) mains.push_back(window);
   ok(mains.empty(), "SELST opens before the main dialog is shown\n");
   ok(list_rows(selection, IDC_LISTS) == std::vector<std::string>({"四月"}), "the one list\n");
-  ok(state_value(folder, "TMPDATE01") == "240401" && state_value(folder, "LASTDATE") == "240401",
-     "TMPDATE01 and LASTDATE hold its date\n");
   choose_line(selection, 0);
   if (!ok(wait_windows(&program), "main dialog\n")) return;
   ok(text(program.dialog) == "部品テーブルダウンロード [四月]", "caption\n");
   ok(count_with(logged_paths(), "/K-VAL/") == 0, "no list file asked for\n");
   click(program.dialog, IDC_LIST_SELECT);
-  selection = wait_selection(program);
+  selection = wait_titled(program, kSelectionTitle);
   ok(selection != nullptr, "リスト選択 reopens it\n");
   if (selection) choose_line(selection, 0);
   close_with(&program, IDOK);

@@ -5,7 +5,6 @@
 // the message when a part is not downloaded yet; the figure list window's
 // rename, shown in list 403 and undone by 中止.
 #include <algorithm>
-#include <cstdio>
 
 #include "figure/figdraw.h"
 #include "resources/resource.h"
@@ -21,21 +20,11 @@ const char kNotReady[] =
 // The parts of 日本建材, added and deleted; they refer to none.
 const char kMaker[] = "日本建材";
 const std::vector<int32_t> kMakerParts = {1001, 1002, 1003, 1004, 1005, 1010, 1011};
+// The file a preview moves part 1002 aside to; an earlier run left one.
+const char kSaved1002[] = "RE0001002.BHN";
 // みらい住設's parts and the parts they refer to; its reference to 70000,
 // a part never downloaded, does not keep its preview from opening.
 const std::vector<int32_t> kHomeParts = {3001, 3002, 3003, 3004, 5000, 3011, 3012, 6000, 7002};
-
-std::string work_file(const Folder& folder, const char* kind, int32_t part) {
-  char name[40];
-  std::snprintf(name, sizeof name, "HDTMP\\%s%07d.DAT", kind, static_cast<int>(part));
-  return folder.file(name);
-}
-
-std::string saved_file(const Folder& folder, int32_t part) {
-  char name[16];
-  std::snprintf(name, sizeof name, "RE%07d.BHN", static_cast<int>(part));
-  return folder.file((part_folder(part) + name).c_str());
-}
 
 HWND open_preview(const Program& program) {
   post_click(program.dialog, IDC_PREVIEW);
@@ -81,7 +70,8 @@ TEST(preview_draws_turns_and_puts_the_part_files_back) {
   if (!ok(sample::make_program_folder(folder.path) &&
               sample::make_catalogue(folder.path, server_path("DLTEST_ROOT")) &&
               put_older_part(folder, 1001) && put_older_part(folder, 1002) &&
-              write_file(saved_file(folder, 1002), "PT-V01 left by an earlier run"),
+              write_file(folder.file((part_folder(1002) + kSaved1002).c_str()),
+                         "PT-V01 left by an earlier run"),
           "cannot lay out the sample in %s\n", folder.path.c_str()))
     return;
   std::map<std::string, std::string> opening = store_state(folder);
@@ -142,9 +132,9 @@ TEST(preview_draws_turns_and_puts_the_part_files_back) {
   pause_ms(300);
   ok(IsWindow(view) != 0, "Escape closes the preview\n");
   post_click(view, IDOK);
-  ok(wait_until(kWaitMs, [&] { return !IsWindow(view); }), "了 解 does not close\n");
+  ok(closes(view), "了 解 does not close\n");
   // The earlier run's RE file is gone, 1002 back as it stood.
-  opening.erase(part_folder(1002) + "RE0001002.BHN");
+  opening.erase(part_folder(1002) + kSaved1002);
   same_state(store_state(folder), opening, "了 解");
   close_with(&program, IDOK);
 }
@@ -176,7 +166,7 @@ TEST(an_unready_preview_replaces_nothing_and_an_install_meanwhile_stays) {
   write_file(server_path("DLTEST_RULES"),
              std::string("{\"") + k3004 + "\": {\"chunk_size\": 600, \"pause_ms\": 1500}}");
   post_click(program.dialog, IDC_ADD);
-  expect_box(program, "追加", "部品リストの追加が終了しました。");
+  expect_box(program, "追加", kAddDone);
   HWND view = open_preview(program);
   if (!view) return;
   ok(count_with(logged_paths(), k3004) == 0 &&
@@ -185,9 +175,8 @@ TEST(an_unready_preview_replaces_nothing_and_an_install_meanwhile_stays) {
   ok(wait_until(20000, [&] { return installed(folder, {3004}); }),
      "3004 not installed while the preview is open\n");
   post_click(view, IDOK);
-  wait_until(kWaitMs, [&] { return !IsWindow(view); });
-  ok(installed(folder, {3001, 3002, 3003, 3004, 5000, 6000, 7002}),
-     "了 解 does not leave the parts installed\n");
+  closes(view);
+  ok(installed(folder, kHomeAndReferenced), "了 解 does not leave the parts installed\n");
   close_with(&program, IDCANCEL);
   same_state(store_state(folder), opening, "中止");
 }

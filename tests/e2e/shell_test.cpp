@@ -1,6 +1,5 @@
 // Starting the program: one copy at a time, the program folder limit, and
-// what the main dialog shows at first besides its lists (the arrow picture
-// and the status line).
+// the arrow picture the main dialog shows.
 #include "resources/resource.h"
 #include "tests/e2e/cases.h"
 
@@ -94,15 +93,5 @@ TEST(arrow_picture) {
   };
   bring_to_front_and_paint(program.dialog);
   ok(wait_until(3000, drawn), "the arrow is not drawn as black on button face %06lx\n", face);
-  close_with(&program, IDCANCEL);
-}
-
-TEST(status_line_text) {
-  Folder folder("status");
-  Program program;
-  if (!open_dialog(&program, folder)) return;
-  std::string status = item_text(program.dialog, IDC_STATUS);
-  ok(status == "部品リストがダウンロードされていません。", "after a walk that found nothing: %s\n",
-     readable(status).c_str());
   close_with(&program, IDCANCEL);
 }

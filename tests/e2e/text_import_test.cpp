@@ -1,7 +1,7 @@
 // テキスト読込: the hidden button's command opens the open-file dialog in
-// HDPARTS\LST\ listing only the list files, the user types a list file's
-// name and opens it, and the main dialog shows that catalogue; a cancelled
-// dialog changes nothing.
+// HDPARTS\LST\ listing only the list files; a cancelled dialog changes
+// nothing; the user types a list file's name and opens it, and the main
+// dialog shows that catalogue.
 #include "resources/resource.h"
 #include "tests/e2e/cases.h"
 
@@ -15,19 +15,10 @@ const char kCatalogue[] =
     "[B設備]\r\n2001,0=洗面台,3\r\n2002,2=旧便器\r\n"
     "[C照明]\r\n3001,0=ダウンライト\r\n";
 
-// Two list files and two files the filter leaves out in HDPARTS\LST\; the
-// program started and the open-file dialog opened.
-HWND open_text_import(Program* program, const Folder& folder) {
-  std::string lst = folder.file("HDPARTS\\LST\\");
-  bool made = CreateDirectoryA(lst.c_str(), nullptr) &&
-              write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
-              write_file(lst + "PVNBHN_LST240315.DAT", "[INFO]\r\nTITLE=old\r\n") &&
-              write_file(lst + "readme.txt", "not a list") &&
-              write_file(lst + "parts.dat", "[X]\r\n");
-  if (!ok(made, "cannot prepare %s\n", lst.c_str()) || !open_dialog(program, folder))
-    return nullptr;
-  post_click(program->dialog, IDC_TEXT_IMPORT);
-  HWND file_dialog = wait_file_dialog(program->pid());
+// The open-file dialog of command 907.
+HWND open_text_import(const Program& program) {
+  post_click(program.dialog, IDC_TEXT_IMPORT);
+  HWND file_dialog = wait_file_dialog(program.pid());
   ok(file_dialog != nullptr, "no open-file dialog after command 907\n");
   return file_dialog;
 }
@@ -36,10 +27,20 @@ HWND open_text_import(Program* program, const Folder& folder) {
 
 TEST(text_import_shows_catalogue) {
   Folder folder("text_import");
+  // Two list files and two files the filter leaves out.
+  std::string lst = folder.file("HDPARTS\\LST\\");
   Program program;
-  HWND file_dialog = open_text_import(&program, folder);
-  if (!file_dialog) return;
+  if (!ok(CreateDirectoryA(lst.c_str(), nullptr) &&
+              write_file(lst + "pvnbhn_lst240401.dat", kCatalogue) &&
+              write_file(lst + "PVNBHN_LST240315.DAT", "[INFO]\r\nTITLE=old\r\n") &&
+              write_file(lst + "readme.txt", "not a list") &&
+              write_file(lst + "parts.dat", "[X]\r\n"),
+          "cannot prepare %s\n", lst.c_str()) ||
+      !open_dialog(&program, folder))
+    return;
   HWND dialog = program.dialog;
+  HWND file_dialog = open_text_import(program);
+  if (!file_dialog) return;
 
   // Only the two list files, whatever the case of their names.
   std::vector<std::string> listed;
@@ -51,17 +52,25 @@ TEST(text_import_shows_catalogue) {
   ok(filter == "部品ダウンロードﾌｧｲﾙ (*.DAT)", "filter %s\n", readable(filter).c_str());
   ok(look_in == "LST", "opens in %s\n", readable(look_in).c_str());
 
+  // キャンセル: no message, nothing shown.
+  post_click(file_dialog, IDCANCEL);
+  ok(closes(file_dialog), "open-file dialog stayed\n");
+  ok(!wait_message_box(program.pid(), 1500), "a cancel showed a message box\n");
+  ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
+  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
+    rows_are(dialog, id, {}, "after cancel");
+  status_reads(dialog, "部品リストがダウンロードされていません。");
+
+  if (!(file_dialog = open_text_import(program))) return;
   type_text(file_name_box(file_dialog), "pvnbhn_lst240401.dat");
   post_click(file_dialog, IDOK);
-  ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
+  ok(closes(file_dialog), "open-file dialog stayed\n");
   ok(wait_until(kWaitMs, [&] { return text(dialog) == "部品テーブルダウンロード [2024年4月版]"; }),
      "caption %s\n", readable(text(dialog)).c_str());
   rows_are(dialog, IDC_MAKERS, {"A建材", "B設備", "C照明"}, "makers in file order");
   ok(list_selection(dialog, IDC_MAKERS) == 0, "maker row %d selected\n",
      list_selection(dialog, IDC_MAKERS));
-  ok(item_text(dialog, IDC_STATUS) ==
-         "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。",
-     "status %s\n", readable(item_text(dialog, IDC_STATUS)).c_str());
+  status_reads(dialog, "ダウンロード先の分類項目を指定して部品の追加、削除をして下さい。");
   const std::vector<std::string> added[] = {{"片開きドア", "引戸"}, {"洗面台"}, {"ダウンライト"}},
                                  deleted[] = {{"旧ドア"}, {"旧便器"}, {}};
   for (int maker = 0; maker < 3; ++maker) {
@@ -70,23 +79,5 @@ TEST(text_import_shows_catalogue) {
     rows_are(dialog, IDC_DELETED_PARTS, deleted[maker], "deleted parts of the maker");
   }
   ok(!wait_message_box(program.pid(), 500), "a message box appeared\n");
-  close_with(&program, IDCANCEL);
-}
-
-TEST(text_import_cancelled) {
-  Folder folder("text_import_cancel");
-  Program program;
-  HWND file_dialog = open_text_import(&program, folder);
-  if (!file_dialog) return;
-  HWND dialog = program.dialog;
-
-  post_click(file_dialog, IDCANCEL);
-  ok(wait_until(kWaitMs, [&] { return !IsWindow(file_dialog); }), "open-file dialog stayed\n");
-  ok(!wait_message_box(program.pid(), 1500), "a cancel showed a message box\n");
-  ok(text(dialog) == "部品テーブルダウンロード", "caption %s\n", readable(text(dialog)).c_str());
-  for (int id : {IDC_MAKERS, IDC_ADDED_PARTS, IDC_DELETED_PARTS})
-    rows_are(dialog, id, {}, "after cancel");
-  ok(item_text(dialog, IDC_STATUS) == "部品リストがダウンロードされていません。", "status %s\n",
-     readable(item_text(dialog, IDC_STATUS)).c_str());
   close_with(&program, IDCANCEL);
 }
