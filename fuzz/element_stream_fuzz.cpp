@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/part_file_fuzz.h"
+#include "fuzz/file_fuzz.h"
 #include "platform/byte_fields.h"
 #include "store/part_data.h"
 
@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t length = input.size() >= 4 ? plat::get_i32(data) : 0;
     file = fuzzing::part_head(length, 20, 2160) + (input.size() > 4 ? input.substr(4) : "");
   }
-  std::string path = fuzzing::scratch_file("P.BHN");
-  fuzzing::put_file(path, file);
+  const std::string path = fuzzing::scratch_file("P.BHN", file);
 
   std::vector<uint8_t> stream;
   int result = store::read_element_stream(path.c_str(), &stream);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/part_file_fuzz.h"
+#include "fuzz/file_fuzz.h"
 #include "store/part_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  "K.jpg", "K.JPEG",  "K.dxf",  "K.txt", "K.log", "html",
                                  "K.",    "K.phtml", "K.ini",  "K.doc"};
   if (!data || size == 0) return 0;
-  std::string path = fuzzing::scratch_file(kNames[data[0] % 16]);
-  std::string contents(reinterpret_cast<const char*>(data) + 1, size - 1);
-  fuzzing::put_file(path, contents);
+  const std::string contents(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::string path = fuzzing::scratch_file(kNames[data[0] % 16], contents);
 
   int kind = store::detect_file_kind(path.c_str());
   std::vector<uint8_t> head(contents.begin(), contents.end());  // exactly sized

@@ -4,27 +4,13 @@
 // lie inside the text, and every answer must be the one the keyed reader
 // gives for that key.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "catalogue/section_values.h"
-#include "platform/files.h"
+#include "fuzz/file_fuzz.h"
 #include "platform/profile.h"
-
-namespace {
-
-// The reader reads files: each input is written to one scratch file of this
-// process, removed when the process ends.
-struct ScratchFile {
-  std::string path = "/tmp/list_section_fuzz." + std::to_string(getpid()) + ".dat";
-  ~ScratchFile() { plat::delete_file(path.c_str()); }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
@@ -42,29 +28,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     keys.push_back(line.substr(0, line.find('=')).c_str());
     at = end + 1;
   }
-  static ScratchFile scratch;
-  const std::string& path = scratch.path;
-  if (!plat::write_file(path.c_str(), text.data(), text.size())) return 0;
+  const std::string path = fuzzing::scratch_file("LIST.DAT", text);
   catalogue::SectionValues values;
   catalogue::index_section_values(text, path.c_str(), section.c_str(), keys, &values);
-  if (values.values.size() > keys.size()) std::abort();
+  fuzzing::expect(values.values.size() <= keys.size());
   const size_t text_size = values.text.size();
-  char buffer[400];
-  for (const auto& entry : values.values) {
-    if (entry.second.second != std::string::npos &&
-        (entry.second.first > text_size || entry.second.second > text_size - entry.second.first))
-      std::abort();
-  }
+  for (const auto& [name, span] : values.values)
+    fuzzing::expect(span.second == std::string::npos ||
+                    (span.first <= text_size && span.second <= text_size - span.first));
   // Every answer must be the keyed reader's own, asked key by key.
-  char reader[400];
+  char buffer[400], reader[400];
   for (const std::string& key : keys) {
     unsigned length = catalogue::section_value(values, key.c_str(), buffer, sizeof buffer);
-    if (length >= sizeof buffer || buffer[length] != '\0') std::abort();
+    fuzzing::expect(length < sizeof buffer && buffer[length] == '\0');
     unsigned want =
         plat::profile_read(section.c_str(), key.c_str(), "", reader, sizeof reader, path.c_str());
-    if (want != length || std::memcmp(reader, buffer, length) != 0) std::abort();
+    fuzzing::expect(want == length && std::memcmp(reader, buffer, length) == 0);
   }
   catalogue::section_value(values, "1001,0", buffer, 1);
-  if (buffer[0] != '\0') std::abort();
+  fuzzing::expect(buffer[0] == '\0');
   return 0;
 }

@@ -3,35 +3,31 @@
 // list reader's buffers and with small ones; every answer must stay within
 // its buffer and be ended as the list reader expects. A write into the file
 // and the reads after it must hold to the same.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz/file_fuzz.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
 namespace {
 
-void check(bool sound) {
-  if (!sound) std::abort();
-}
+using fuzzing::expect;
 
 // Reads with a buffer of `size` bytes, with guard bytes after it.
 uint32_t read_into(std::vector<char>* buffer, const char* section, const char* key, uint32_t size,
                    const std::string& path) {
   buffer->assign(size + 8, '#');
   uint32_t got = plat::profile_read(section, key, "", buffer->data(), size, path.c_str());
-  for (size_t i = size; i < buffer->size(); ++i) check((*buffer)[i] == '#');
+  for (size_t i = size; i < buffer->size(); ++i) expect((*buffer)[i] == '#');
   if (size == 0) return got;
-  check(got < size && (*buffer)[got] == 0);
-  if (!section || !key) check(got == 0 || got <= size - 2);
+  expect(got < size && (*buffer)[got] == 0);
+  if (!section || !key) expect(got == 0 || got <= size - 2);
   // A list of size - 2 bytes ends with two NULs; an empty key list answers
   // with the default (here "") as a value.
-  if ((!section || !key) && size >= 2 && got && got == size - 2) check((*buffer)[size - 1] == 0);
+  if ((!section || !key) && size >= 2 && got && got == size - 2) expect((*buffer)[size - 1] == 0);
   return got;
 }
 
@@ -40,25 +36,18 @@ std::vector<std::string> names_in(const std::vector<char>& buffer, uint32_t got)
   for (uint32_t at = 0; at < got;) {
     const char* name = buffer.data() + at;
     size_t length = std::strlen(name);
-    check(at + length <= got);
+    expect(at + length <= got);
     names.emplace_back(name, length);
     at += (uint32_t)length + 1;
   }
   return names;
 }
 
-// The input's file, removed when the process ends.
-struct ScratchFile {
-  std::string path = "/tmp/profile_reader_fuzz." + std::to_string(getpid()) + ".dat";
-  ~ScratchFile() { plat::delete_file(path.c_str()); }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const ScratchFile scratch;
-  const std::string& path = scratch.path;
-  if (!plat::write_file(path.c_str(), data, size)) return 0;
+  const std::string path =
+      fuzzing::scratch_file("LIST.DAT", std::string(reinterpret_cast<const char*>(data), size));
   // A write time in the past, one microsecond later for every input: the
   // reader's cache is then trusted from the second read of each input on.
   static uint64_t written = 132000000000000000ull;  // 2019
@@ -87,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size && (data[0] & 1) && !sections[0].empty() &&
       sections[0].find_first_of("[]\r\n") == std::string::npos) {
     if (plat::profile_write(sections[0].c_str(), "1001,0", "written", path.c_str())) {
-      got = read_into(&buffer, sections[0].c_str(), nullptr, 20000, path);
-      got = read_into(&buffer, nullptr, nullptr, 10000, path);
+      read_into(&buffer, sections[0].c_str(), nullptr, 20000, path);
+      read_into(&buffer, nullptr, nullptr, 10000, path);
     }
   }
   return 0;

@@ -1,42 +1,33 @@
 // Replays saved fuzz inputs through a fuzz target without libFuzzer, so the
 // ordinary sanitizer builds keep checking every input that ever mattered.
 // Arguments are files or folders; a folder's files are replayed in turn.
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-static bool replay_file(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  std::fclose(f);
-  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-  return true;
-}
+namespace fs = std::filesystem;
 
-static int replay(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return 0;  // no corpus saved yet
-  if (!S_ISDIR(st.st_mode)) return replay_file(path) ? 1 : 0;
-  int count = 0;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] == '.') continue;
-      count += replay(path + "/" + entry->d_name);
-    }
-    closedir(dir);
+static int replay(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) {
+    int count = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(path, error))
+      if (entry.path().filename().string()[0] != '.') count += replay(entry.path());
+    return count;
   }
-  return count;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return 0;  // no corpus saved yet
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  // Exactly sized, as libFuzzer hands inputs over: a read past the end is caught.
+  const std::vector<uint8_t> bytes(text.begin(), text.end());
+  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+  return 1;
 }
 
 int main(int argc, char** argv) {

@@ -112,26 +112,22 @@ TEST(names_reduce_to_their_last_element_by_shift_jis_character) {
 }
 
 TEST(hostile_paths_land_inside_the_folder_and_unsafe_names_are_refused) {
-  Member up2("evil2.txt", "two"), dotdot_dir("..", "bad");
-  up2.directory = "..\xFF..\xFF";
-  dotdot_dir.directory = "x\xFF";
-  std::string archive = member(0, Member("..\\..\\evil1.txt", "one")) + member(2, up2) +
-                        member(0, Member("/tmp/abs.txt", "abs")) +
+  // Absolute paths and '..' in directory headers are the corpus's (regression/).
+  std::string archive = member(0, Member("..\\..\\evil1.txt", "one")) +
                         member(1, Member("C:\\W\\evil3.txt", "three")) +
                         member(2, Member("sub/\x95\x5C.txt", "table")) +
-                        member(0, Member("dir/sub\\\x83\x5C", "so")) + member(2, dotdot_dir);
+                        member(0, Member("dir/sub\\\x83\x5C", "so"));
   for (const char* name : {"CON", "nul.txt", "..", "dir\\", "a:b", "x\x1B]0;t\x07"})
     archive += member(0, Member(name, "bad"));
   Run run("extract_hostile", archive + lzhtest::end_mark());
   ok(run.result == kUnlhaUnsafeName, "result %#x\n", run.result);
-  const char* const landed[][2] = {{"evil1.txt", "one"},      {"evil2.txt", "two"},
-                                   {"abs.txt", "abs"},        {"evil3.txt", "three"},
-                                   {"\x95\x5C.txt", "table"}, {"\x83\x5C", "so"}};
+  const char* const landed[][2] = {
+      {"evil1.txt", "one"}, {"evil3.txt", "three"}, {"\x95\x5C.txt", "table"}, {"\x83\x5C", "so"}};
   for (const auto& f : landed) {
     ok(file_text(run.out + f[0]) == f[1], "%s not extracted into the folder\n", f[0]);
     ok(!exists(run.root + f[0]), "%s written beside the folder\n", f[0]);
   }
-  ok(run.report.find("6 extracted, 7 refused") != std::string::npos, "report: %s\n",
+  ok(run.report.find("4 extracted, 6 refused") != std::string::npos, "report: %s\n",
      run.report.c_str());
   ok(run.report.find('\x1B') == std::string::npos, "escape sequence copied into the report\n");
   ok(run.no_work_files(), "work file left behind\n");
