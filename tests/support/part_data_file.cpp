@@ -1,9 +1,7 @@
 #include "tests/support/part_data_file.h"
 
-#include <cstdio>
-
 #include "platform/byte_fields.h"
-#include "platform/files.h"
+#include "store/part_files.h"
 #include "tests/support/scratch.h"
 
 namespace oktest {
@@ -37,16 +35,12 @@ std::string part_data(const std::string& tag, uint16_t element_ref, int32_t sect
 }
 
 std::string part_file(const std::string& dir, int32_t part) {
-  char name[64];
-  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\P%07d.BHN", (part - 1001) / 2000, part);
-  return dir + name;
+  return store::part_file_path(dir.c_str(), store::PartFileVariant::Current, part);
 }
 
 bool put_part_file(const std::string& dir, int32_t part, const std::string& bytes) {
-  std::string path = part_file(dir, part);
-  plat::create_directory((dir + "HDPARTS").c_str());
-  plat::create_directory(path.substr(0, path.rfind('\\')).c_str());
-  return put_file(path, bytes);
+  store::create_part_folder(dir.c_str(), part);
+  return put_file(part_file(dir, part), bytes);
 }
 
 }  // namespace oktest
