@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """The distribution zip: two runs of scripts/dist.py give the same bytes; it
 holds the programs, the guides and the three empty data folders and nothing
-else; the programs are 32-bit Intel PE files with their exports and the
-version in partsdl.exe's version resource; the guides are Shift-JIS with CRLF
-line ends and read back as the rendered Markdown.
-  dist_test.py SOURCE_ROOT BUILD_DIR OBJDUMP
+else; partsdl.exe's version resource holds the version; the guides are
+Shift-JIS with CRLF line ends and read back as the rendered Markdown. The
+programs' headers and exports are pe_headers.sh's, on the same build.
+  dist_test.py SOURCE_ROOT BUILD_DIR
 """
 import os
 import re
@@ -13,10 +13,9 @@ import sys
 import tempfile
 import zipfile
 
-root, build, objdump = sys.argv[1:4]
+root, build = sys.argv[1:3]
 dist = os.path.join(root, "scripts", "dist.py")
-EXPORTS = {"partsdl.exe": [], "UNLHA32.DLL": ["Unlha"],
-           "FIGDRAW.dll": ["gmtg_oglini", "gmtg_zkimset", "gmtg_zkidrw", "gmtg_oglend", "vgzk_lstdll"]}
+PROGRAMS = ["partsdl.exe", "UNLHA32.DLL", "FIGDRAW.dll"]
 failed = 0
 
 
@@ -41,7 +40,7 @@ with tempfile.TemporaryDirectory() as scratch:
         ok("two runs give the same zip bytes", a.read() == b.read())
 
     archive = zipfile.ZipFile(os.path.join(first, name))
-    programs = [p for p in EXPORTS if os.path.isfile(os.path.join(build, "bin", p))]
+    programs = [p for p in PROGRAMS if os.path.isfile(os.path.join(build, "bin", p))]
     expected = sorted(programs + ["guide-en.txt", "guide-ja.txt", "HDINI/", "HDTMP/", "HDPARTS/"])
     names = [info.filename for info in archive.infolist()]
     ok(f"the zip holds {expected}, sorted", names == expected)
@@ -53,15 +52,6 @@ with tempfile.TemporaryDirectory() as scratch:
     ok("one time stamp for every entry", len({i.date_time for i in archive.infolist()}) == 1)
 
     archive.extractall(scratch)
-    for program in programs:
-        headers = run(objdump, "-p", os.path.join(scratch, program)).decode(errors="replace")
-        table = re.search(r"\[Ordinal/Name Pointer\] Table\n(.*?)\n\n", headers, re.S)
-        exports = re.findall(r"\]\s+(\S+)$", table.group(1), re.M) if table else []
-        is_dll = re.search(r"^\s*DLL$", headers, re.M) is not None
-        ok(f"{program} is a PE32 for Intel 80386 ({'DLL' if is_dll else 'program'})",
-           "file format pei-i386" in headers and re.search(r"^Magic\s+010b", headers, re.M)
-           and is_dll == program.endswith((".DLL", ".dll")))
-        ok(f"{program} exports exactly {EXPORTS[program]}", sorted(exports) == sorted(EXPORTS[program]))
 
     with open(os.path.join(scratch, "partsdl.exe"), "rb") as f:
         exe = f.read()

@@ -108,8 +108,7 @@ TEST(compress_limit_output_and_ratios) {
 TEST(streams_decode_at_table_and_block_edges) {
   // The match tables shrink with the input; these sizes sit on both sides of
   // each step, and each input repeats its first half as far back as it can.
-  for (size_t size :
-       {1, 2, 3, 4, 255, 256, 257, 511, 4097, 8191, 8192, 8193, 16385, 32769, 65537, 140000}) {
+  for (size_t size : {1, 3, 256, 257, 8192, 8193, 16385, 32769, 65537, 140000}) {
     std::string data = roundtrip::random_bytes(size / 2 + 1, static_cast<unsigned>(size));
     data += data;
     data.resize(size);

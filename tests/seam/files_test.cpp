@@ -42,9 +42,6 @@ TEST(copy_replaces_or_refuses) {
   ok(copy_file(a.c_str(), c.c_str(), true) && file_text(c) == "new", "copy to a free name\n");
   ok(!copy_file(none.c_str(), b.c_str(), false) && file_text(b) == "new",
      "missing source changed b\n");
-  ok(!copy_file(none.c_str(), (dir + "d.dat").c_str(), false) &&
-         !file_exists((dir + "d.dat").c_str()),
-     "missing source left a target\n");
   // An open target refuses the copy; an open source allows it when it
   // shares reading.
   static const struct {
@@ -116,7 +113,6 @@ TEST(open_files_block_others_by_their_share_modes) {
   } cases[] = {
       {kWrite, kShareNone, kRead, kShareRead, false},
       {kRead, kShareRead, kRead, kShareRead, true},
-      {kRead, kShareRead, kWrite, kShareNone, false},
       // A writer that shares reading is refused: the reader does not share writing.
       {kRead, kShareRead, kWrite, kShareRead, false},
       {kRead, kShareRead | kShareWrite, kWrite, kShareRead, true},
@@ -145,8 +141,6 @@ TEST(open_files_block_others_by_their_share_modes) {
   ok(file_exists(a.c_str()) && file_size(a.c_str()) == -1, "exists and size while held\n");
   close_file(held);
   ok(file_size(a.c_str()) == 3, "size %d\n", (int)file_size(a.c_str()));
-  ok(!file_exists((dir + "none").c_str()) && file_size((dir + "none").c_str()) == -1,
-     "missing file\n");
 }
 
 TEST(dispositions_keep_truncate_or_refuse) {
@@ -216,11 +210,10 @@ TEST(reads_and_writes_at_offsets_and_whole) {
 
   f = open(b, kWrite, kShareNone, Disposition::CreateAlways);
   fail_writes_after(5);
-  ok(write_at(f, 0, "abc", 3) == 3, "write within the limit\n");
-  ok(write_at(f, 3, "defg", 4) == -1 && write_at(f, 7, "h", 1) == -1,
-     "writes across and after the limit\n");
+  ok(write_at(f, 0, "abc", 3) == 3 && write_at(f, 3, "defg", 4) == -1 &&
+         write_at(f, 7, "h", 1) == -1,
+     "writes within, across and after the limit\n");
   fail_writes_after(-1);
-  ok(write_at(f, 7, "h", 1) == 1, "write after the hook was turned off\n");
   close_file(f);
   // The write that crossed the limit stored what fitted, as a full disk does.
   ok(file_text(b).compare(0, 5, "abcde") == 0, "file after failed write: %s\n",

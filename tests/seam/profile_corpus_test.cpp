@@ -1,17 +1,9 @@
 // The keyed reader held to the platform: one table of files, each with the
 // questions asked of it and the exact answers (result and buffer bytes),
 // run natively against the emulation and under Wine against
-// GetPrivateProfileStringA. The rest follows Wine, the platform the program
-// is tested on, except where Windows and Wine part:
-// - Case of double-byte letters (Ａ/ａ, Greek, Cyrillic, Roman numerals):
-//   Windows compares names in Unicode, Wine folds ASCII only. The reader
-//   follows Windows; maker names are written in full-width letters.
-// - Cuts inside Shift-JIS text: Wine cuts in Unicode characters and leaves
-//   a byte of the buffer unwritten; the reader cuts in bytes, as the buffer.
-// - A quoted value that just fits: Wine drops its last character; the
-//   reader keeps it.
-// - A comment line: Wine finds it by its name (";k"); to the reader it is
-//   never a key.
+// GetPrivateProfileStringA. The answers are Wine's except where Windows and
+// Wine part (double-byte letter case, cuts inside Shift-JIS, a quoted value
+// that just fits, comment lines), which profile_win.cpp evens out.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -62,19 +54,14 @@ const Case kCases[] = {
     {"crlf",
      B("[s]\r\nk=v\r\n"),
      {V("s", "k", 1, B("v\0")), N(2, B("s\0\0")), K("s", 2, B("k\0\0"))}},
-    {"lf", B("[s]\nk=v\nj=w\n"), {V("s", "j", 1, B("w\0")), K("s", 4, B("k\0j\0\0"))}},
-    {"cr", B("[s]\rk=v\rj=w"), {V("s", "j", 1, B("w\0")), K("s", 4, B("k\0j\0\0"))}},
+    {"lf_and_cr", B("[s]\nk=v\rj=w\n"), {V("s", "j", 1, B("w\0")), K("s", 4, B("k\0j\0\0"))}},
     {"blank_lines",
      B("\r\n\n[s]\n\r\r\n  \t \r\nk=v\r\n\r\n"),
      {V("s", "k", 1, B("v\0")), N(2, B("s\0\0"))}},
     {"no_final_line_end", B("[s]\r\nk=last"), {V("s", "k", 4, B("last\0"))}},
-    {"empty_file", B(""), {N(0, B("\0")), V("s", "k", 1, B("d\0")), K("s", 1, B("d\0"))}},
     {"missing_file",
      Bytes{nullptr, 0},
      {N(0, B("\0")), V("s", "k", 1, B("d\0")), K("s", 1, B("d\0"))}},
-    {"utf8_byte_order_mark",
-     B("\xEF\xBB\xBF[s]\r\nk=v\r\n"),
-     {N(2, B("s\0\0")), V("s", "k", 1, B("v\0"))}},
     // After the mark the file is UTF-8 (部品, ドア), answered in Shift-JIS.
     {"utf8_text",
      B("\xEF\xBB\xBF[\xE9\x83\xA8\xE5\x93\x81]\r\nk=\xE3\x83\x89\xE3\x82\xA2\r\n"),
@@ -88,7 +75,6 @@ const Case kCases[] = {
      B("[Ａｂｃ]\r\nＫｅｙ=全角\r\n"),
      {V("ａＢＣ", "ｋＥＹ", 4, B("全角\0")), K("ａｂＣ", 7, B("Ｋｅｙ\0\0")),
       N(7, B("Ａｂｃ\0\0"))}},
-    {"full_width_key_in_a_section_in_blanks", B("[s]\r\nＫ=1\r\n"), {V(" s ", "ｋ", 1, B("1\0"))}},
     {"full_width_is_not_ascii",
      B("[ＡＢ]\r\nk=1\r\n[AB]\r\nk=2\r\n"),
      {V("ab", "k", 1, B("2\0")), V("ａｂ", "k", 1, B("1\0"))}},
@@ -99,7 +85,6 @@ const Case kCases[] = {
     {"second_bytes_are_not_letters",
      B("[ア]\r\nk=1\r\n"),
      {V("ヂ", "k", 1, B("d\0")), V("ア", "K", 1, B("1\0"))}},
-    {"section_spelling_kept", B("[InFo]\r\n[info]\r\n"), {N(10, B("InFo\0info\0\0"))}},
 
     // Blanks: tab, LF, VT, FF, CR, space and ^Z go around names and values.
     // A key list is asked with the section name as given (Wine).
@@ -141,15 +126,14 @@ const Case kCases[] = {
      B("; c=0\r\n[s]\r\n;k=1\r\nk=2\r\n  ; x=3\r\n"),
      {V("s", "k", 1, B("2\0")), K("s", 2, B("k\0\0")), V("s", ";k", 1, B("d\0")),
       V("s", " ; x", 1, B("d\0"))}},
-    {"lines_without_equals",
-     B("[s]\r\nalone\r\nk=1\r\n"),
-     {K("s", 2, B("k\0\0")), V("s", "alone", 1, B("d\0")), V("s", "k", 1, B("1\0"))}},
     // The first line of a name decides, even one without '=' (Wine).
-    {"first_line_without_equals", B("[s]\r\nk\r\nk=1\r\n"), {V("s", "k", 1, B("d\0"))}},
+    {"lines_without_equals",
+     B("[s]\r\nalone\r\nk\r\nk=1\r\nj=2\r\n"),
+     {K("s", 4, B("k\0j\0\0")), V("s", "alone", 1, B("d\0")), V("s", "k", 1, B("d\0"))}},
     {"keys_before_first_section",
      B("k0=pre\r\n[s]\r\nk=1\r\n"),
-     {V("", "k0", 3, B("pre\0")), V(" ", "k0", 3, B("pre\0")), K("", 3, B("k0\0\0")),
-      N(2, B("s\0\0")), V("s", "k0", 1, B("d\0"))}},
+     {V(" ", "k0", 3, B("pre\0")), K("", 3, B("k0\0\0")), N(2, B("s\0\0")),
+      V("s", "k0", 1, B("d\0"))}},
 
     // Repeats: only the first section of a name counts, the first key wins.
     {"duplicate_sections",
@@ -184,7 +168,6 @@ const Case kCases[] = {
      B("[s]\r\nke\0y=va\0lue\r\n[se\0c]\r\nz=1\r\n"),
      {V("s", "ke", 2, B("va\0")), K("s", 3, B("ke\0\0")), N(5, B("s\0se\0\0")),
       V("se", "z", 1, B("1\0"))}},
-    {"nul_after_key_name", B("[s]\r\nk \0 =v\r\n"), {V("s", "k", 1, B("d\0"))}},
 
     // Shift-JIS read by character: ー is 0x81 0x5B, ‐ 0x81 0x5D, 表 0x95 0x5C,
     // ア 0x83 0x41, ソ 0x83 0x5C.
@@ -195,9 +178,6 @@ const Case kCases[] = {
     {"second_byte_is_no_close",
      B("[s]\r\n[\x83\x41\x81\x5D\r\nk=1\r\n[\x81\x5D\r\nj=2\r\n"),
      {N(2, B("s\0\0")), K("s", 4, B("k\0j\0\0")), V("s", "j", 1, B("2\0"))}},
-    {"second_byte_backslash_in_keys",
-     B("[s]\r\n\x95\x5C=1\r\n\x83\x5C=2\r\n\x81\x5B=3\r\n"),
-     {K("s", 9, B("\x95\x5C\0\x83\x5C\0\x81\x5B\0\0")), V("s", "\x83\x5C", 1, B("2\0"))}},
     // Read through Unicode, a code that is no character (0x8540) comes back
     // as ・, and a character code page 932 holds twice in one form: 纊 0xED40
     // as 0xFA5C, ￢ 0xEEF9 as 0x81CA. Names match in either form.
@@ -212,51 +192,31 @@ const Case kCases[] = {
      B("[s]\r\nk=\x81\r\nj=2\r\nm=\x81"),
      {V("s", "k", 2, B("\x81\x45\0")), V("s", "j", 1, B("2\0")), V("s", "m", 2, B("\x81\x45\0"))}},
 
-    // Keys as the list reader forms them ("%d,%d") find only the same text.
-    {"keys_not_in_canonical_form",
-     B("[s]\r\n01001,0=a\r\n 1002,0 =b\r\n1003,00=c\r\n"),
-     {V("s", "1001,0", 1, B("d\0")), V("s", "1002,0", 1, B("b\0")), V("s", "1003,0", 1, B("d\0")),
-      K("s", 23,
-        B("01001,0\0"
-          "1002,0\0"
-          "1003,00\0\0"))}},
-
     // Cuts. A value is cut to size - 1 bytes; a list that does not fit in
     // size - 1 bytes is cut to size - 2 and ends with two NULs, and so does
     // one of exactly size - 2 bytes, which looks the same.
     {"value_cut",
      B("[s]\r\nk=value\r\n"),
-     {V("s", "k", 0, B("\0"), "d", 1), V("s", "k", 2, B("va\0"), "d", 3),
-      V("s", "k", 4, B("valu\0"), "d", 5), V("s", "k", 5, B("value\0"), "d", 6),
-      V("s", "none", 3, B("def\0"), "default", 4)}},
+     {V("s", "k", 0, B("\0"), "d", 1), V("s", "k", 4, B("valu\0"), "d", 5),
+      V("s", "k", 5, B("value\0"), "d", 6), V("s", "none", 3, B("def\0"), "default", 4)}},
     {"value_cut_in_shift_jis",
      B("[s]\r\nk=ああああ\r\n"),
-     {V("s", "k", 5, B("\x82\xA0\x82\xA0\x82\0"), "d", 6),
-      V("s", "k", 7, B("\x82\xA0\x82\xA0\x82\xA0\x82\0"), "d", 8),
-      V("s", "k", 8, B("ああああ\0"), "d", 9)}},
+     {V("s", "k", 5, B("\x82\xA0\x82\xA0\x82\0"), "d", 6)}},
     {"quoted_value_cut",
-     B("[s]\r\nk=\"quoted\"\r\nx=\"x\"\r\n"),
-     {V("s", "k", 6, B("quoted\0"), "d", 7), V("s", "k", 4, B("quot\0"), "d", 5),
-      V("s", "x", 1, B("x\0"), "d", 2)}},
+     B("[s]\r\nk=\"quoted\"\r\n"),
+     {V("s", "k", 6, B("quoted\0"), "d", 7), V("s", "k", 4, B("quot\0"), "d", 5)}},
     {"section_names_cut",
      B("[Sec1]\r\n[sec2]\r\n[Sec3]\r\n"),
-     {N(0, B("\0"), 1), N(0, B("\0\0"), 2), N(1, B("S\0\0"), 3), N(4, B("Sec1\0\0"), 6),
-      N(5, B("Sec1\0\0\0"), 7), N(6, B("Sec1\0s\0\0"), 8), N(14, B("Sec1\0sec2\0Sec3\0\0"), 16),
-      N(15, B("Sec1\0sec2\0Sec3\0\0\0"), 17), N(15, B("Sec1\0sec2\0Sec3\0\0"), 18)}},
+     {N(0, B("\0"), 1), N(0, B("\0\0"), 2), N(6, B("Sec1\0s\0\0"), 8),
+      N(14, B("Sec1\0sec2\0Sec3\0\0"), 16), N(15, B("Sec1\0sec2\0Sec3\0\0\0"), 17),
+      N(15, B("Sec1\0sec2\0Sec3\0\0"), 18)}},
     {"section_names_cut_in_shift_jis",
      B("[s]\r\n[\x83\x5C\x95\x5C]\r\n[ーー]\r\n"),
-     {N(3, B("s\0\x83\0\0"), 5), N(6, B("s\0\x83\x5C\x95\x5C\0\0"), 8),
-      N(11, B("s\0\x83\x5C\x95\x5C\0ーー\0\0"), 13),
-      N(12, B("s\0\x83\x5C\x95\x5C\0ーー\0\0\0"), 14),
-      N(12, B("s\0\x83\x5C\x95\x5C\0ーー\0\0"), 20)}},
+     {N(3, B("s\0\x83\0\0"), 5), N(6, B("s\0\x83\x5C\x95\x5C\0\0"), 8)}},
     {"key_list_cut",
      B("[s]\r\nkey1=1\r\nKey2=2\r\n"),
-     {K("s", 6, B("key1\0K\0\0"), "d", 8), K("s", 0, B("\0\0"), "d", 2), K("s", 0, B("\0"), "d", 1),
+     {K("s", 6, B("key1\0K\0\0"), "d", 8), K("s", 0, B("\0"), "d", 1),
       K("s", 10, B("key1\0Key2\0\0\0"), "d", 12)}},
-    {"key_list_cut_in_shift_jis",
-     B("[s]\r\n部品=1\r\n"),
-     {K("s", 2, B("部\0\0"), "d", 4), K("s", 3, B("部\x95\0\0"), "d", 5),
-      K("s", 5, B("部品\0\0\0"), "d", 7)}},
 };
 
 std::string shown(const char* bytes, size_t size) {
