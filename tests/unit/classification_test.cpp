@@ -134,12 +134,10 @@ TEST(unknown_files_and_failed_conversions_leave_the_file) {
      "conversion after a stale work file, which goes\n");
 }
 
+// Natively only: under Wine the error box is a real message box that waits
+// for a click.
+#ifndef _WIN32
 TEST(failed_creation_is_reported) {
-#ifdef _WIN32
-  // The error box is a real message box there and would wait for a click.
-  skip_test("needs the native error box");
-  return;
-#endif
   std::string dir = program_folder("nocreate"), path = dir + "HDINI\\VGZLST0.INI";
   plat::create_directory(path.c_str());
   plat::clear_error_box();
@@ -157,3 +155,4 @@ TEST(failed_creation_is_reported) {
      "a partial file remains\n");
   ok(plat::last_error_box()[0] != '\0', "the failed creation is reported\n");
 }
+#endif
