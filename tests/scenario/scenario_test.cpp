@@ -85,27 +85,7 @@ struct Rng {
 };
 
 std::string native(const std::string& path) { return plat::native_path(path.c_str()); }
-
-std::string bytes_of(const std::string& path) {
-  std::string bytes;
-  return oktest::get_file(path, &bytes) ? bytes : std::string();
-}
-
-// The file holds exactly `expected`; read in pieces, as the store's files
-// are large and compared often.
-bool same_file(const std::string& path, const std::string& expected) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char chunk[1 << 16];
-  size_t at = 0, got;
-  bool same = true;
-  while (same && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    same = at + got <= expected.size() && std::memcmp(chunk, expected.data() + at, got) == 0;
-    at += got;
-  }
-  std::fclose(f);
-  return same && at == expected.size();
-}
+using oktest::file_text;
 
 using Files = std::map<std::string, std::string>;  // relative path: bytes
 
@@ -126,11 +106,12 @@ void each_part_file(const std::string& dir, Visit visit) {
 // the part files.
 Files library(const std::string& dir) {
   Files files;
-  each_part_file(
-      dir, [&](const std::string& name, const std::string& path) { files[name] = bytes_of(path); });
+  each_part_file(dir, [&](const std::string& name, const std::string& path) {
+    files[name] = file_text(path);
+  });
   for (const char* name : kClassFiles)
-    if (fs::exists(native(dir + name))) files[name] = bytes_of(dir + name);
-  files[kIndexFile] = bytes_of(dir + kIndexFile);
+    if (fs::exists(native(dir + name))) files[name] = file_text(dir + name);
+  files[kIndexFile] = file_text(dir + kIndexFile);
   return files;
 }
 
@@ -165,7 +146,7 @@ struct World {
   std::map<std::string, std::string> outside;  // everything but the program folder
 
   std::string served(int32_t part) const {
-    return bytes_of(oktest::part_file(server + "newdownload\\k-val\\", part));
+    return file_text(oktest::part_file(server + "newdownload\\k-val\\", part));
   }
   // Name, size and time of everything in the scratch folder but the
   // program folder: nothing is to be written there.
@@ -282,14 +263,6 @@ struct Session {
 
 // ------------------------------------------------------------ invariants
 
-bool ends_new(const std::string& name) {
-  return name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0;
-}
-
-bool whole_class_file(const std::string& bytes) {
-  return bytes.size() == store::kClassFileSize && bytes.compare(0, 11, store::kMagicCurrent) == 0;
-}
-
 // After every step: the classification files and the parts index whole;
 // every part file either as it was at opening or exactly the server's data
 // of its part (also the preview's stand-ins); RE files only while the
@@ -319,7 +292,7 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
     bool saved;
     int32_t part = part_of(name, &saved);
     // A death leaves what a change was writing beside its file.
-    if (!part && !(s.died() && ends_new(name))) {
+    if (!part && !(s.died() && name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0)) {
       wrong = "a stray file in the store: " + name;
       return;
     }
@@ -329,7 +302,7 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
       return;
     }
     auto at_opening = s.opening.find(oktest::part_file("", part));
-    std::string bytes = bytes_of(path);
+    std::string bytes = file_text(path);
     if (!(at_opening != s.opening.end() && at_opening->second == bytes) &&
         bytes != s.world->served(part))
       wrong = name + " is neither the opening's file nor the server's data (" +
@@ -343,16 +316,18 @@ bool check_invariants(Session& s, const char* when, bool at_end = false) {
 // classification file missing then may have been created empty since.
 bool same_as_opening(Session& s, const char* when) {
   for (const auto& file : s.opening)
-    if (!same_file(native(s.dir + file.first), file.second))
+    if (file_text(s.dir + file.first) != file.second)
       return s.fail(when, file.first + " differs from the opening's");
   std::string extra;
   each_part_file(s.dir, [&](const std::string& name, const std::string&) {
     if (!s.opening.count(name)) extra = name;
   });
-  for (const char* name : kClassFiles)
-    if (!s.opening.count(name) && fs::exists(native(s.dir + name)) &&
-        !whole_class_file(bytes_of(s.dir + name)))
+  for (const char* name : kClassFiles) {
+    std::string bytes = s.opening.count(name) ? "" : file_text(s.dir + name);
+    if (!bytes.empty() && bytes != "<missing>" &&
+        (bytes.size() != store::kClassFileSize || bytes.compare(0, 11, store::kMagicCurrent) != 0))
       extra = name;
+  }
   return extra.empty() || s.fail(when, extra + " was not there at opening");
 }
 
@@ -397,11 +372,8 @@ bool deliver(Session& s) {
   --s.worker.queued;
   download::remember(s.worker.recent, d.request.remote.c_str());
 
-  std::string served_path = s.world->server + "newdownload" + d.request.remote;
-  for (char& c : served_path)
-    if (c == '/') c = '\\';
   std::string served;
-  bool there = oktest::get_file(served_path, &served);
+  bool there = oktest::get_file(s.world->server + "newdownload" + d.request.remote, &served);
   bool done = false;
   uint32_t tag = static_cast<uint32_t>(d.request.tag);
   switch (d.fate) {
@@ -558,7 +530,7 @@ void lay_out(Session& s) {
     if (file.is_regular_file(error) && !w.library.count(name)) copies.push_back(file.path());
   }
   for (const fs::path& copy : copies) {
-    std::string bytes = bytes_of(copy.string());
+    std::string bytes = file_text(copy.string());
     fs::remove(copy, error);
     oktest::put_file(copy.string(), bytes);
   }
@@ -582,7 +554,7 @@ void lay_out(Session& s) {
     oktest::put_file(s.dir + "HDINI\\bhnmente.dat",
                      "[日付]\r\nLASTDATE=" + download::list_date_text(day) + "\r\n");
   }
-  std::string settings = bytes_of(s.dir + "HDINI\\bhnmente.dat");
+  std::string settings = file_text(s.dir + "HDINI\\bhnmente.dat");
   s.lastdate = std::atoi(settings.substr(settings.find("LASTDATE=") + 9).c_str());
   if (s.rng.percent(10)) {
     const char* missing = kClassFiles[s.rng.below(5)];

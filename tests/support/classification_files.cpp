@@ -4,19 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
-// Current layout: header, a 52,000-byte reserved block at 512, then 12 major
-// items of 28 bytes, 12 x 40 items of 28 bytes (name at 4), 12 x 40 x 50
-// figures of 32 bytes (part number at 2, triple at 2-7, name at 8). Older
-// layout: 10 major items, 100 items and 5,000 figure names of 23 bytes, then
-// 5,000 triples of 6 bytes and the reserved block.
+// The current layout is the store's (store/classification.h): names at 4
+// in major and classification items, part number at 2 and name at 8 in
+// figures. Older layout: 10 major items, 100 items and 5,000 figure names of
+// 23 bytes, then 5,000 triples of 6 bytes and the reserved block.
 
 namespace {
 
-constexpr size_t kReservedSize = 52000, kOldReserved = 147550;
+using store::kReservedSize;
+constexpr size_t kOldReserved = 147550;
 
-size_t major_at(int m) { return 52512 + 28 * m + 4; }
-size_t item_at(int m, int i) { return 52848 + 1120 * m + 28 * i + 4; }
-size_t figure_at(int m, int i, int f) { return 66288 + 64000 * m + 1600 * i + 32 * f; }
+size_t major_at(int m) { return store::major_item_offset(m) + 4; }
+size_t item_at(int m, int i) { return store::class_item_offset(m, i) + 4; }
+size_t figure_at(int m, int i, int f) { return store::figure_entry_offset(m, i, f); }
 
 void put(std::string* image, size_t offset, const std::string& bytes, size_t field) {
   image->replace(offset, std::min(bytes.size(), field), bytes.substr(0, field));
@@ -44,7 +44,8 @@ std::string blank(size_t size, const char* magic, size_t reserved_at, unsigned c
 }  // namespace
 
 std::string current_file(const std::string& tag) {
-  std::string image = blank(kCurrentSize, "PVN-VTZ-V02", 512, static_cast<unsigned char>(tag[0]));
+  std::string image = blank(kCurrentSize, store::kMagicCurrent, store::kReservedOffset,
+                            static_cast<unsigned char>(tag[0]));
   for (int m = 0; m < 12; ++m) {
     put(&image, major_at(m), name("%s大%02d", tag, m), 24);
     for (int i = 0; i < 40; ++i) {
@@ -60,9 +61,10 @@ std::string current_file(const std::string& tag) {
 }
 
 OldFile old_file() {
-  OldFile file = {blank(kOldSize, "PVN-VTZ-V01", kOldReserved, 0x5A),
-                  blank(kCurrentSize, "PVN-VTZ-V02", 512, 0)};
-  file.converted.replace(512, kReservedSize, file.old.substr(kOldReserved, kReservedSize));
+  OldFile file = {blank(kOldSize, store::kMagicOld, kOldReserved, 0x5A),
+                  blank(kCurrentSize, store::kMagicCurrent, store::kReservedOffset, 0)};
+  file.converted.replace(store::kReservedOffset, kReservedSize,
+                         file.old.substr(kOldReserved, kReservedSize));
   // Each field written to the old file goes to its place in the converted one.
   auto both = [&](size_t old_at, size_t new_at, const std::string& bytes, size_t size) {
     put(&file.old, old_at, bytes, size);

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-constexpr size_t kCurrentSize = 834288, kOldSize = 199550;
+#include "store/classification.h"
+
+constexpr size_t kCurrentSize = store::kClassFileSize, kOldSize = store::kOldFileSize;
 
 // A current-layout file: every major item, classification item and figure
 // named "<tag>...", part numbers set, a reserved block other than zeros, and

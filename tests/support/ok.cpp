@@ -35,10 +35,6 @@ bool check(bool passed, const char* file, int line, const char* format, ...) {
 
 int failed_checks() { return failed_count; }
 
-void skip(const char* file, int line, const char* reason) {
-  std::printf("%s:%d: %s: skipped: %s\n", file, line, running, reason);
-}
-
 }  // namespace oktest
 
 int main(int argc, char** argv) {

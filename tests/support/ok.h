@@ -18,8 +18,6 @@ int add(Case* test_case);
 bool check(bool passed, const char* file, int line, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 int failed_checks();  // so far in this run
-// Marks the rest of the running test as skipped (printed, not failed).
-void skip(const char* file, int line, const char* reason);
 
 }  // namespace oktest
 
@@ -30,4 +28,3 @@ void skip(const char* file, int line, const char* reason);
   static void name()
 
 #define ok(condition, ...) oktest::check(!!(condition), __FILE__, __LINE__, __VA_ARGS__)
-#define skip_test(reason)  oktest::skip(__FILE__, __LINE__, reason)

@@ -65,7 +65,6 @@ TEST(stream_stops) {
   } cases[] = {
       {"older format", "V4-1" + std::string(3000, '\0'), "<-1>"},
       {"7-byte file", std::string("PT-V01\0", 7), "<-1>"},
-      {"empty file", "", "<-1>"},
       {"L = 0", part_head(0) + three, ""},
       {"negative L", part_head(-5) + three, ""},
       {"whole stream", part_head(37) + three + section_table({}), three},
@@ -73,10 +72,8 @@ TEST(stream_stops) {
       {"zero-length element", part_head(37) + one + element(5, 'z', true) + element(22, 'c'), one},
       {"element past the end", part_head(1000) + three.substr(0, 29), one},
       {"four bytes left", part_head(1000) + one + "\x01\x02\x03\x04", one},
-      {"no stream bytes", part_head(1000), ""},
       {"longer than a block", part_head(20000) + element(4096, 'a') + element(4097, 'b'),
        element(4096, 'a')},
-      {"length 65535", part_head(90000) + one + element(65535, 'b'), one},
       // 4000-byte elements cross every 4096-byte boundary, counted from the
       // file or from the stream; each is still taken whole.
       {"straddling blocks", part_head(20000) + elements(5, 4000), elements(5, 4000)},
@@ -168,8 +165,6 @@ TEST(sections_left_unread_or_absent) {
       // Sizes that wrap to the bytes present in 32 bits.
       {"wrapping sizes", part_head(0) + section_table({0xFFFFFFF0u, 0, 0, 0, 0, 0, 0, 16 + 49}) +
                              reference_record(1)},
-      {"huge sizes", part_head(0) + section_table({0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 0, 0, 0, 49}) +
-                         reference_record(1)},
   };
   store::PartSections sec;
   for (const auto& c : cases) {

@@ -1,6 +1,6 @@
 // The parts index: merging records from the downloaded index, removing them,
-// one write per operation, whole or not at all. (The restore from the backup
-// copy is checked end to end in tests/e2e/backup_test.cpp.)
+// one write per operation. (A write cut at any file operation:
+// recovery_test.cpp; the restore from the backup copy: tests/e2e/.)
 #include <cstdint>
 #include <string>
 
@@ -9,8 +9,7 @@
 #include "tests/support/ok.h"
 #include "tests/support/scratch.h"
 
-using oktest::file_text;
-using oktest::put_file;
+using namespace oktest;
 using namespace store;
 
 namespace {
@@ -131,7 +130,6 @@ TEST(merge_places_records) {
     ok(result == (c.expect ? 1 : 0) && untouched(f, local) == !c.expect &&
            file_text(f.local) == local,
        "%s: result %d, index wrong or rewritten\n", c.what, result);
-    ok(!plat::file_exists((f.local + ".new").c_str()), "%s: work file left\n", c.what);
   }
 }
 
@@ -201,18 +199,6 @@ TEST(one_write_per_operation) {
   set_record(&local, 3, 7, 14, 9999, 'q');
   ok(merge_part_record(&f.store, 9999) == 1 && file_text(f.local) == local,
      "new server index not read\n");
-}
-
-TEST(failed_write_keeps_the_previous_index) {
-  Folder f;
-  std::string local = local_index();
-  make_folder(&f, "write_fails", local, server_index());
-  plat::fail_writes_after(kPartsIndexSize / 2);
-  ok(merge_part_record(&f.store, 7777) == 0, "merge not written reported as done\n");
-  plat::fail_writes_after(-1);
-  ok(untouched(f, local) && !plat::file_exists((f.local + ".new").c_str()),
-     "index changed by a failed write\n");
-  ok(merge_part_record(&f.store, 7777) == 1, "merge after the disk recovered\n");
 }
 
 #ifndef _WIN32

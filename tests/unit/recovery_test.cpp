@@ -21,8 +21,6 @@ using namespace oktest;
 
 namespace {
 
-const char kRecoveryCaption[] = "部品データの復元";
-
 using Files = std::map<std::string, std::string>;
 
 // Classification files, the parts index and every file of the parts store.
@@ -85,9 +83,9 @@ void deliver(Program* p) {
   }
 }
 
-// A run opened on the program folder with `list` chosen and `maker`
+// A run opened on the program folder with `list` chosen and its maker "M"
 // selected; the run a death left behind is recovered first.
-bool open(Program* p, const char* list, const char* maker) {
+bool open(Program* p, const char* list) {
   p->view = RecordingView();
   p->worker = FakeWorker();
   p->delivered = 0;
@@ -95,15 +93,13 @@ bool open(Program* p, const char* list, const char* maker) {
   p->view.answers.assign(8, 2);  // すべて上書き
   if (!flow::open_run(&p->run, &p->view, &p->worker, p->dir.c_str(), "")) return false;
   flow::adopt_list_file(&p->run, (p->dir + "HDPARTS\\LST\\" + list).c_str());
-  flow::choose_maker(&p->run, maker);
+  flow::choose_maker(&p->run, "M");
   return true;
 }
 
 // Two parts of maker "M", one referring to a third; 3001 is in the store
 // at opening in an older version.
-const char kAddList[] = "add.dat";
-const char kDeleteList[] = "delete.dat";
-const char kMaker[] = "M";
+const char kAddList[] = "add.dat", kDeleteList[] = "delete.dat";
 
 void put_previews(const Program& p) {
   for (int32_t part : {3001, 5000, 6000})
@@ -179,10 +175,10 @@ void fault_points(const char* what, int64_t count, int64_t least) {
 // Each operation of the step fails alone, then the process dies there: a
 // failure leaves whole files and 中止 brings back the opening, a death the
 // next start. Returns the number of operations the step made.
-int64_t fail_every_operation(Program* p, Step step, const char* list, const char* maker) {
+int64_t fail_every_operation(Program* p, Step step, const char* list) {
   auto prepare = [&] {
     put_previews(*p);
-    open(p, list, maker);
+    open(p, list);
     if (step == Step::Cancel) run_step(p, Step::Add);
   };
   return at_every_operation(
@@ -196,8 +192,8 @@ int64_t fail_every_operation(Program* p, Step step, const char* list, const char
           return back_at_opening(*p, "中止 after a failure", n);
         }
         die(p);
-        open(p, list, maker);
-        ok(p->view.told_captions == std::vector<std::string>({kRecoveryCaption}),
+        open(p, list);
+        ok(p->view.told_captions == std::vector<std::string>({"部品データの復元"}),
            "the user is told once\n");
         flow::close_run(&p->run);
         return back_at_opening(*p, "the next start after a death", n);
@@ -226,19 +222,19 @@ TEST(adding_and_installing_survive_a_fault_or_a_death_at_every_operation) {
   Program p;
   lay_out(&p, "faults_add");
   p.opening = library_of(p.dir);
-  fault_points("add and install", fail_every_operation(&p, Step::Add, kAddList, kMaker), 50);
-  fault_points("中止", fail_every_operation(&p, Step::Cancel, kAddList, kMaker), 10);
+  fault_points("add and install", fail_every_operation(&p, Step::Add, kAddList), 50);
+  fault_points("中止", fail_every_operation(&p, Step::Cancel, kAddList), 10);
 }
 
 TEST(deleting_and_the_preview_survive_a_fault_or_a_death_at_every_operation) {
   Program p;
   lay_out(&p, "faults_delete");
-  open(&p, kAddList, kMaker);
+  open(&p, kAddList);
   run_step(&p, Step::Add);
   flow::close_run(&p.run);
   p.opening = library_of(p.dir);
-  fault_points("delete", fail_every_operation(&p, Step::Delete, kDeleteList, kMaker), 10);
-  fault_points("preview", fail_every_operation(&p, Step::Preview, kAddList, kMaker), 10);
+  fault_points("delete", fail_every_operation(&p, Step::Delete, kDeleteList), 10);
+  fault_points("preview", fail_every_operation(&p, Step::Preview, kAddList), 10);
 }
 
 TEST(recovery_survives_a_fault_or_a_death_at_every_operation) {
@@ -248,18 +244,18 @@ TEST(recovery_survives_a_fault_or_a_death_at_every_operation) {
   bool opened = false;
   auto die_in_a_preview = [&] {
     put_previews(p);
-    open(&p, kAddList, kMaker);
+    open(&p, kAddList);
     run_step(&p, Step::Add);
     flow::Preview preview;
     flow::open_preview(&p.run, &preview, &p.figures);
     die(&p);
   };
   int64_t count = at_every_operation(
-      die_in_a_preview, [&] { opened = open(&p, kAddList, kMaker); },
+      die_in_a_preview, [&] { opened = open(&p, kAddList); },
       [&](int64_t n, bool dies) {
         if (opened) flow::close_run(&p.run);
         die(&p);
-        open(&p, kAddList, kMaker);
+        open(&p, kAddList);
         flow::close_run(&p.run);
         return back_at_opening(p, dies ? "a death during recovery" : "a fault during recovery", n);
       });
