@@ -23,29 +23,26 @@ TEST(dll_extracts_as_the_program_calls_it) {
               folder = root + "\x95\x5C";
   CreateDirectoryA(root.c_str(), nullptr);
   CreateDirectoryA(folder.c_str(), nullptr);
+  // A refused name gives its own result; which names are refused is checked
+  // natively (tests/archive/extract_test.cpp).
   lzhtest::Member index("TRBHN.DAT", std::string(3000, '\0') + "parts"), sjis("\x95\x5C.txt"),
-      escape("..\\..\\escape.txt", "outside?"), device("NUL");
-  oktest::put_file(root + "TRBHN.LZH", member(2, sjis) + member(2, index) + member(0, escape) +
-                                           member(0, device) + lzhtest::end_mark());
+      device("NUL");
+  oktest::put_file(root + "TRBHN.LZH",
+                   member(2, sjis) + member(2, index) + member(0, device) + lzhtest::end_mark());
   const std::string archive = "e -n \"" + root + "TRBHN.LZH\" \"";
   for (const std::string& command : {archive + folder + "\\\"", archive + folder + "\""}) {
     char output[1000];
     int result = unlha(nullptr, command.c_str(), output, sizeof output);
     ok(result == kUnlhaUnsafeName, "%s: result %#x: %s\n", command.c_str(), result, output);
     ok(oktest::file_text(folder + "\\TRBHN.DAT") == index.data, "TRBHN.DAT not extracted\n");
-    ok(oktest::file_text(folder + "\\escape.txt") == "outside?", "escape.txt not in the folder\n");
-    ok(GetFileAttributesA((root + "escape.txt").c_str()) == INVALID_FILE_ATTRIBUTES,
-       "escaped the folder\n");
     ok(std::strncmp(output, "\x95\x5C.txt: extracted\r\n", 18) == 0 &&
-           std::strstr(output, "NUL: refused, device name") &&
-           std::strstr(output, "3 extracted, 1 refused"),
+           std::strstr(output, "2 extracted, 1 refused"),
        "report: %s\n", output);
     DeleteFileA((folder + "\\TRBHN.DAT").c_str());
   }
   // A short buffer gets the report's start, cut at a character, terminated.
   const std::string command = archive + folder + "\"";
-  const std::pair<DWORD, const char*> cuts[] = {
-      {1, ""}, {2, ""}, {3, "\x95\x5C"}, {5, "\x95\x5C.t"}};
+  const std::pair<DWORD, const char*> cuts[] = {{1, ""}, {2, ""}, {3, "\x95\x5C"}};
   for (const auto& c : cuts) {
     char small[8];
     std::memset(small, 'Z', sizeof small);

@@ -1,6 +1,5 @@
 #include "tests/e2e/cases.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "resources/resource.h"
@@ -9,9 +8,7 @@
 
 using namespace gui;
 
-const char kOlderPartData[] = "PT-V01 an older version";
 const char kAddDone[] = "部品リストの追加が終了しました。";
-const std::vector<int32_t> kHomeAndReferenced = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
 
 bool open_dialog(Program* program, const Folder& folder) {
   return ok(start(program, folder.path) && wait_windows(program), "dialog did not open in %s\n",
@@ -46,20 +43,9 @@ bool serve(const std::string& relative, const std::string& bytes) {
   return write_file(path + relative, bytes);
 }
 
-std::vector<std::string> logged_paths() {
-  std::vector<std::string> paths;
-  std::string log = read_file(server_path("DLTEST_LOG"));
-  for (size_t at = 0; (at = log.find("\"path\": \"", at)) != std::string::npos;) {
-    at += 9;
-    paths.push_back(log.substr(at, log.find('"', at) - at));
-  }
-  return paths;
-}
-
-size_t count_with(const std::vector<std::string>& paths, const std::string& part) {
-  size_t n = 0;
-  for (const std::string& path : paths) n += path.find(part) != std::string::npos;
-  return n;
+void set_rules(const std::string& rules) {
+  write_file(server_path("DLTEST_RULES"), rules);
+  pause_ms(100);  // the server reads the file again by its time
 }
 
 std::vector<std::string> files_matching(const std::string& pattern) {
@@ -74,28 +60,21 @@ std::vector<std::string> files_matching(const std::string& pattern) {
   return names;
 }
 
-HWND box_reads(const Program& program, const char* caption, const char* expected,
-               DWORD timeout_ms) {
+bool expect_box(const Program& program, const char* caption, const char* expected,
+                DWORD timeout_ms) {
   HWND box = wait_message_box(program.pid(), timeout_ms);
-  ok(box && text(box) == caption && message_box_text(box) == expected,
-     "box \"%s\" \"%s\", expected \"%s\" \"%s\"\n", box ? readable(text(box)).c_str() : "none",
-     box ? readable(message_box_text(box)).c_str() : "", readable(caption).c_str(),
-     readable(expected).c_str());
-  return box;
+  const bool seen = box && text(box) == caption && message_box_text(box) == expected;
+  ok(seen, "box \"%s\" \"%s\", expected \"%s\" \"%s\"\n",
+     box ? readable(text(box)).c_str() : "none", box ? readable(message_box_text(box)).c_str() : "",
+     readable(caption).c_str(), readable(expected).c_str());
+  dismiss(box);
+  return seen;
 }
 
 void dismiss(HWND box) {
   if (!box) return;
   answer_ok(box);
   closes(box);
-}
-
-bool expect_box(const Program& program, const char* caption, const char* expected,
-                DWORD timeout_ms) {
-  HWND box = box_reads(program, caption, expected, timeout_ms);
-  bool seen = box && text(box) == caption && message_box_text(box) == expected;
-  dismiss(box);
-  return seen;
 }
 
 bool closes(HWND window) {
@@ -110,11 +89,6 @@ HWND wait_titled(const Program& program, const char* title, DWORD timeout_ms) {
     return found != nullptr;
   });
   return found;
-}
-
-bool status_reads(HWND dialog, const std::string& expected) {
-  return ok(item_text(dialog, IDC_STATUS) == expected, "status %s, expected %s\n",
-            readable(item_text(dialog, IDC_STATUS)).c_str(), readable(expected).c_str());
 }
 
 bool set_last_date(const Folder& folder, int days_ago) {
@@ -171,9 +145,10 @@ HWND progress_dialog(const Program& program) {
 }
 
 bool add_home_parts(const Program& program, const Folder& folder) {
+  const std::vector<int32_t> parts = {3001, 3002, 3003, 3004, 5000, 6000, 7002};
   post_click(program.dialog, IDC_ADD);
   return expect_box(program, "追加", kAddDone) &&
-         ok(wait_until(kWaitMs, [&] { return installed(folder, kHomeAndReferenced); }),
+         ok(wait_until(kWaitMs, [&] { return installed(folder, parts); }),
             "the Add did not install the parts\n");
 }
 
@@ -183,34 +158,24 @@ std::vector<std::string> with_home_rows(std::vector<std::string> rows) {
   return rows;
 }
 
-std::string part_folder(int32_t part) {
-  char name[32];
-  std::snprintf(name, sizeof name, "HDPARTS\\PARTS%03d\\", static_cast<int>((part - 1001) / 2000));
-  return name;
+std::string part_file(const Folder& folder, int32_t part) {
+  return store::part_file_path(folder.path.c_str(), store::PartFileVariant::Current, part);
 }
 
-std::string part_file(const Folder& folder, int32_t part) {
-  char name[16];
-  std::snprintf(name, sizeof name, "P%07d.BHN", static_cast<int>(part));
-  return folder.file((part_folder(part) + name).c_str());
+std::string work_file(const Folder& folder, store::WorkFile kind, int32_t part) {
+  return store::work_file_path(folder.path.c_str(), kind, part);
 }
 
 std::string part_remote(int32_t part) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/newdownload/k-val/HDPARTS/PARTS%03d/P%07d.BHN",
-                static_cast<int>((part - 1001) / 2000), static_cast<int>(part));
-  return name;
-}
-
-std::string work_file(const Folder& folder, const char* kind, int32_t part) {
-  char name[40];
-  std::snprintf(name, sizeof name, "HDTMP\\%s%07d.DAT", kind, static_cast<int>(part));
-  return folder.file(name);
+  std::string path =
+      "/newdownload/k-val/" + store::part_file_path("", store::PartFileVariant::Current, part);
+  for (char& c : path) c = c == '\\' ? '/' : c;
+  return path;
 }
 
 bool put_older_part(const Folder& folder, int32_t part) {
-  CreateDirectoryA(folder.file(part_folder(part).c_str()).c_str(), nullptr);
-  return write_file(part_file(folder, part), kOlderPartData);
+  store::create_part_folder(folder.path.c_str(), part);
+  return write_file(part_file(folder, part), "PT-V01 an older version");
 }
 
 bool installed(const Folder& folder, const std::vector<int32_t>& parts) {
@@ -221,10 +186,13 @@ bool installed(const Folder& folder, const std::vector<int32_t>& parts) {
 
 std::vector<std::string> part_files(const Folder& folder) {
   std::vector<std::string> names;
-  for (int n = 0; n < 30; ++n)
-    for (const std::string& name :
-         files_matching(folder.file((part_folder(1001 + 2000 * n) + "*").c_str())))
-      names.push_back(part_folder(1001 + 2000 * n) + name);
+  // One part of each store folder names the folder.
+  for (int32_t part = store::kFirstPartNumber; part <= store::kLastPartNumber; part += 2000) {
+    std::string relative = store::part_file_path("", store::PartFileVariant::Current, part);
+    relative.erase(relative.rfind('\\') + 1);
+    for (const std::string& name : files_matching(folder.path + relative + "*"))
+      names.push_back(relative + name);
+  }
   return names;
 }
 

@@ -1,12 +1,13 @@
 // What the end-to-end cases share: opening and closing the program with
 // checks, list rows compared, message boxes read, the stand-in server's
-// catalogue and request log, the classification files of both layouts, and
-// the sample library with its parts store.
+// catalogue and rules, the classification files of both layouts, and the
+// sample library with its parts store.
 #pragma once
 
 #include <cstdint>
 #include <map>
 
+#include "store/part_files.h"
 #include "tests/support/classification_files.h"
 #include "tests/support/ok.h"
 #include "tools/gui_driver/gui_driver_win.h"
@@ -21,34 +22,28 @@ bool rows_are(HWND dialog, int id, const std::vector<std::string>& expected, con
 std::string server_path(const char* variable, const std::string& relative = "");
 // A file of the server's catalogue, by its path under the server root.
 bool serve(const std::string& relative, const std::string& bytes);
-// The request log's paths, in the order the server answered them.
-std::vector<std::string> logged_paths();
-size_t count_with(const std::vector<std::string>& paths, const std::string& part);
+// The server's fault rules replaced, and in force once this returns.
+void set_rules(const std::string& rules);
 // The names of the files matching a pattern such as "C:\\x\\HDTMP\\VIEW*".
 std::vector<std::string> files_matching(const std::string& pattern);
 
-// A message box of the program with this caption and text (the check
-// reported), handed back open; null when none came.
-HWND box_reads(const gui::Program& program, const char* caption, const char* expected,
-               DWORD timeout_ms = 20000);
-void dismiss(HWND box);  // answered, and gone
+// A message box of the program with this caption and text, answered and
+// gone; false, reported, when another or none came.
 bool expect_box(const gui::Program& program, const char* caption, const char* expected,
-                DWORD timeout_ms = 20000);  // read and dismissed
+                DWORD timeout_ms = 20000);
+void dismiss(HWND box);  // answered, and gone
 // The window has gone within kWaitMs.
 bool closes(HWND window);
 // A visible dialog of the program with this title, or null after the time-out.
 HWND wait_titled(const gui::Program& program, const char* title, DWORD timeout_ms = gui::kWaitMs);
-// The status line reads `expected` (the check reported).
-bool status_reads(HWND dialog, const std::string& expected);
 
 // LASTDATE `days_ago` days back: the next walk asks for the days after it.
 bool set_last_date(const gui::Folder& folder, int days_ago);
 // The sample library (tools/sample_catalogue.h) in the folder and its
 // catalogue on the server; the walk asks for today alone, which has no list.
 bool lay_out(const gui::Folder& folder);
-// テキスト読込 of a list file of HDPARTS\LST\ with `makers` makers (it asks
-// for no preview data, so the server log holds later requests alone), and
-// the maker selected.
+// テキスト読込 of a list file of HDPARTS\LST\ with `makers` makers, and the
+// maker selected.
 bool import_list(const gui::Program& program, const char* name, size_t makers, const char* maker);
 bool select_maker(HWND dialog, const char* maker);  // false, reported, when not listed
 // The program opened and the sample list imported.
@@ -60,22 +55,19 @@ bool open_newest_list(gui::Program* program, const gui::Folder& folder);
 // The progress dialog "DOWNLOAD" when it is shown.
 HWND progress_dialog(const gui::Program& program);
 
-// The five new parts of みらい住設 and the parts they refer to.
-extern const std::vector<int32_t> kHomeAndReferenced;
 extern const char kAddDone[];  // the message of a finished 追加
-// 追加 of the selected maker (みらい住設) answered, and its parts installed.
+// 追加 of the selected maker (みらい住設) answered, and its five new parts
+// and those they refer to installed.
 bool add_home_parts(const gui::Program& program, const gui::Folder& folder);
 // A figure list of 建具/玄関ドア with みらい住設's five figures where 追加
 // puts them, in slots 3-7.
 std::vector<std::string> with_home_rows(std::vector<std::string> rows);
 
-std::string part_folder(int32_t part);  // "HDPARTS\PARTS%03d\"
+// The store's own paths (store/part_files.h) in the folder, and on the server.
 std::string part_file(const gui::Folder& folder, int32_t part);
-std::string part_remote(int32_t part);  // the path the server answers
-// A work file of the part in HDTMP\, such as "HDTMP\DELBH0003002.DAT".
-std::string work_file(const gui::Folder& folder, const char* kind, int32_t part);
-// An older part file (kOlderPartData) in the store, before the program starts.
-extern const char kOlderPartData[];
+std::string work_file(const gui::Folder& folder, store::WorkFile kind, int32_t part);
+std::string part_remote(int32_t part);
+// An older part file in the store, before the program starts.
 bool put_older_part(const gui::Folder& folder, int32_t part);
 // Each part file holds the server's data of the part.
 bool installed(const gui::Folder& folder, const std::vector<int32_t>& parts);
